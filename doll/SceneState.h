@@ -1,0 +1,80 @@
+// The scene state: the doll's profiles, bounds and sampling table, the turning and shading
+// state, the streak particles and the ten scene bitmaps. One set of globals that the doll
+// and scene functions work on in place.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/TavoBmp.h"
+
+inline constexpr int DollRows = 200;        // rows of a profile, a view and the texture
+inline constexpr int ViewSize = 200;        // a view is ViewSize × ViewSize pixels
+inline constexpr int MaxRadius = 100;       // radii are 0..MaxRadius
+inline constexpr int TextureColumns = 250;  // one full turn of the doll
+inline constexpr int StreakCount = 100;     // particles per backdrop
+
+// The doll's radius in pixels on each row, row 0 at the top; 0..100.
+using DollProfile = std::array<std::int32_t, DollRows>;
+
+// One side of the columns a row covers: Left[i] = 100 − r[i], Right[i] = r[i] + 99.
+using RowBounds = std::array<std::int32_t, DollRows>;
+
+// What one view pixel sees of the texture: the stretch of columns First..Last (before
+// rotation) less FirstTrim of the first and LastTrim of the last, its Width, and its Light.
+struct ColumnSpan {
+  std::int32_t First;
+  std::int32_t Last;
+  float FirstTrim;
+  float LastTrim;
+  float Width;
+  float Light;
+};
+
+using ColumnMapTable = std::array<std::array<ColumnSpan, ViewSize>, DollRows>;
+
+// A point of the streak backdrop and how many one-pixel steps it takes per frame.
+struct StreakParticle {
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t StepsX;
+  std::int32_t StepsY;
+};
+
+using StreakSet = std::array<StreakParticle, StreakCount>;
+
+// Turning directions, compared byte for byte.
+inline const std::string DirectionClockwise = "右回り";
+inline const std::string DirectionCounterClockwise = "左回り";
+
+extern DollProfile DisplayedProfile;  // being drawn; changes row by row while opening
+extern RowBounds Left;                // first column of each row of DisplayedProfile
+extern RowBounds Right;               // last column of each row of DisplayedProfile
+extern DollProfile CurrentProfile;    // the doll at rest, source of the next nested doll
+extern DollProfile InnerProfile;      // the nested doll
+extern ColumnMapTable ColumnMap;      // texture sampling per view pixel
+
+extern std::int32_t RotationOffset;  // texture column at the front, 0..249
+extern std::int32_t ShadeLevel;      // shading strength 0..5
+extern const float InnerScale;       // nested doll's size: the float nearest 0.8
+extern bool Openable;                // the last shape read can open
+extern std::int32_t SplitRow;        // where every doll of the series opens
+extern std::int32_t OpenProgress;    // rows each half has moved; 200 = at rest
+extern std::string Direction;        // DirectionClockwise, DirectionCounterClockwise or ""
+
+extern StreakSet StreaksLeft;
+extern StreakSet StreaksRight;
+
+// The scene bitmaps; created at start-up, freed at shut-down.
+extern std::unique_ptr<TTavoBitmap> FrontView;
+extern std::unique_ptr<TTavoBitmap> BackView;
+extern std::unique_ptr<TTavoBitmap> Texture;
+extern std::unique_ptr<TTavoBitmap> SaveSheet;
+extern std::unique_ptr<TTavoBitmap> BackdropLeft;
+extern std::unique_ptr<TTavoBitmap> BackdropRight;
+extern std::unique_ptr<TTavoBitmap> FrameLeft;
+extern std::unique_ptr<TTavoBitmap> FrameRight;
+extern std::unique_ptr<TTavoBitmap> InnerTexture;
+extern std::unique_ptr<TTavoBitmap> TextureCopy;

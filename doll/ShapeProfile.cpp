@@ -1,0 +1,62 @@
+#include "ShapeProfile.h"
+
+DollProfile ReadShapeProfile(const std::string& fileName) {
+  TTavoBitmap shape;
+  shape.LoadFromFileAuto(fileName);
+  // Checked before any row is read, so that a short picture cannot leave the profile half
+  // new and half old.
+  if (shape.width() < ShapeWidth || shape.height() < ShapeHeight)
+    throw EImageSizeError(fileName, shape.width(), shape.height(), ShapeWidth, ShapeHeight);
+
+  DollProfile profile{};
+  for (int i = 0; i < ShapeHeight; ++i) {
+    const TPixelRow row = shape.Rows[i];
+    profile[i] = 0;
+    for (int x = 0; x < ShapeWidth; ++x) {
+      if (SameColour(row[x], FrameColour)) break;
+      ++profile[i];
+    }
+  }
+  return profile;
+}
+
+void LoadShapeProfile() {
+  DisplayedProfile = ReadShapeProfile(ShapeFileName);
+  TestOpenability();
+}
+
+void TestOpenability() {
+  const DollProfile& p = DisplayedProfile;
+  // Rising part: start is where the widest radius is first reached, end the row before the
+  // first narrower row.
+  int level = 0;
+  int start = 0;
+  int end = DollRows - 1;
+  for (int i = 0; i < DollRows; ++i) {
+    if (p[i] > level) {
+      level = p[i];
+      start = i;
+    } else if (p[i] < level) {
+      end = i - 1;
+      break;
+    }
+  }
+  // Falling part: any widening after that is a neck.
+  for (int i = end; i < DollRows; ++i) {
+    if (p[i] > level) {
+      Openable = false;
+      return;
+    }
+    if (p[i] < level) level = p[i];
+  }
+  Openable = true;
+  SplitRow = (start + end) / 2;
+}
+
+void SetCurrentProfile(const DollProfile& profile) {
+  CurrentProfile = profile;
+}
+
+bool IsOpenable() {
+  return Openable;
+}

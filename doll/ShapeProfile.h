@@ -1,0 +1,30 @@
+// The doll's outline, read from the shape image, and whether that outline can open.
+#pragma once
+
+#include <string>
+
+#include "SceneState.h"
+
+// The shape image in the working folder.
+inline const std::string ShapeFileName = "シェイプ.bmp";
+// Only this much of the shape image is read: the radius is counted in the first 100
+// columns of the first 200 rows.
+inline constexpr int ShapeWidth = MaxRadius;
+inline constexpr int ShapeHeight = DollRows;
+
+// Reads a profile from a shape image: row i's radius is the column of its first pure-black
+// pixel among columns 0..99, 100 when there is none. A picture narrower than 100 pixels or
+// with fewer than 200 rows is refused with an error naming the file and its size.
+DollProfile ReadShapeProfile(const std::string& fileName);
+
+// Reads ShapeFileName into DisplayedProfile and tests its openability. On any error
+// DisplayedProfile, Openable and SplitRow keep their values.
+void LoadShapeProfile();
+
+// Sets Openable, and SplitRow when DisplayedProfile is a single bulge: it only widens or
+// stays until its first narrower row, and only narrows or stays from there on.
+void TestOpenability();
+
+void SetCurrentProfile(const DollProfile& profile);
+
+bool IsOpenable();

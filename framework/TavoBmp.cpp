@@ -1,0 +1,186 @@
+#include "TavoBmp.h"
+
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QString>
+#include <algorithm>
+#include <cstring>
+
+#include "BmpReader.h"
+#include "ImageInput.h"
+#include "JpegReader.h"
+
+namespace {
+
+bool EndsWith(const std::string& name, const std::string& ending) {
+  // Bytes, not characters, and case matters: ".JPG" is not a JPEG name.
+  return name.size() >= ending.size() &&
+         name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+// The bytes of row y that lie inside the picture (padding excluded).
+std::uint8_t* RowBytes(TTavoBitmap& bitmap, int y) {
+  return reinterpret_cast<std::uint8_t*>(bitmap.Rows[y].Data());
+}
+const std::uint8_t* RowBytes(const TTavoBitmap& bitmap, int y) {
+  return reinterpret_cast<const std::uint8_t*>(bitmap.Rows[y].Data());
+}
+
+// Which source cells [First, Last) land on target cell i when `source` cells are spread
+// over `target` cells: several when shrinking, one repeated when stretching.
+struct CellRange {
+  int First;
+  int Last;
+};
+CellRange SourceCells(int i, int target, int source) {
+  const auto first = static_cast<int>(std::int64_t{i} * source / target);
+  const auto last = static_cast<int>(std::int64_t{i + 1} * source / target);
+  return {first, std::max(last, first + 1)};
+}
+
+}  // namespace
+
+bool SameColour(const Pixel24& a, const Pixel24& b) {
+  return a.Blue == b.Blue && a.Green == b.Green && a.Red == b.Red;
+}
+
+Pixel24 ColorToPixel(TColor colour) {
+  return Pixel24{static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+                 static_cast<std::uint8_t>(colour)};
+}
+
+TTavoBitmap::TTavoBitmap() {
+  SetTextStyle(20, fsBold, clBlack);
+}
+
+TTavoBitmap::~TTavoBitmap() = default;
+
+void TTavoBitmap::LoadFromFileAuto(const std::string& fileName) {
+  if (EndsWith(fileName, ".jpg") || EndsWith(fileName, ".jpeg")) {
+    LoadJpeg(fileName);
+  } else {
+    Assign(DecodeBmp(ReadImageFile(fileName), fileName));
+  }
+  RebuildRowTable();
+}
+
+void TTavoBitmap::LoadJpeg(const std::string& fileName) {
+  Assign(DecodeJpeg(ReadImageFile(fileName), fileName));
+}
+
+void TTavoBitmap::Assign(QImage&& picture) {
+  static_cast<QImage&>(*this) = std::move(picture);
+}
+
+void TTavoBitmap::RebuildRowTable() {
+  if (format() != QImage::Format_BGR888 && !isNull()) convertTo(QImage::Format_BGR888);
+  Rows.SetLength(height());
+  for (int y = 0; y < height(); ++y) Rows.Set(y, reinterpret_cast<Pixel24*>(scanLine(y)));
+}
+
+void TTavoBitmap::SetSizeBlank(int width, int height) {
+  SetSizeFilled(width, height, KeyColour);
+}
+
+void TTavoBitmap::SetSizeFilled(int width, int height, Pixel24 colour) {
+  if (width <= 0 || height <= 0) {
+    Assign(QImage());
+  } else {
+    QImage sized(width, height, QImage::Format_BGR888);
+    if (sized.isNull())
+      throw ETavoError("ビットマップ (" + std::to_string(width) + " × " + std::to_string(height) +
+                       ") を作るメモリが足りません");
+    Assign(std::move(sized));
+  }
+  RebuildRowTable();
+  Fill(colour);
+}
+
+void TTavoBitmap::Fill(Pixel24 colour) {
+  for (int y = 0; y < Rows.Count(); ++y) std::fill_n(Rows[y].Data(), width(), colour);
+}
+
+void TTavoBitmap::MakeMask(TColor transparent) {
+  const Pixel24 key = ColorToPixel(transparent);
+  auto mask = std::make_unique<TTavoBitmap>();
+  mask->SetSizeFilled(width(), height(), FrameColour);
+  for (int y = 0; y < Rows.Count(); ++y) {
+    const Pixel24* from = Rows[y].Data();
+    Pixel24* to = mask->Rows[y].Data();
+    for (int x = 0; x < width(); ++x)
+      if (SameColour(from[x], key)) to[x] = KeyColour;
+  }
+  // This := this AND NOT mask: the transparent pixels become black.
+  const int bytes = 3 * width();
+  for (int y = 0; y < Rows.Count(); ++y) {
+    std::uint8_t* row = RowBytes(*this, y);
+    const std::uint8_t* m = RowBytes(*mask, y);
+    for (int i = 0; i < bytes; ++i) row[i] &= static_cast<std::uint8_t>(~m[i]);
+  }
+  MaskBitmap = std::move(mask);
+}
+
+void TTavoBitmap::DrawOn(TTavoBitmap& target, int x, int y) const {
+  QRect placed = QRect(x, y, width(), height()).intersected(target.rect());
+  // A mask made before a resize covers only the part it was made for.
+  if (MaskBitmap) placed &= MaskBitmap->rect().translated(x, y);
+  if (placed.isEmpty()) return;
+  const int offset = 3 * (placed.left() - x);
+  const int bytes = 3 * placed.width();
+  for (int ty = placed.top(); ty <= placed.bottom(); ++ty) {
+    const int sy = ty - y;
+    std::uint8_t* to = RowBytes(target, ty) + 3 * placed.left();
+    const std::uint8_t* from = RowBytes(*this, sy) + offset;
+    if (!MaskBitmap) {
+      std::memcpy(to, from, static_cast<std::size_t>(bytes));
+      continue;
+    }
+    // Two block transfers: target AND mask, then target OR this picture.
+    const std::uint8_t* m = RowBytes(*MaskBitmap, sy) + offset;
+    for (int i = 0; i < bytes; ++i) to[i] &= m[i];
+    for (int i = 0; i < bytes; ++i) to[i] |= from[i];
+  }
+}
+
+void TTavoBitmap::CopyRect(const QRect& targetRect, const TTavoBitmap& source,
+                           const QRect& sourceRect) {
+  if (targetRect.isEmpty() || sourceRect.isEmpty()) return;
+  if (!source.rect().contains(sourceRect)) throw ERangeError();
+  const int tw = targetRect.width();
+  const int th = targetRect.height();
+  for (int j = 0; j < th; ++j) {
+    const int ty = targetRect.top() + j;
+    if (ty < 0 || ty >= height()) continue;
+    const CellRange rows = SourceCells(j, th, sourceRect.height());
+    Pixel24* to = Rows[ty].Data();
+    for (int i = 0; i < tw; ++i) {
+      const int tx = targetRect.left() + i;
+      if (tx < 0 || tx >= width()) continue;
+      const CellRange columns = SourceCells(i, tw, sourceRect.width());
+      Pixel24 combined{255, 255, 255};
+      for (int sy = rows.First; sy < rows.Last; ++sy) {
+        const Pixel24* from = source.Rows[sourceRect.top() + sy].Data() + sourceRect.left();
+        for (int sx = columns.First; sx < columns.Last; ++sx) {
+          combined.Blue &= from[sx].Blue;
+          combined.Green &= from[sx].Green;
+          combined.Red &= from[sx].Red;
+        }
+      }
+      to[tx] = combined;
+    }
+  }
+}
+
+void TTavoBitmap::SetTextStyle(int height, TFontStyles style, TColor colour) {
+  FTextStyle = TCanvasTextStyle{height, style, colour, true};
+}
+
+void TTavoBitmap::SaveToFile(const std::string& fileName) const {
+  const QString name = QString::fromStdString(fileName);
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly))
+    throw EFCreateError(fileName, file.errorString().toStdString());
+  QImageWriter writer(&file, "bmp");
+  if (!writer.write(*this)) throw EFCreateError(fileName, writer.errorString().toStdString());
+  if (!file.commit()) throw EFCreateError(fileName, file.errorString().toStdString());
+}

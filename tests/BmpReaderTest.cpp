@@ -1,0 +1,246 @@
+// Every BMP variant the reader must take, pixel for pixel, and the files it must refuse.
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+#include "framework/TavoBmp.h"
+
+namespace {
+
+using Picture = std::vector<std::vector<Pixel24>>;
+
+constexpr Pixel24 Red{0, 0, 255};
+constexpr Pixel24 Green{0, 255, 0};
+constexpr Pixel24 Blue{255, 0, 0};
+constexpr Pixel24 Grey{128, 128, 128};
+constexpr Pixel24 Black = FrameColour;
+constexpr Pixel24 White = KeyColour;
+
+class BmpReader : public ::testing::Test {
+ protected:
+  // Loads `file` and returns the bitmap, checked to be 24-bit with a full row table.
+  TTavoBitmap& Load(const Bytes& file) {
+    WriteBytes(folder.Path("picture.bmp"), file);
+    bitmap.LoadFromFileAuto(folder.Path("picture.bmp"));
+    EXPECT_EQ(bitmap.format(), QImage::Format_BGR888);
+    EXPECT_EQ(bitmap.Rows.Count(), bitmap.height());
+    return bitmap;
+  }
+  void ExpectRefused(const Bytes& file) {
+    WriteBytes(folder.Path("bad.bmp"), file);
+    EXPECT_THROW(bitmap.LoadFromFileAuto(folder.Path("bad.bmp")), EInvalidGraphic);
+  }
+
+  ScratchFolder folder;
+  TTavoBitmap bitmap;
+};
+
+BmpSpec Paletted(int bits, int width, int height) {
+  BmpSpec spec;
+  spec.Bits = static_cast<std::uint16_t>(bits);
+  spec.Width = width;
+  spec.Height = height;
+  spec.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {128, 128, 128}};
+  spec.ColoursUsed = 4;
+  return spec;
+}
+
+TEST_F(BmpReader, TwentyFourBitsBottomUpAndTopDown) {
+  const Picture picture = {{Red, Green, Blue}, {Grey, White, Black}};
+  EXPECT_TRUE(PixelsAre(Load(Bmp24(picture)), picture));
+
+  BmpSpec topDown;
+  topDown.Width = 3;
+  topDown.Height = -2;
+  topDown.Rows = {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {128, 128, 128, 255, 255, 255, 0, 0, 0}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(topDown)), picture));
+}
+
+TEST_F(BmpReader, OneBitWithAColourTable) {
+  BmpSpec spec;
+  spec.Bits = 1;
+  spec.Width = 10;
+  spec.Height = 2;
+  spec.Palette = {{0, 0, 255}, {255, 255, 255}};  // red, white
+  spec.Rows = {{0b10100000, 0b01000000}, {0b00000000, 0b11000000}};
+  Picture expected(2, std::vector<Pixel24>(10, Red));
+  expected[1][0] = expected[1][2] = expected[1][9] = White;  // bottom row is stored first
+  expected[0][8] = expected[0][9] = White;
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+}
+
+TEST_F(BmpReader, FourAndEightBitsWithColourTables) {
+  BmpSpec four = Paletted(4, 3, 2);
+  four.Rows = {{0x01, 0x20}, {0x33, 0x10}};
+  const Picture expected = {{Grey, Grey, Green}, {Red, Green, Blue}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(four)), expected));
+
+  BmpSpec eight = Paletted(8, 3, 2);
+  eight.Rows = {{0, 1, 2}, {3, 3, 1}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(eight)), expected));
+}
+
+TEST_F(BmpReader, CoreHeaderWithThreeByteColourEntriesAndTwentyFourBits) {
+  BmpSpec eight = Paletted(8, 3, 2);
+  eight.HeaderSize = 12;
+  eight.ColoursUsed = 0;
+  eight.Palette.resize(256, {0, 0, 0});
+  eight.Rows = {{0, 1, 2}, {3, 3, 1}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(eight)), (Picture{{Grey, Grey, Green}, {Red, Green, Blue}})));
+
+  BmpSpec rgb;
+  rgb.HeaderSize = 12;
+  rgb.Width = 2;
+  rgb.Height = 1;
+  rgb.Rows = {{1, 2, 3, 4, 5, 6}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(rgb)), (Picture{{Pixel24{1, 2, 3}, Pixel24{4, 5, 6}}})));
+}
+
+TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
+  // Qt's reader widens a 5-bit value v to v << 3 (and 6-bit green to v << 2).
+  // 5-5-5: red 31, green 16, blue 1 -> 0x7E01.
+  BmpSpec plain;
+  plain.Bits = 16;
+  plain.Width = 2;
+  plain.Height = 1;
+  plain.Rows = {{0x01, 0x7E, 0x00, 0x00}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), (Picture{{Pixel24{8, 128, 248}, Black}})));
+
+  // 5-6-5 bit fields: red 31, green 63, blue 0 -> 0xFFE0.
+  BmpSpec fields = plain;
+  fields.Compression = 3;
+  fields.Masks = {0xF800, 0x07E0, 0x001F, 0};
+  fields.WriteMasks = true;
+  fields.Rows = {{0xE0, 0xFF, 0x1F, 0x00}};
+  EXPECT_TRUE(
+      PixelsAre(Load(BuildBmp(fields)), (Picture{{Pixel24{0, 252, 248}, Pixel24{248, 0, 0}}})));
+}
+
+TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
+  BmpSpec plain;
+  plain.Bits = 32;
+  plain.Width = 2;
+  plain.Height = 1;
+  plain.Rows = {{1, 2, 3, 0, 4, 5, 6, 0}};
+  const Picture expected = {{Pixel24{1, 2, 3}, Pixel24{4, 5, 6}}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), expected));
+
+  BmpSpec fields = plain;
+  fields.Compression = 3;
+  fields.Masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0};  // red in the lowest byte
+  fields.WriteMasks = true;
+  fields.Rows = {{3, 2, 1, 0, 6, 5, 4, 0}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(fields)), expected));
+
+  BmpSpec v5 = plain;
+  v5.HeaderSize = 124;
+  v5.Compression = 3;
+  v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  v5.Rows = {{1, 2, 3, 0, 4, 5, 6, 128}};  // alpha is ignored, never multiplied in
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(v5)), expected));
+}
+
+TEST_F(BmpReader, RunLengthEightWithDeltaAndEarlyLineEndsLeavesSkippedPixelsBlack) {
+  BmpSpec spec = Paletted(8, 5, 3);
+  spec.Compression = 1;
+  spec.Rows = {{
+      3, 1,              // bottom row: three green
+      0, 0,              // end of line (two pixels skipped)
+      0, 3, 2, 3, 0, 0,  // middle row: absolute blue, grey, red, padded
+      0, 2, 1, 1,        // delta: right 1, down 1 -> top row, column 4
+      1, 2,              // one blue
+      0, 1               // end of picture
+  }};
+  const Picture expected = {{Black, Black, Black, Black, Blue},
+                            {Blue, Grey, Red, Black, Black},
+                            {Green, Green, Green, Black, Black}};
+  // Loaded twice so that leftover memory from the first load cannot pass for black.
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+}
+
+TEST_F(BmpReader, RunLengthFourAlternatesNibblesAndCutsRunsAtTheRowEnd) {
+  BmpSpec spec = Paletted(4, 4, 2);
+  spec.Compression = 2;
+  spec.Rows = {{
+      6, 0x12,           // bottom row: green blue green blue (the run of 6 is cut at 4)
+      0, 0,              //
+      0, 3, 0x30, 0x10,  // top row absolute: grey red green
+      0, 0               // end of line; no end-of-picture code: the rows ran out
+  }};
+  const Picture expected = {{Grey, Red, Green, Black}, {Green, Blue, Green, Blue}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+}
+
+TEST_F(BmpReader, IndicesPastTheColourTableAreBlack) {
+  BmpSpec spec = Paletted(8, 2, 1);
+  spec.Rows = {{1, 200}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), (Picture{{Green, Black}})));
+}
+
+TEST_F(BmpReader, ExtraBytesAfterThePixelsAreIgnored) {
+  Bytes file = Bmp24({{Red, Green}});
+  file.insert(file.end(), 100, 0xAB);
+  EXPECT_TRUE(PixelsAre(Load(file), (Picture{{Red, Green}})));
+}
+
+TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
+  const Bytes good = Bmp24({{Red, Green}, {Blue, Grey}});
+  ExpectRefused(Bytes(good.begin(), good.begin() + 2));   // only the signature
+  ExpectRefused(Bytes(good.begin(), good.begin() + 30));  // header cut short
+  Bytes header = good;
+  header[14] = 52;  // a header length the reader does not know
+  ExpectRefused(header);
+  Bytes planes = good;
+  planes[26] = 2;
+  ExpectRefused(planes);
+  Bytes bits = good;
+  bits[28] = 7;
+  ExpectRefused(bits);
+  Bytes compression = good;
+  compression[30] = 4;  // embedded JPEG
+  ExpectRefused(compression);
+  Bytes width = good;
+  width[18] = 0;  // width 0
+  ExpectRefused(width);
+  Bytes height = good;
+  height[22] = height[23] = height[24] = height[25] = 0;
+  ExpectRefused(height);
+}
+
+TEST_F(BmpReader, RefusesAbsurdDimensionsBeforeAllocating) {
+  for (auto [w, h] : {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {0x7FFFFFFF, 1}}) {
+    BmpSpec spec;
+    spec.Width = w;
+    spec.Height = h;
+    ExpectRefused(BuildBmp(spec));
+  }
+}
+
+TEST_F(BmpReader, RefusesPixelDataOrColourTablesCutShort) {
+  const Bytes good = Bmp24({{Red, Green}, {Blue, Grey}});
+  ExpectRefused(Bytes(good.begin(), good.end() - 1));
+  ExpectRefused(Bytes(good.begin(), good.begin() + 54));
+
+  BmpSpec eight = Paletted(8, 3, 2);
+  eight.Rows = {{0, 1, 2}, {3, 3, 1}};
+  const Bytes paletted = BuildBmp(eight);
+  ExpectRefused(Bytes(paletted.begin(), paletted.begin() + 54 + 10));
+
+  BmpSpec rle = Paletted(8, 4, 2);
+  rle.Compression = 1;
+  rle.Rows = {{4, 1, 0, 0, 0, 4, 1, 2}};  // absolute run of four with two bytes present
+  ExpectRefused(BuildBmp(rle));
+  rle.Rows = {{4, 1}};  // stream ends before the picture does
+  ExpectRefused(BuildBmp(rle));
+}
+
+TEST_F(BmpReader, ARefusedFileKeepsThePreviousPicture) {
+  const Picture picture = {{Red, Green}};
+  Load(Bmp24(picture));
+  Bytes cut = Bmp24({{Blue, Blue}, {Blue, Blue}});
+  cut.pop_back();
+  ExpectRefused(cut);
+  EXPECT_TRUE(PixelsAre(bitmap, picture));
+}
+
+}  // namespace

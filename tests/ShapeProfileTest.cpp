@@ -1,0 +1,175 @@
+// Reading the doll's outline from the shape image and deciding whether it can open.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "TestFiles.h"
+#include "doll/ShapeProfile.h"
+
+namespace {
+
+std::vector<int> Radii(const DollProfile& p) {
+  return std::vector<int>(p.begin(), p.end());
+}
+
+std::vector<int> Constant(int r) {
+  return std::vector<int>(DollRows, r);
+}
+
+// A single bulge: widening by one per row up to `widest` on `first`, flat until `last`,
+// then narrowing by one per row.
+std::vector<int> Bulge(int first, int last, int widest) {
+  std::vector<int> r(DollRows);
+  for (int i = 0; i < DollRows; ++i)
+    r[i] = i < first   ? std::max(0, widest - (first - i))
+           : i <= last ? widest
+                       : std::max(0, widest - (i - last));
+  return r;
+}
+
+class ShapeProfile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DisplayedProfile.fill(7);
+    Openable = false;
+    SplitRow = 0;
+  }
+  // Writes the shape image into the working folder and reads it as the program does.
+  void LoadShape(const Bytes& file) {
+    WriteBytes(ShapeFileName, file);
+    LoadShapeProfile();
+  }
+  // Runs the openability test on a profile and returns SplitRow, or -1 when it cannot open.
+  static int Split(const std::vector<int>& radii) {
+    std::copy(radii.begin(), radii.end(), DisplayedProfile.begin());
+    TestOpenability();
+    return Openable ? SplitRow : -1;
+  }
+
+  ScratchFolder folder{true};
+};
+
+TEST_F(ShapeProfile, RadiusIsTheColumnOfTheFirstPureBlackPixel) {
+  std::vector<int> radii(DollRows);
+  std::iota(radii.begin(), radii.end(), 0);
+  for (int& r : radii) r %= 101;
+  LoadShape(ShapeBmp(radii));
+  EXPECT_EQ(Radii(DisplayedProfile), radii);
+}
+
+TEST_F(ShapeProfile, OnlyExactBlackEndsARowAndAnyOtherColourIsDoll) {
+  std::vector<std::vector<Pixel24>> picture(DollRows, std::vector<Pixel24>(100, FrameColour));
+  picture[0][0] = Pixel24{0, 0, 1};  // red 1 still counts as doll
+  picture[1][0] = Pixel24{1, 0, 0};
+  picture[1][1] = Pixel24{0, 1, 0};
+  for (int x = 0; x < 100; ++x) picture[2][x] = Pixel24{0, 0, 1};  // no black: 100
+  picture[3][5] = KeyColour;  // pixels after the first black do not matter
+  LoadShape(Bmp24(picture));
+  EXPECT_EQ(DisplayedProfile[0], 1);
+  EXPECT_EQ(DisplayedProfile[1], 2);
+  EXPECT_EQ(DisplayedProfile[2], 100);
+  EXPECT_EQ(DisplayedProfile[3], 0);
+}
+
+TEST_F(ShapeProfile, ALargerImageGivesTheProfileOfItsTopLeftCorner) {
+  const std::vector<int> radii = Bulge(80, 120, 60);
+  std::vector<int> taller = radii;
+  taller.resize(260, 0);
+  // Wider: columns past 100 are white (no black) on every row; rows past 200 are black.
+  LoadShape(ShapeBmp(taller, 140));
+  EXPECT_EQ(Radii(DisplayedProfile), radii);
+}
+
+TEST_F(ShapeProfile, AnyColourDepthIsRead) {
+  BmpSpec spec;
+  spec.Bits = 8;
+  spec.Width = 100;
+  spec.Height = DollRows;
+  spec.Palette = {{0, 0, 0}, {40, 200, 90}};
+  spec.ColoursUsed = 2;
+  const std::vector<int> radii = Bulge(50, 60, 90);
+  for (int y = DollRows - 1; y >= 0; --y) {
+    Bytes row(100, 0);
+    std::fill_n(row.begin(), radii[y], 1);
+    spec.Rows.push_back(row);
+  }
+  LoadShape(BuildBmp(spec));
+  EXPECT_EQ(Radii(DisplayedProfile), radii);
+}
+
+TEST_F(ShapeProfile, ATooSmallImageIsRefusedBeforeAnyRowChanges) {
+  LoadShape(ShapeBmp(Bulge(90, 109, 80)));  // openable, split 99
+  const DollProfile before = DisplayedProfile;
+  for (const auto& [radii, width] :
+       {std::pair{Constant(50), 99}, {std::vector<int>(199, 50), 100}}) {
+    WriteBytes(ShapeFileName, ShapeBmp(radii, width));
+    try {
+      LoadShapeProfile();
+      FAIL() << "read a " << width << " x " << radii.size() << " shape";
+    } catch (const EImageSizeError& e) {
+      const std::string text = e.what();
+      EXPECT_NE(text.find(ShapeFileName), std::string::npos) << text;
+      EXPECT_NE(text.find(std::to_string(width) + " × " + std::to_string(radii.size())),
+                std::string::npos)
+          << text;
+    }
+    EXPECT_EQ(DisplayedProfile, before);
+    EXPECT_TRUE(Openable);
+    EXPECT_EQ(SplitRow, 99);
+  }
+}
+
+TEST_F(ShapeProfile, AnUnreadableImageKeepsProfileAndOpenability) {
+  LoadShape(ShapeBmp(Bulge(0, 199, 100)));
+  const DollProfile before = DisplayedProfile;
+  std::remove(ShapeFileName.c_str());
+  EXPECT_THROW(LoadShapeProfile(), EFOpenError);
+  Bytes cut = ShapeBmp(Constant(3));
+  cut.resize(cut.size() - 10);
+  WriteBytes(ShapeFileName, cut);
+  EXPECT_THROW(LoadShapeProfile(), EInvalidGraphic);
+  EXPECT_EQ(DisplayedProfile, before);
+  EXPECT_TRUE(Openable);
+  EXPECT_EQ(SplitRow, 99);
+}
+
+TEST_F(ShapeProfile, LoadingTestsOpenabilityButLeavesTheCurrentProfile) {
+  CurrentProfile.fill(42);
+  LoadShape(ShapeBmp(Bulge(150, 199, 100)));
+  EXPECT_TRUE(IsOpenable());
+  EXPECT_EQ(SplitRow, 174);
+  for (int r : CurrentProfile) ASSERT_EQ(r, 42);
+  SetCurrentProfile(DisplayedProfile);
+  EXPECT_EQ(CurrentProfile, DisplayedProfile);
+}
+
+TEST_F(ShapeProfile, SingleBulgesOpenAtTheMiddleOfTheirWidestPart) {
+  EXPECT_EQ(Split(Constant(0)), 99);    // all black: start 0, end 199
+  EXPECT_EQ(Split(Constant(100)), 99);  // no black: the rise happens on row 0
+  EXPECT_EQ(Split(Bulge(90, 109, 95)), 99);
+  EXPECT_EQ(Split(Bulge(150, 199, 100)), 174);  // never narrows
+  std::vector<int> flatTop = Constant(4);
+  flatTop[0] = flatTop[1] = flatTop[2] = 5;
+  EXPECT_EQ(Split(flatTop), 1);
+  std::vector<int> leadingZeros = Bulge(30, 40, 20);
+  std::fill_n(leadingZeros.begin(), 15, 0);
+  EXPECT_EQ(Split(leadingZeros), 35);
+  std::vector<int> steppedFlanks = {0, 3, 3, 6, 6, 6, 2, 2};
+  steppedFlanks.resize(DollRows, 1);
+  EXPECT_EQ(Split(steppedFlanks), 4);  // widest first on row 3, narrower on row 6
+}
+
+TEST_F(ShapeProfile, ANeckCannotOpenAndKeepsThePreviousSplitRow) {
+  ASSERT_EQ(Split(Bulge(150, 199, 100)), 174);
+  std::vector<int> neck = Bulge(60, 70, 80);
+  neck[120] = neck[119] + 1;  // widens by one pixel, still narrower than the widest row
+  EXPECT_EQ(Split(neck), -1);
+  EXPECT_FALSE(IsOpenable());
+  EXPECT_EQ(SplitRow, 174);
+  std::vector<int> twoBulges = Bulge(40, 40, 60);
+  for (int i = 120; i < DollRows; ++i) twoBulges[i] = 90;
+  EXPECT_EQ(Split(twoBulges), -1);
+  EXPECT_EQ(SplitRow, 174);
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+#include "TestFiles.h"
+
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder(bool enter) {
+  std::string pattern = (fs::temp_directory_path() / "kavinel-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
+  FPath = pattern;
+  if (enter) {
+    FPrevious = fs::current_path();
+    fs::current_path(FPath);
+  }
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  if (!FPrevious.empty()) fs::current_path(FPrevious, ignored);
+  fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(FPath, ignored);
+}
+
+std::string ScratchFolder::Path(const std::string& name) const {
+  return (FPath / name).string();
+}
+
+void WriteBytes(const std::string& fileName, const Bytes& bytes) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + fileName);
+}
+
+Bytes ReadBytes(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+namespace {
+
+void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  Put16(b, at, v & 0xFFFF);
+  Put16(b, at + 2, v >> 16);
+}
+
+}  // namespace
+
+Bytes BuildBmp(const BmpSpec& spec) {
+  const bool core = spec.HeaderSize == 12;
+  Bytes file(14 + spec.HeaderSize, 0);
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file, 14, spec.HeaderSize);
+  if (core) {
+    Put16(file, 18, static_cast<std::uint32_t>(spec.Width));
+    Put16(file, 20, static_cast<std::uint32_t>(spec.Height));
+    Put16(file, 22, spec.Planes);
+    Put16(file, 24, spec.Bits);
+  } else if (spec.HeaderSize >= 40) {
+    Put32(file, 18, static_cast<std::uint32_t>(spec.Width));
+    Put32(file, 22, static_cast<std::uint32_t>(spec.Height));
+    Put16(file, 26, spec.Planes);
+    Put16(file, 28, spec.Bits);
+    Put32(file, 30, spec.Compression);
+    Put32(file, 46, spec.ColoursUsed);
+    if (spec.HeaderSize >= 108)
+      for (int i = 0; i < 4; ++i) Put32(file, 54 + 4 * i, spec.Masks[i]);
+  }
+  if (spec.WriteMasks) {
+    for (int i = 0; i < 3; ++i) {
+      file.resize(file.size() + 4);
+      Put32(file, file.size() - 4, spec.Masks[i]);
+    }
+  }
+  for (const auto& entry : spec.Palette) {
+    file.insert(file.end(), entry.begin(), entry.end());
+    if (!core) file.push_back(0);
+  }
+  Put32(file, 10, static_cast<std::uint32_t>(file.size()));
+  const bool rle = spec.Compression == 1 || spec.Compression == 2;
+  const std::size_t rowBytes = (static_cast<std::size_t>(spec.Width) * spec.Bits + 31) / 32 * 4;
+  for (const Bytes& row : spec.Rows) {
+    file.insert(file.end(), row.begin(), row.end());
+    if (!rle) file.resize(file.size() + rowBytes - row.size(), 0);
+  }
+  Put32(file, 2, static_cast<std::uint32_t>(file.size()));
+  return file;
+}
+
+Bytes Bmp24(const std::vector<std::vector<Pixel24>>& picture) {
+  BmpSpec spec;
+  spec.Width = static_cast<std::int32_t>(picture.at(0).size());
+  spec.Height = static_cast<std::int32_t>(picture.size());
+  for (auto row = picture.rbegin(); row != picture.rend(); ++row) {
+    Bytes bytes;
+    for (const Pixel24& p : *row) bytes.insert(bytes.end(), {p.Blue, p.Green, p.Red});
+    spec.Rows.push_back(bytes);
+  }
+  return BuildBmp(spec);
+}
+
+Bytes ShapeBmp(const std::vector<int>& radii, int width, Pixel24 inside) {
+  std::vector<std::vector<Pixel24>> picture;
+  for (int r : radii) {
+    std::vector<Pixel24> row(static_cast<std::size_t>(width), FrameColour);
+    for (int x = 0; x < r && x < width; ++x) row[static_cast<std::size_t>(x)] = inside;
+    picture.push_back(row);
+  }
+  return Bmp24(picture);
+}
+
+Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = grey ? 1 : 3;
+  cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  const std::size_t stride = static_cast<std::size_t>(width) * (grey ? 1 : 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(&samples[cinfo.next_scanline * stride]);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+bool operator==(const Pixel24& a, const Pixel24& b) {
+  return SameColour(a, b);
+}
+
+std::ostream& operator<<(std::ostream& out, const Pixel24& p) {
+  return out << "(b " << int{p.Blue} << ", g " << int{p.Green} << ", r " << int{p.Red} << ")";
+}
+
+::testing::AssertionResult PixelsAre(const TTavoBitmap& bitmap,
+                                     const std::vector<std::vector<Pixel24>>& expected) {
+  const int h = static_cast<int>(expected.size());
+  const int w = h > 0 ? static_cast<int>(expected[0].size()) : 0;
+  if (bitmap.width() != w || bitmap.height() != h || bitmap.Rows.Count() != h)
+    return ::testing::AssertionFailure()
+           << "size " << bitmap.width() << " x " << bitmap.height() << " with "
+           << bitmap.Rows.Count() << " rows, expected " << w << " x " << h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const Pixel24 got = bitmap.Rows[y][x];
+      const Pixel24 want = expected[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+      if (!(got == want))
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") is " << got << ", expected " << want;
+    }
+  return ::testing::AssertionSuccess();
+}

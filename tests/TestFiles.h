@@ -1,0 +1,68 @@
+// Test helpers: a scratch folder, and builders for the picture files the tests read.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "framework/TavoBmp.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+// With `enter`, it is also the working folder for the object's lifetime.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(bool enter = false);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string Path(const std::string& name) const;
+
+ private:
+  std::filesystem::path FPath;
+  std::filesystem::path FPrevious;
+};
+
+void WriteBytes(const std::string& fileName, const Bytes& bytes);
+Bytes ReadBytes(const std::string& fileName);
+
+// A BMP file assembled field by field, so that every variant and every fault can be made.
+struct BmpSpec {
+  std::uint32_t HeaderSize = 40;  // 12, 40, 108 or 124 (or anything, to test refusal)
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;  // negative for top-down rows
+  std::uint16_t Planes = 1;
+  std::uint16_t Bits = 24;
+  std::uint32_t Compression = 0;
+  std::uint32_t ColoursUsed = 0;
+  std::vector<std::array<std::uint8_t, 3>> Palette;  // blue, green, red
+  std::array<std::uint32_t, 4> Masks{};              // red, green, blue, alpha
+  bool WriteMasks = false;                           // after a 40-byte header, for bit fields
+  // Rows as stored in the file (bottom row first unless top-down), unpadded; or, for
+  // run-length files, the whole code stream in the first entry.
+  std::vector<Bytes> Rows;
+};
+Bytes BuildBmp(const BmpSpec& spec);
+
+// An uncompressed 24-bit BMP of the picture given top row first.
+Bytes Bmp24(const std::vector<std::vector<Pixel24>>& picture);
+
+// A 24-bit shape image: row i is `inside` in columns 0..r[i]−1 and black from r[i] on.
+Bytes ShapeBmp(const std::vector<int>& radii, int width = 100, Pixel24 inside = KeyColour);
+
+// A baseline JPEG of `samples` (3 bytes per pixel in RGB order, or 1 for greyscale).
+Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality = 95);
+
+// Compares every pixel; reports the first difference.
+::testing::AssertionResult PixelsAre(const TTavoBitmap& bitmap,
+                                     const std::vector<std::vector<Pixel24>>& expected);
+
+bool operator==(const Pixel24& a, const Pixel24& b);
+std::ostream& operator<<(std::ostream& out, const Pixel24& p);
