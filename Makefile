@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 RUN_DIR   ?= run
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test format format-check clean
+.PHONY: all deps configure build run test bench format format-check clean
 
 all: build
 
@@ -24,6 +24,9 @@ run: build
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: build
+	@$(BUILD_DIR)/bench/doll_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

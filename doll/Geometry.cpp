@@ -1,0 +1,102 @@
+#include "Geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace {
+
+constexpr int Axis = ViewSize / 2;  // the doll's axis lies between columns 99 and 100
+
+// Principal arcsine, as atan2 so that t = ±1 is exact.
+double ArcSine(double t) {
+  return std::atan2(t, std::sqrt(1.0 - t * t));
+}
+
+// Texture position of horizontal offset u from the axis on a circle of radius r: −0.5 at the
+// left edge, 62 at the axis, 124.5 at the right edge. Each step in double, in this order,
+// then stored as a float.
+float TexturePosition(int u, int r) {
+  const double angle = ArcSine(static_cast<double>(u) / r);
+  return static_cast<float>(angle * 250.0 / (2.0 * std::numbers::pi) + 62.0);
+}
+
+ColumnSpan SpanOfPixel(int x, int r) {
+  const float c = TexturePosition(x - Axis, r);
+  const float e = TexturePosition(x + 1 - Axis, r);
+  ColumnSpan s{};
+  s.First = std::max(static_cast<std::int32_t>(std::floor(c)), 0);
+  s.Last = std::min(static_cast<std::int32_t>(std::floor(e)), TextureColumns - 1);
+  s.FirstTrim = std::max(static_cast<float>(static_cast<double>(c) - s.First), 0.0f);
+  s.LastTrim = std::max(static_cast<float>((s.Last + 1) - static_cast<double>(e)), 0.0f);
+  s.Width =
+      static_cast<float>(static_cast<double>(s.Last + 1 - s.First) - s.LastTrim - s.FirstTrim);
+  if (s.Width == 0.0f) s.Width = 0.1f;
+  if (x < Axis) {
+    s.Light = 1.0f;
+  } else {
+    // The cosine of the surface angle at the pixel's centre.
+    const double t = static_cast<double>(2 * x + 1 - ViewSize) / (2 * r);
+    s.Light = static_cast<float>(std::cos(ArcSine(t)));
+  }
+  return s;
+}
+
+using RadiusSpans = std::array<ColumnSpan, ViewSize>;
+
+RadiusSpans SpansOfRadius(int r) {
+  RadiusSpans spans{};
+  for (int x = Axis - r; x < Axis + r; ++x) spans[x] = SpanOfPixel(x, r);
+  return spans;
+}
+
+}  // namespace
+
+const std::array<ColumnSpan, ViewSize>& ColumnSpansForRadius(int radius) {
+  CheckIndex(radius, MaxRadius + 1);
+  static std::array<RadiusSpans, MaxRadius + 1> spans;
+  static std::array<bool, MaxRadius + 1> known{};
+  if (!known[radius]) {
+    spans[radius] = SpansOfRadius(radius);
+    known[radius] = true;
+  }
+  return spans[radius];
+}
+
+void ComputeRowBounds() {
+  for (int y = 0; y < DollRows; ++y) {
+    Left[y] = Axis - DisplayedProfile[y];
+    Right[y] = DisplayedProfile[y] + Axis - 1;
+  }
+}
+
+void PaintSilhouette(TTavoBitmap& view) {
+  for (int y = 0; y < DollRows; ++y) {
+    Pixel24* row = view.Rows[y].Data();
+    const int left = std::clamp(Left[y], 0, ViewSize);
+    const int end = std::clamp(Right[y] + 1, left, ViewSize);
+    std::fill_n(row, left, FrameColour);
+    std::fill_n(row + left, end - left, KeyColour);
+    std::fill_n(row + end, ViewSize - end, FrameColour);
+  }
+  view.MakeMask(clBlack);
+}
+
+void BuildColumnMap() {
+  for (int y = 0; y < DollRows; ++y) {
+    if (Left[y] > Right[y]) continue;
+    CheckIndex(Left[y], ViewSize);
+    CheckIndex(Right[y], ViewSize);
+    const RadiusSpans& spans = ColumnSpansForRadius(DisplayedProfile[y]);
+    const int count = Right[y] - Left[y] + 1;
+    std::memcpy(&ColumnMap[y][Left[y]], &spans[Left[y]], count * sizeof(ColumnSpan));
+  }
+}
+
+void RefreshGeometry() {
+  ComputeRowBounds();
+  PaintSilhouette(*FrontView);
+  PaintSilhouette(*BackView);
+  BuildColumnMap();
+}

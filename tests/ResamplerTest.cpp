@@ -1,0 +1,155 @@
+// The cylinder resampler: exact values from the worked examples, and every pixel against the
+// model for random textures, profiles, rotations and shade levels.
+#include <gtest/gtest.h>
+
+#include "DollModel.h"
+#include "TestFiles.h"
+#include "doll/Geometry.h"
+#include "doll/Resampler.h"
+
+namespace {
+
+using Picture = std::vector<std::vector<Pixel24>>;
+
+Picture Uniform(Pixel24 colour) {
+  return Picture(200, std::vector<Pixel24>(250, colour));
+}
+
+class Resampler : public ::testing::Test {
+ protected:
+  void SetUp() override { ShadeLevel = 0; }
+  void TearDown() override { ShadeLevel = 0; }
+  void Doll(int radius) {
+    DisplayedProfile.fill(radius);
+    RefreshGeometry();
+  }
+  SceneBitmapsForTest bitmaps;
+};
+
+TEST(ClampToByte, TruncatesThenClamps) {
+  EXPECT_EQ(ClampToByte(254.99f), 254);
+  EXPECT_EQ(ClampToByte(-0.7f), 0);
+  EXPECT_EQ(ClampToByte(-300.0f), 0);
+  EXPECT_EQ(ClampToByte(0.0f), 0);
+  EXPECT_EQ(ClampToByte(0.999f), 0);
+  EXPECT_EQ(ClampToByte(255.0f), 255);
+  EXPECT_EQ(ClampToByte(255.9f), 255);
+  EXPECT_EQ(ClampToByte(1e30f), 255);
+}
+
+TEST_F(Resampler, AUniformTextureComesOutAsItsValueOrOneLess) {
+  bitmaps.SetTexture(Uniform(KeyColour));
+  Doll(100);
+  RenderView(*FrontView, 0);
+  bool saw255 = false, saw254 = false;
+  for (int x = 0; x < 200; ++x) {
+    const Pixel24 p = FrontView->Rows[7][x];
+    ASSERT_TRUE(p.Red >= 254 && p.Green == p.Red && p.Blue == p.Red) << p << " at " << x;
+    saw255 |= p.Red == 255;
+    saw254 |= p.Red == 254;
+  }
+  EXPECT_TRUE(saw255 && saw254);
+
+  bitmaps.SetTexture(Uniform(FrameColour));
+  RenderView(*FrontView, 17);
+  for (int x = 0; x < 200; ++x) ASSERT_TRUE(SameColour(FrontView->Rows[7][x], FrameColour));
+}
+
+TEST_F(Resampler, ShadingDarkensTheRightEdgeStepByStep) {
+  bitmaps.SetTexture(Uniform(KeyColour));
+  Doll(100);
+  const int expected[] = {0, 209, 163, 117, 71, 25};
+  for (int level = 1; level <= 5; ++level) {
+    ShadeLevel = level;
+    RenderView(*FrontView, 0);
+    EXPECT_EQ(FrontView->Rows[0][199].Red, expected[level]) << "level " << level;
+  }
+}
+
+TEST_F(Resampler, PixelsLeftOfTheAxisIgnoreTheShadeLevel) {
+  bitmaps.SetTexture(RandomTexture(5));
+  Doll(80);
+  RenderView(*FrontView, 33);
+  const Picture unshaded = [] {
+    Picture p(200, std::vector<Pixel24>(100));
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 100; ++x) p[y][x] = FrontView->Rows[y][x];
+    return p;
+  }();
+  ShadeLevel = 5;
+  RenderView(*FrontView, 33);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_TRUE(SameColour(FrontView->Rows[y][x], unshaded[y][x]));
+}
+
+TEST_F(Resampler, AStretchAcrossTheSeamSumsBothEndsAndTrimsTheRightTexels) {
+  // Texel value = column / 2, so each column is told apart by its sum.
+  Picture texture = Uniform(FrameColour);
+  for (int x = 0; x < 250; ++x) texture[0][x] = Pixel24{0, 0, static_cast<std::uint8_t>(x / 2)};
+  bitmaps.SetTexture(texture);
+  DisplayedProfile.fill(0);
+  RefreshGeometry();
+  Left[0] = Right[0] = 150;
+  ColumnMap[0][150] = ColumnSpan{40, 60, 0.25f, 0.5f, 20.25f, 1.0f};
+  RenderView(*FrontView, 200);  // a = 240, b = 10
+  float sum = 0;
+  for (int x = 240; x < 250; ++x) sum += static_cast<float>(x / 2);
+  for (int x = 0; x <= 10; ++x) sum += static_cast<float>(x / 2);
+  sum = static_cast<float>(sum - 120 * 0.25);  // column 240
+  sum = static_cast<float>(sum - 5 * 0.5);     // column 10
+  EXPECT_EQ(FrontView->Rows[0][150].Red, ClampToByte(sum * static_cast<float>(5.0 / (20.25 * 5))));
+  EXPECT_EQ(FrontView->Rows[0][150].Red, ModelPixel(texture[0], ColumnMap[0][150], 200, 0).Red);
+}
+
+TEST_F(Resampler, TheBackViewAtTheLastOffsetNeverReadsColumnTwoFortyNine) {
+  Picture texture = Uniform(FrameColour);
+  for (auto& row : texture) row[249] = KeyColour;
+  bitmaps.SetTexture(texture);
+  Doll(100);
+  RenderView(*BackView, 249 + 125);  // stretches run from column 124 to 248
+  for (int x = 0; x < 200; ++x) ASSERT_TRUE(SameColour(BackView->Rows[50][x], FrameColour)) << x;
+  RenderView(*FrontView, 249);  // from column 249 across the seam to 123
+  EXPECT_EQ(FrontView->Rows[50][0].Red, ModelPixel(texture[50], ColumnMap[50][0], 249, 0).Red);
+  EXPECT_GT(FrontView->Rows[50][0].Red, 0);
+}
+
+TEST_F(Resampler, PixelsOutsideTheDollAreNotTouched) {
+  bitmaps.SetTexture(RandomTexture(9));
+  DisplayedProfile.fill(30);
+  DisplayedProfile[4] = 0;
+  RefreshGeometry();
+  FrontView->Fill(Pixel24{1, 2, 3});
+  RenderView(*FrontView, 0);
+  for (int x = 0; x < 200; ++x) ASSERT_TRUE(SameColour(FrontView->Rows[4][x], Pixel24{1, 2, 3}));
+  EXPECT_TRUE(SameColour(FrontView->Rows[5][69], Pixel24{1, 2, 3}));
+  EXPECT_TRUE(SameColour(FrontView->Rows[5][130], Pixel24{1, 2, 3}));
+  EXPECT_FALSE(SameColour(FrontView->Rows[5][70], Pixel24{1, 2, 3}));
+}
+
+TEST_F(Resampler, EveryPixelMatchesTheModel) {
+  const Picture texture = RandomTexture(1234);
+  bitmaps.SetTexture(texture);
+  for (int y = 0; y < DollRows; ++y) DisplayedProfile[y] = (y * 53) % 101;
+  RefreshGeometry();
+  for (int level = 0; level <= 5; ++level) {
+    ShadeLevel = level;
+    for (int rotation : {0, 1, 2, 124, 125, 200, 248, 249, 250, 374}) {
+      RenderView(*FrontView, rotation);
+      for (int y = 0; y < DollRows; ++y)
+        for (int x = Left[y]; x <= Right[y]; ++x) {
+          const Pixel24 want = ModelPixel(texture[y], ColumnMap[y][x], rotation, level);
+          ASSERT_TRUE(SameColour(FrontView->Rows[y][x], want))
+              << "level " << level << " rotation " << rotation << " (" << x << ", " << y
+              << "): " << FrontView->Rows[y][x] << " expected " << want;
+        }
+    }
+  }
+}
+
+TEST_F(Resampler, ATextureWithTooFewRowsIsARangeError) {
+  Doll(10);
+  Texture->SetSizeBlank(250, 100);
+  EXPECT_THROW(RenderView(*FrontView, 0), ERangeError);
+}
+
+}  // namespace
