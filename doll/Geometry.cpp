@@ -43,7 +43,7 @@ ColumnSpan SpanOfPixel(int x, int r) {
   return s;
 }
 
-using RadiusSpans = std::array<ColumnSpan, ViewSize>;
+using RadiusSpans = ColumnSpanRow;
 
 RadiusSpans SpansOfRadius(int r) {
   RadiusSpans spans{};
@@ -76,9 +76,10 @@ void PaintSilhouette(TTavoBitmap& view) {
     Pixel24* row = view.Rows[y].Data();
     const int left = std::clamp(Left[y], 0, ViewSize);
     const int end = std::clamp(Right[y] + 1, left, ViewSize);
-    std::fill_n(row, left, FrameColour);
-    std::fill_n(row + left, end - left, KeyColour);
-    std::fill_n(row + end, ViewSize - end, FrameColour);
+    // Black and white are each one byte repeated.
+    std::memset(row, 0, 3 * left);
+    std::memset(row + left, 255, 3 * (end - left));
+    std::memset(row + end, 0, 3 * (ViewSize - end));
   }
   view.MakeMask(clBlack);
 }
@@ -86,11 +87,8 @@ void PaintSilhouette(TTavoBitmap& view) {
 void BuildColumnMap() {
   for (int y = 0; y < DollRows; ++y) {
     if (Left[y] > Right[y]) continue;
-    CheckIndex(Left[y], ViewSize);
-    CheckIndex(Right[y], ViewSize);
-    const RadiusSpans& spans = ColumnSpansForRadius(DisplayedProfile[y]);
-    const int count = Right[y] - Left[y] + 1;
-    std::memcpy(&ColumnMap[y][Left[y]], &spans[Left[y]], count * sizeof(ColumnSpan));
+    const int r = DisplayedProfile[y];
+    ColumnMap.CopyRadiusSpans(y, Left[y], Right[y], ColumnSpansForRadius(r), r);
   }
 }
 

@@ -1,5 +1,14 @@
 #include "Resampler.h"
 
+#include <utility>
+
+#include "ResamplerKernel.h"
+#include "ResamplerTables.h"
+
+// A row whose spans BuildColumnMap copied from a radius, and whose trims make the fused
+// arithmetic exact, goes through the fast path (ResamplerKernel); any other row through the
+// plain rules below. Both give the same bits.
+
 namespace {
 
 // Running sums of one pixel, one per colour, each a float after every step.
@@ -21,9 +30,16 @@ struct ColourSums {
   }
 };
 
+// The column a stretch's end lands on once turned: (rotation + column) mod 250.
+int Turned(std::int32_t rotation, std::int32_t column) {
+  const std::int64_t turned = (std::int64_t{rotation} + column) % TextureColumns;
+  if (turned < 0) throw ERangeError();  // only a hand-made span can point before column 0
+  return static_cast<int>(turned);
+}
+
 Pixel24 ShadedMean(const TPixelRow& texture, const ColumnSpan& s, std::int32_t rotation) {
-  const int a = (rotation + s.First) % TextureColumns;
-  const int b = (rotation + s.Last) % TextureColumns;
+  const int a = Turned(rotation, s.First);
+  const int b = Turned(rotation, s.Last);
   ColourSums sum;
   if (a <= b) {
     for (int column = a; column <= b; ++column) sum.Add(texture[column]);
@@ -33,13 +49,24 @@ Pixel24 ShadedMean(const TPixelRow& texture, const ColumnSpan& s, std::int32_t r
   }
   sum.TakeOff(texture[a], s.FirstTrim);
   sum.TakeOff(texture[b], s.LastTrim);
-  const auto factor = static_cast<float>((ShadeLevel * (static_cast<double>(s.Light) - 1) + 5) /
-                                         (static_cast<double>(s.Width) * 5));
-  Pixel24 out;
-  out.Red = ClampToByte(sum.Red * factor);
-  out.Green = ClampToByte(sum.Green * factor);
-  out.Blue = ClampToByte(sum.Blue * factor);
-  return out;
+  const float factor = ShadingFactor(s, ShadeLevel);
+  return Pixel24{ClampToByte(sum.Blue * factor), ClampToByte(sum.Green * factor),
+                 ClampToByte(sum.Red * factor)};
+}
+
+void ShadeRowPlain(int y, std::int32_t rotation, Pixel24* out) {
+  const TPixelRow texture = Texture->Rows[y];
+  const ColumnSpanRow& spans = std::as_const(ColumnMap)[y];  // reading keeps the row's radius
+  for (int x = Left[y]; x <= Right[y]; ++x) out[x] = ShadedMean(texture, spans[x], rotation);
+}
+
+// The radius tables for row y when the fast path may take it, else null.
+const RadiusShading* FastShading(int y) {
+  if (!FastRowAvailable() || ShadeLevel < 0 || ShadeLevel > 5) return nullptr;
+  const int radius = ColumnMap.BuiltRadius(y, Left[y], Right[y]);
+  if (radius == TColumnMap::NotBuilt) return nullptr;
+  const RadiusShading& shading = ShadingForRadius(radius);
+  return shading.FusedIsExact ? &shading : nullptr;
 }
 
 }  // namespace
@@ -51,11 +78,19 @@ std::uint8_t ClampToByte(float v) {
 }
 
 void RenderView(TTavoBitmap& view, std::int32_t rotation) {
+  if (rotation < 0) throw ERangeError();
+  // Every row reads texture columns 0..249; a narrower texture never gets this far.
+  if (Texture->width() < TextureColumns) throw ERangeError();
   for (int y = 0; y < DollRows; ++y) {
     if (Left[y] > Right[y]) continue;
-    const TPixelRow texture = Texture->Rows[y];
-    const TPixelRow out = view.Rows[y];
-    for (int x = Left[y]; x <= Right[y]; ++x)
-      out[x] = ShadedMean(texture, ColumnMap[y][x], rotation);
+    CheckIndex(Left[y], ViewSize);
+    CheckIndex(Right[y], ViewSize);
+    Pixel24* out = view.Rows[y].Data();
+    if (const RadiusShading* shading = FastShading(y)) {
+      ShadeRowFast(TextureSumsForRow(*Texture, y), *shading, Left[y], Right[y],
+                   rotation % TextureColumns, ShadeLevel, out);
+    } else {
+      ShadeRowPlain(y, rotation, out);
+    }
   }
 }

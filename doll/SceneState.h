@@ -33,7 +33,44 @@ struct ColumnSpan {
   float Light;
 };
 
-using ColumnMapTable = std::array<std::array<ColumnSpan, ViewSize>, DollRows>;
+using ColumnSpanRow = std::array<ColumnSpan, ViewSize>;
+
+// The 200 × 200 table of spans, row by row. It also remembers, for each row, the radius
+// whose spans BuildColumnMap last copied into it, so that the renderer may use tables worked
+// out per radius. Any writable access to a row forgets that: a row changed by other hands
+// is read as it stands.
+class TColumnMap {
+ public:
+  ColumnSpanRow& operator[](int y) {
+    FBuilt.at(static_cast<std::size_t>(y)) = BuiltFrom{};
+    return FRows.at(static_cast<std::size_t>(y));
+  }
+  const ColumnSpanRow& operator[](int y) const { return FRows.at(static_cast<std::size_t>(y)); }
+  std::size_t size() const { return FRows.size(); }
+  ColumnSpanRow* begin() {
+    FBuilt.fill(BuiltFrom{});
+    return FRows.begin();
+  }
+  ColumnSpanRow* end() { return FRows.end(); }
+  const ColumnSpanRow* begin() const { return FRows.begin(); }
+  const ColumnSpanRow* end() const { return FRows.end(); }
+
+  // Copies columns first..last of a radius's spans into row y and remembers the radius.
+  void CopyRadiusSpans(int y, int first, int last, const ColumnSpanRow& spans, int radius);
+  // The radius whose spans row y holds untouched in columns first..last, or NotBuilt.
+  int BuiltRadius(int y, int first, int last) const;
+
+  static constexpr int NotBuilt = -1;
+
+ private:
+  struct BuiltFrom {
+    int Radius = NotBuilt;
+    int First = 0;
+    int Last = -1;
+  };
+  std::array<ColumnSpanRow, DollRows> FRows{};
+  std::array<BuiltFrom, DollRows> FBuilt{};
+};
 
 // A point of the streak backdrop and how many one-pixel steps it takes per frame.
 struct StreakParticle {
@@ -54,7 +91,7 @@ extern RowBounds Left;                // first column of each row of DisplayedPr
 extern RowBounds Right;               // last column of each row of DisplayedProfile
 extern DollProfile CurrentProfile;    // the doll at rest, source of the next nested doll
 extern DollProfile InnerProfile;      // the nested doll
-extern ColumnMapTable ColumnMap;      // texture sampling per view pixel
+extern TColumnMap ColumnMap;          // texture sampling per view pixel
 
 extern std::int32_t RotationOffset;  // texture column at the front, 0..249
 extern std::int32_t ShadeLevel;      // shading strength 0..5

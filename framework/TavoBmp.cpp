@@ -40,10 +40,6 @@ CellRange SourceCells(int i, int target, int source) {
 
 }  // namespace
 
-bool SameColour(const Pixel24& a, const Pixel24& b) {
-  return a.Blue == b.Blue && a.Green == b.Green && a.Red == b.Red;
-}
-
 Pixel24 ColorToPixel(TColor colour) {
   return Pixel24{static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
                  static_cast<std::uint8_t>(colour)};
@@ -97,25 +93,33 @@ void TTavoBitmap::SetSizeFilled(int width, int height, Pixel24 colour) {
 }
 
 void TTavoBitmap::Fill(Pixel24 colour) {
-  for (int y = 0; y < Rows.Count(); ++y) std::fill_n(Rows[y].Data(), width(), colour);
+  const int w = width();
+  const bool grey = colour.Blue == colour.Green && colour.Green == colour.Red;
+  for (int y = 0; y < Rows.Count(); ++y) {
+    if (grey) {  // black and white, the usual fills, are one byte repeated
+      std::memset(Rows[y].Data(), colour.Blue, 3 * static_cast<std::size_t>(w));
+    } else {
+      std::fill_n(Rows[y].Data(), w, colour);
+    }
+  }
 }
 
 void TTavoBitmap::MakeMask(TColor transparent) {
   const Pixel24 key = ColorToPixel(transparent);
+  const int w = width();
   auto mask = std::make_unique<TTavoBitmap>();
-  mask->SetSizeFilled(width(), height(), FrameColour);
+  mask->SetSizeFilled(w, height(), FrameColour);
+  // One pass does both steps: the mask turns white where the pixel is transparent, and
+  // this := this AND NOT mask blackens exactly those pixels and leaves the others alone.
   for (int y = 0; y < Rows.Count(); ++y) {
-    const Pixel24* from = Rows[y].Data();
-    Pixel24* to = mask->Rows[y].Data();
-    for (int x = 0; x < width(); ++x)
-      if (SameColour(from[x], key)) to[x] = KeyColour;
-  }
-  // This := this AND NOT mask: the transparent pixels become black.
-  const int bytes = 3 * width();
-  for (int y = 0; y < Rows.Count(); ++y) {
-    std::uint8_t* row = RowBytes(*this, y);
-    const std::uint8_t* m = RowBytes(*mask, y);
-    for (int i = 0; i < bytes; ++i) row[i] &= static_cast<std::uint8_t>(~m[i]);
+    Pixel24* row = Rows[y].Data();
+    Pixel24* m = mask->Rows[y].Data();
+    for (int x = 0; x < w; ++x) {
+      if (SameColour(row[x], key)) {
+        m[x] = KeyColour;
+        row[x] = FrameColour;
+      }
+    }
   }
   MaskBitmap = std::move(mask);
 }

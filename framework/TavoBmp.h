@@ -26,7 +26,9 @@ inline constexpr Pixel24 FrameColour{0, 0, 0};
 inline constexpr Pixel24 KeyColour{255, 255, 255};
 
 // True exactly when blue, green and red are all equal.
-bool SameColour(const Pixel24& a, const Pixel24& b);
+inline bool SameColour(const Pixel24& a, const Pixel24& b) {
+  return a.Blue == b.Blue && a.Green == b.Green && a.Red == b.Red;
+}
 
 // A colour value as the toolkit passes it: red in the lowest byte, then green, then blue.
 using TColor = std::uint32_t;

@@ -1,0 +1,83 @@
+#include "ResamplerTables.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "Geometry.h"
+
+namespace {
+
+constexpr int RowBytes = 3 * TextureColumns;
+
+struct TextureCache {
+  std::uint8_t Copy[DollRows][RowBytes];
+  bool Known[DollRows];
+  TextureRowSums Sums[DollRows];
+};
+
+void BuildSums(const Pixel24* row, TextureRowSums& sums) {
+  for (int lane = 0; lane < 4; ++lane) sums.Prefix[0][lane] = 0;
+  for (int i = 0; i < 2 * TextureColumns; ++i) {
+    const Pixel24& p = row[i % TextureColumns];
+    const std::int32_t texel[4] = {p.Blue, p.Green, p.Red, 0};
+    for (int lane = 0; lane < 4; ++lane) {
+      sums.Texel[i][lane] = static_cast<float>(texel[lane]);
+      sums.Prefix[i + 1][lane] = sums.Prefix[i][lane] + texel[lane];
+    }
+  }
+}
+
+// A trim the fused path can take: on the grid of 2^-37, within [0, limit].
+bool OnFineGrid(float trim, double limit) {
+  const double scaled = std::ldexp(static_cast<double>(trim), 37);
+  return trim >= 0 && trim <= limit && scaled == std::floor(scaled);
+}
+
+FourLanes Repeated(float v) {
+  return FourLanes{{v, v, v, v}};
+}
+
+RadiusShading MakeShading(int radius) {
+  const ColumnSpanRow& spans = ColumnSpansForRadius(radius);
+  RadiusShading s;
+  s.FusedIsExact = true;
+  for (int x = ViewSize / 2 - radius; x < ViewSize / 2 + radius; ++x) {
+    const ColumnSpan& span = spans[x];
+    s.FirstOffset[x] = span.First * static_cast<std::ptrdiff_t>(sizeof(FourLanes));
+    s.LastOffset[x] = span.Last * static_cast<std::ptrdiff_t>(sizeof(FourLanes));
+    s.FirstTrim[x] = Repeated(span.FirstTrim);
+    s.LastTrim[x] = Repeated(span.LastTrim);
+    for (int level = 0; level < 6; ++level)
+      s.Factor[level][x] = Repeated(ShadingFactor(span, level));
+    s.FusedIsExact = s.FusedIsExact && span.First >= 0 && span.First <= span.Last &&
+                     span.Last < TextureColumns && OnFineGrid(span.FirstTrim, 1.0 - 0x1p-14) &&
+                     OnFineGrid(span.LastTrim, 1.0);
+  }
+  return s;
+}
+
+}  // namespace
+
+float ShadingFactor(const ColumnSpan& span, int shadeLevel) {
+  return static_cast<float>((shadeLevel * (static_cast<double>(span.Light) - 1) + 5) /
+                            (static_cast<double>(span.Width) * 5));
+}
+
+const TextureRowSums& TextureSumsForRow(const TTavoBitmap& texture, int y) {
+  static const auto cache = std::make_unique<TextureCache>();
+  const Pixel24* row = texture.Rows[y].Data();
+  if (!cache->Known[y] || std::memcmp(cache->Copy[y], row, RowBytes) != 0) {
+    std::memcpy(cache->Copy[y], row, RowBytes);
+    BuildSums(row, cache->Sums[y]);
+    cache->Known[y] = true;
+  }
+  return cache->Sums[y];
+}
+
+const RadiusShading& ShadingForRadius(int radius) {
+  CheckIndex(radius, MaxRadius + 1);
+  static std::array<std::unique_ptr<RadiusShading>, MaxRadius + 1> shadings;
+  if (!shadings[radius]) shadings[radius] = std::make_unique<RadiusShading>(MakeShading(radius));
+  return *shadings[radius];
+}
