@@ -1,0 +1,43 @@
+#include "TavoUtility.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace {
+
+void QtBeep() {
+  QApplication::beep();
+}
+
+TBeepHandler Beep = QtBeep;
+bool Terminated = false;
+
+}  // namespace
+
+void ShowMsg(const std::string& AText) {
+  QPointer<QWidget> previous = QApplication::activeWindow();
+  QPointer<QWidget> focus = QApplication::focusWidget();
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle),
+                  QString::fromStdString(AText), QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  if (previous) previous->activateWindow();
+  if (focus) focus->setFocus();
+}
+
+void DefaultBeep() {
+  Beep();
+}
+
+void SetBeepHandler(TBeepHandler handler) {
+  Beep = handler ? handler : QtBeep;
+}
+
+bool ApplicationTerminated() {
+  return Terminated;
+}
+
+void SetApplicationTerminated(bool terminated) {
+  Terminated = terminated;
+}

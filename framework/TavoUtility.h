@@ -1,0 +1,22 @@
+// The framework's small services: the message box, the default beep, and the application's
+// terminate flag that the main loop watches.
+#pragma once
+
+#include <string>
+
+// The application title, the caption of every message box.
+inline const char* const ApplicationTitle = "カヴィネル";
+
+// A modal message box owned by the application: the text, the application title as caption,
+// one OK button and no icon. Returns when the user closes it; the window that was active
+// before gets its focus back.
+void ShowMsg(const std::string& AText);
+
+// The platform's default beep. Tests may count beeps instead.
+void DefaultBeep();
+using TBeepHandler = void (*)();
+void SetBeepHandler(TBeepHandler handler);  // null restores the real beep
+
+// Set once the main window has been closed; the main loop returns at the end of its pass.
+bool ApplicationTerminated();
+void SetApplicationTerminated(bool terminated);

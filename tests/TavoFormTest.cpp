@@ -1,0 +1,205 @@
+// The base window, its keyboard filter and error reports, the message box and the sound
+// device, under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <stdexcept>
+
+#include "RecordingSoundLibrary.h"
+#include "framework/TavoForm.h"
+#include "framework/TavoMidi.h"
+#include "framework/TavoUtility.h"
+
+namespace {
+
+// What the next message box showed; the box is closed with its OK button.
+struct SeenMessageBox {
+  QString Title;
+  QString Text;
+  int Buttons = -1;
+  QMessageBox::Icon Icon = QMessageBox::Warning;
+};
+
+SeenMessageBox CloseNextMessageBox(const std::function<void()>& open) {
+  SeenMessageBox seen;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    poll.stop();
+    seen = {box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()), box->icon()};
+    box->button(QMessageBox::Ok)->click();
+  });
+  poll.start(5);
+  open();
+  return seen;
+}
+
+// A button that records the keys that reach it.
+class KeyRecordingButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+  std::vector<int> Keys;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    Keys.push_back(e->key());
+    QPushButton::keyPressEvent(e);
+  }
+};
+
+// A stored layout like the main window's: 737 × 510 at 198, 178, with a button.
+void LoadTestLayout(QWidget* form) {
+  form->setGeometry(198, 178, 737, 510);
+  auto* button = new KeyRecordingButton("ボタン", form);
+  button->setObjectName("Button");
+}
+
+class TestForm : public TTavoForm {
+ public:
+  TestForm() : TTavoForm(500, 300, LoadTestLayout) {}
+  void Throw() { throw std::runtime_error("ボタンの処理に失敗しました"); }
+};
+
+bool Delivered(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+               const QString& text = {}) {
+  auto* button = target->window()->findChild<KeyRecordingButton*>("Button");
+  const std::size_t before = button->Keys.size();
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(target, &press);
+  return button->Keys.size() > before;
+}
+
+TEST(TavoForm, TheDesignSizeReplacesTheStoredLayoutAndTheWindowIsCentred) {
+  TestForm form;
+  EXPECT_EQ(form.width(), 500);
+  EXPECT_EQ(form.height(), 300);
+  EXPECT_EQ(form.minimumSize(), form.maximumSize());  // not resizable
+  // The offscreen screen is 800 × 800 and the window has no frame there.
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  EXPECT_EQ(form.pos(), TTavoForm::CentredPosition(screen, form.frameGeometry().size()));
+  EXPECT_EQ(form.DesignClientSize(), QSize(500, 300));
+  EXPECT_GE(form.CreateTime(), 0);
+}
+
+TEST(TavoForm, CentringTruncatesTowardZero) {
+  EXPECT_EQ(TTavoForm::CentredPosition({1024, 768}, {507, 333}), QPoint(258, 217));
+  EXPECT_EQ(TTavoForm::CentredPosition({1024, 768}, {1027, 333}), QPoint(-1, 217));
+}
+
+TEST(TavoForm, AltAndF10AreDroppedForTheFormAndItsControls) {
+  TestForm form;
+  auto* button = form.findChild<KeyRecordingButton*>("Button");
+  EXPECT_FALSE(Delivered(button, Qt::Key_Alt, Qt::AltModifier));
+  EXPECT_FALSE(Delivered(button, Qt::Key_F10));
+  EXPECT_TRUE(Delivered(button, Qt::Key_F4, Qt::AltModifier));  // Alt+F4 still closes
+  EXPECT_TRUE(Delivered(button, Qt::Key_Space, Qt::NoModifier, " "));
+  EXPECT_TRUE(Delivered(button, Qt::Key_A, Qt::NoModifier, "a"));
+  // The character 'y' has code 121, F10's key code.
+  EXPECT_FALSE(Delivered(button, Qt::Key_Y, Qt::NoModifier, "y"));
+
+  TKeyMessage alt{QEvent::KeyPress, 18};
+  EXPECT_TRUE(form.WantChildKey(&form, alt));
+  EXPECT_TRUE(form.WantChildKey(button, TKeyMessage{QEvent::KeyRelease, 121}));
+  EXPECT_FALSE(form.WantChildKey(button, TKeyMessage{QEvent::KeyPress, 115}));
+}
+
+TEST(TavoForm, FitPanelCoversTheClientArea) {
+  TestForm form;
+  auto* panel = new QFrame(&form);
+  panel->setGeometry(10, 20, 30, 40);
+  panel->hide();
+  form.FitPanel(panel, true);
+  EXPECT_EQ(panel->geometry(), QRect(0, 0, 500, 300));
+  EXPECT_TRUE(panel->isVisibleTo(&form));
+  form.FitPanel(panel, false);
+  EXPECT_FALSE(panel->isVisibleTo(&form));
+}
+
+int LoopRuns = 0;
+void CountLoopRun() {
+  ++LoopRuns;
+}
+void FailingLoop() {
+  throw std::runtime_error("ループが止まりました");
+}
+
+TEST(TavoForm, StartLoopPostsOneEventThatRunsTheLoop) {
+  TestForm form;
+  LoopRuns = 0;
+  form.StartLoop(CountLoopRun);
+  EXPECT_EQ(LoopRuns, 0);  // only queued
+  QCoreApplication::sendPostedEvents(&form, WM_RUNLOOP);
+  EXPECT_EQ(LoopRuns, 1);
+  QCoreApplication::sendPostedEvents(&form, WM_RUNLOOP);
+  EXPECT_EQ(LoopRuns, 1);
+}
+
+TEST(TavoForm, AnErrorLeavingTheLoopIsReportedInAMessageBox) {
+  TestForm form;
+  form.StartLoop(FailingLoop);
+  const SeenMessageBox seen =
+      CloseNextMessageBox([&] { QCoreApplication::sendPostedEvents(&form, WM_RUNLOOP); });
+  EXPECT_EQ(seen.Text, "ループが止まりました");
+  EXPECT_EQ(seen.Title, "カヴィネル");
+}
+
+TEST(TavoForm, AnErrorLeavingAButtonHandlerIsReportedAndTheFormGoesOn) {
+  TestForm form;
+  auto* button = form.findChild<QPushButton*>("Button");
+  form.ConnectClick(button, &TestForm::Throw);
+  for (int i = 0; i < 2; ++i) {
+    const SeenMessageBox seen = CloseNextMessageBox([&] { button->click(); });
+    EXPECT_EQ(seen.Text, "ボタンの処理に失敗しました");
+  }
+}
+
+TEST(TavoForm, ClosingTheWindowSetsTheTerminateFlag) {
+  SetApplicationTerminated(false);
+  TestForm form;
+  form.show();
+  form.close();
+  EXPECT_TRUE(ApplicationTerminated());
+  SetApplicationTerminated(false);
+}
+
+TEST(ShowMsg, ShowsTheTextUnderTheApplicationTitleWithOneOkButtonAndNoIcon) {
+  const SeenMessageBox seen =
+      CloseNextMessageBox([] { ShowMsg("このカヴィネルは開く形をしていません。"); });
+  EXPECT_EQ(seen.Title, "カヴィネル");
+  EXPECT_EQ(seen.Text, "このカヴィネルは開く形をしていません。");
+  EXPECT_EQ(seen.Buttons, 1);
+  EXPECT_EQ(seen.Icon, QMessageBox::NoIcon);
+}
+
+int SoundBeeps = 0;
+void CountSoundBeep() {
+  ++SoundBeeps;
+}
+
+TEST(TavoMidi, OpensTheDeviceOnceAndStopsAndFreesItOnEveryDestruction) {
+  SoundLibraryCalls.clear();
+  SoundBeeps = 0;
+  SetBeepHandler(CountSoundBeep);
+  {
+    TTavoMidi midi;
+    EXPECT_TRUE(MidiCreated);
+    EXPECT_FALSE(midi.Playing());
+    {
+      TTavoMidi second;  // only beeps
+      EXPECT_EQ(SoundBeeps, 1);
+      EXPECT_EQ(SoundLibraryCalls, (std::vector<std::string>{"GGSSetDevice(-1, 0)"}));
+    }
+    EXPECT_FALSE(MidiCreated);
+  }
+  SetBeepHandler(nullptr);
+  EXPECT_EQ(SoundLibraryCalls, (std::vector<std::string>{"GGSSetDevice(-1, 0)", "GGSStop()",
+                                                         "GGSFree()", "GGSStop()", "GGSFree()"}));
+}
+
+}  // namespace
