@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "doll/Geometry.h"
+#include "doll/Opening.h"
 #include "doll/Resampler.h"
+#include "doll/ShapeProfile.h"
+#include "scene/StreakBackdrop.h"
 
 namespace {
 
@@ -67,6 +70,40 @@ void RefreshGeometryBench(benchmark::State& state) {
   }
 }
 
+void AdvanceOpeningBench(benchmark::State& state) {
+  SetUpFullDoll();
+  InnerTexture = std::make_unique<TTavoBitmap>();
+  InnerTexture->SetSizeBlank(250, 200);
+  TextureCopy = std::make_unique<TTavoBitmap>();
+  TextureCopy->SetSizeBlank(250, 200);
+  DrawOnTextureCopy(*Texture);
+  TestOpenability();
+  SetCurrentProfile(DisplayedProfile);
+  OpenDoll();
+  for (auto _ : state) {
+    if (OpenProgress >= 200) {
+      state.PauseTiming();
+      DisplayedProfile.fill(100);
+      SetCurrentProfile(DisplayedProfile);
+      OpenDoll();
+      state.ResumeTiming();
+    }
+    AdvanceOpening();
+    benchmark::ClobberMemory();
+  }
+}
+
+void StepBackdropBench(benchmark::State& state) {
+  TTavoBitmap backdrop;
+  backdrop.SetSizeFilled(200, 200, FrameColour);
+  RandSeed = 1;
+  SeedStreaks();
+  for (auto _ : state) {
+    StepBackdrop(backdrop, StreaksLeft);
+    benchmark::ClobberMemory();
+  }
+}
+
 void Register(const std::string& name, void (*run)(benchmark::State&)) {
   benchmark::RegisterBenchmark(name.c_str(), run)
       ->Unit(benchmark::kMicrosecond)
@@ -96,24 +133,37 @@ class MedianReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Register("RenderView", RenderViewBench);
-  RegisterMemcpy("memcpy(view)", ViewBytes);
-  Register("RefreshGeometry", RefreshGeometryBench);
-  RegisterMemcpy("memcpy(geometry)", GeometryBytes);
+  // Each operation with the bytes it writes, measured beside a memcpy of as many bytes.
+  struct Pair {
+    const char* Operation;
+    void (*Run)(benchmark::State&);
+    const char* Copy;
+    std::size_t Bytes;
+  };
+  const Pair pairs[] = {
+      {"RenderView", RenderViewBench, "memcpy(view)", ViewBytes},
+      {"RefreshGeometry", RefreshGeometryBench, "memcpy(geometry)", GeometryBytes},
+      // An opening step rewrites the geometry and every texture row.
+      {"AdvanceOpening", AdvanceOpeningBench, "memcpy(opening step)",
+       GeometryBytes + 200 * 250 * 3},
+      {"StepBackdrop", StepBackdropBench, "memcpy(backdrop)", ViewBytes},
+  };
+  for (const Pair& pair : pairs) {
+    Register(pair.Operation, pair.Run);
+    RegisterMemcpy(pair.Copy, pair.Bytes);
+  }
 
   benchmark::Initialize(&argc, argv);
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   std::cout << "\nMedians beside a memcpy of the bytes each writes:\n";
-  const std::pair<const char*, const char*> pairs[] = {{"RenderView", "memcpy(view)"},
-                                                       {"RefreshGeometry", "memcpy(geometry)"}};
-  for (const auto& [operation, copy] : pairs) {
-    if (!reporter.Medians.count(operation) || !reporter.Medians.count(copy)) continue;
-    const double t = reporter.Medians[operation];
-    const double m = reporter.Medians[copy];
-    std::cout << "  " << operation << ": " << t << " us, " << copy << ": " << m << " us, ratio "
-              << t / m << "\n";
+  for (const Pair& pair : pairs) {
+    if (!reporter.Medians.count(pair.Operation) || !reporter.Medians.count(pair.Copy)) continue;
+    const double t = reporter.Medians[pair.Operation];
+    const double m = reporter.Medians[pair.Copy];
+    std::cout << "  " << pair.Operation << ": " << t << " us, " << pair.Copy << ": " << m
+              << " us, ratio " << t / m << "\n";
   }
   benchmark::Shutdown();
 }

@@ -1,0 +1,104 @@
+#include "Opening.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "Geometry.h"
+#include "ShapeProfile.h"
+
+namespace {
+
+constexpr int Step = 10;  // rows each half moves per frame
+constexpr int AtRest = 200;
+
+// A value stored as a 32-bit float: later steps use the rounded value.
+float Stored(double v) {
+  return static_cast<float>(v);
+}
+
+// Runs the three passes of one step over rows 0..199: `moveUp(i)` copies row i + 10 into
+// row i (ascending), `moveDown(i)` row i − 10 into row i (descending), `reveal(i)` the nested
+// doll's row i into row i. Rows of a range outside 0..199 are skipped.
+template <class MoveUp, class MoveDown, class Reveal>
+void ShiftRows(MoveUp moveUp, MoveDown moveDown, Reveal reveal) {
+  const int split = SplitRow;
+  const int moved = OpenProgress;
+  for (int i = 0; i <= split - moved - Step; ++i)
+    if (i >= 0 && i < DollRows) moveUp(i);
+  for (int i = DollRows - 1; i >= split + moved + Step; --i)
+    if (i >= 0 && i < DollRows) moveDown(i);
+  for (int i = split - moved - Step + 1; i <= split + moved + Step - 1; ++i)
+    if (i >= 0 && i < DollRows) reveal(i);
+}
+
+void CopyTextureRow(const TTavoBitmap& from, int fromRow, TTavoBitmap& to, int toRow) {
+  std::memcpy(to.Rows[toRow].Data(), from.Rows[fromRow].Data(), TextureColumns * sizeof(Pixel24));
+}
+
+}  // namespace
+
+void OpenDoll() {
+  MakeInnerProfile();
+  SetCurrentProfile(InnerProfile);
+  MakeInnerTexture();
+  DrawOnTextureCopy(*InnerTexture);
+  OpenProgress = 0;
+}
+
+void AdvanceOpening() {
+  ShiftProfileRows();
+  RefreshGeometry();
+  ShiftTextureRows();
+  OpenProgress = std::min(OpenProgress + Step, AtRest);
+}
+
+void MakeInnerProfile() {
+  const double s = InnerScale;
+  const int split = SplitRow;
+  CheckIndex(split, DollRows);
+  // Where the top of parent row 0 lands.
+  const float a = Stored((1 - s) * split);
+  float acc[DollRows + 1] = {};  // entry 200 is a spare no index reaches
+  for (int i = 0; i < DollRows; ++i) {
+    const int r = CurrentProfile[i];
+    const float b = Stored(i * s + a);  // top of the row's image
+    const float d = Stored(b + s);      // its bottom
+    const int first = static_cast<int>(b);
+    const int last = static_cast<int>(d);
+    CheckIndex(last, DollRows + 1);
+    for (int j = first; j <= last; ++j) acc[j] = Stored(static_cast<double>(acc[j]) + r);
+    // Take off the parts of the first and last rows that the image does not cover.
+    acc[first] = Stored(acc[first] - (static_cast<double>(b) - first) * r);
+    acc[last] = Stored(acc[last] - (last + 1 - static_cast<double>(d)) * r);
+  }
+  for (int j = 0; j < DollRows; ++j) InnerProfile[j] = static_cast<std::int32_t>(acc[j] * s);
+}
+
+InnerRows InnerTextureRows(int splitRow) {
+  const double s = InnerScale;
+  return {static_cast<int>((1 - s) * splitRow), static_cast<int>((199 - splitRow) * s + splitRow)};
+}
+
+void MakeInnerTexture() {
+  const InnerRows rows = InnerTextureRows(SplitRow);
+  InnerTexture->CopyRect(RectLTRB(0, rows.First, TextureColumns, rows.Last + 1), *TextureCopy,
+                         RectLTRB(0, 0, TextureColumns, DollRows));
+}
+
+void ShiftProfileRows() {
+  DollProfile& p = DisplayedProfile;
+  ShiftRows([&](int i) { p[i] = p[i + Step]; }, [&](int i) { p[i] = p[i - Step]; },
+            [&](int i) { p[i] = InnerProfile[i]; });
+}
+
+void ShiftTextureRows() {
+  TTavoBitmap& t = *Texture;
+  if (t.width() < TextureColumns) throw ERangeError();
+  ShiftRows([&](int i) { CopyTextureRow(t, i + Step, t, i); },
+            [&](int i) { CopyTextureRow(t, i - Step, t, i); },
+            [&](int i) { CopyTextureRow(*InnerTexture, i, t, i); });
+}
+
+void DrawOnTextureCopy(const TTavoBitmap& bitmap) {
+  bitmap.DrawOn(*TextureCopy, 0, 0);
+}
