@@ -14,7 +14,11 @@
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
+#include "scene/Scene.h"
 #include "scene/StreakBackdrop.h"
+
+#include <QApplication>
+#include <filesystem>
 
 namespace {
 
@@ -104,6 +108,30 @@ void StepBackdropBench(benchmark::State& state) {
   }
 }
 
+// A whole frame on the bundled sample doll: opening step when due, both views, the turn,
+// both backdrops, composing, and showing in two paint boxes.
+void FrameTickBench(benchmark::State& state) {
+  const auto here = std::filesystem::current_path();
+  const auto work = std::filesystem::temp_directory_path() / "kavinel-bench";
+  std::filesystem::create_directories(work);
+  for (const char* name : {"シェイプ.bmp", "テクスチャ.bmp"})
+    std::filesystem::copy_file(std::filesystem::path(KAVINEL_SAMPLES) / name, work / name,
+                               std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::current_path(work);
+  CreateSceneBitmaps();
+  std::filesystem::current_path(here);
+  TPaintBox front, back;
+  front.resize(200, 200);
+  back.resize(200, 200);
+  FrontBox = &front;
+  BackBox = &back;
+  for (auto _ : state) {
+    FrameTick();
+    benchmark::ClobberMemory();
+  }
+  FrontBox = BackBox = nullptr;
+}
+
 void Register(const std::string& name, void (*run)(benchmark::State&)) {
   benchmark::RegisterBenchmark(name.c_str(), run)
       ->Unit(benchmark::kMicrosecond)
@@ -133,6 +161,8 @@ class MedianReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);  // the paint boxes are widgets
   // Each operation with the bytes it writes, measured beside a memcpy of as many bytes.
   struct Pair {
     const char* Operation;
@@ -147,6 +177,8 @@ int main(int argc, char** argv) {
       {"AdvanceOpening", AdvanceOpeningBench, "memcpy(opening step)",
        GeometryBytes + 200 * 250 * 3},
       {"StepBackdrop", StepBackdropBench, "memcpy(backdrop)", ViewBytes},
+      // Two views, two backdrops, two frames and the two paint boxes' copies.
+      {"FrameTick", FrameTickBench, "memcpy(frame)", 8 * ViewBytes},
   };
   for (const Pair& pair : pairs) {
     Register(pair.Operation, pair.Run);

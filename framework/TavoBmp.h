@@ -12,6 +12,8 @@
 
 #include "TavoErrors.h"
 
+class TPaintBox;
+
 // One pixel of a row: blue, green, red, as the bytes lie in memory.
 struct Pixel24 {
   std::uint8_t Blue;
@@ -114,6 +116,9 @@ class TTavoBitmap : public QImage {
   // Draws this whole picture onto `target` at (x, y), through the mask if there is one,
   // cut off at the target's edges.
   void DrawOn(TTavoBitmap& target, int x, int y) const;
+  // Shows this whole picture in the paint box at 0, 0, cut off at its edges. (Defined with
+  // the paint box, in the window library.)
+  void DrawToPaintBox(TPaintBox& paintBox) const;
   // Stretches or shrinks `sourceRect` of `source` into `targetRect` of this bitmap.
   // Rectangles are left, top, right, bottom with right and bottom exclusive. Where rows or
   // columns are shrunk, the dropped ones are ANDed in, so dark pixels survive.
@@ -124,6 +129,10 @@ class TTavoBitmap : public QImage {
 
   // Writes an uncompressed 24-bit BMP. The file is replaced whole or not at all.
   void SaveToFile(const std::string& fileName) const;
+  // Writes an uncompressed 24-bit BMP into a file that does not exist yet, created so that
+  // no existing file can ever be replaced. Returns false, writing nothing, when the name is
+  // taken; a failed write removes the partial file and raises an error naming it.
+  bool SaveToNewFile(const std::string& fileName) const;
 
  private:
   void Assign(QImage&& picture);

@@ -10,35 +10,13 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "MessageBoxWatcher.h"
 #include "RecordingSoundLibrary.h"
 #include "framework/TavoForm.h"
 #include "framework/TavoMidi.h"
 #include "framework/TavoUtility.h"
 
 namespace {
-
-// What the next message box showed; the box is closed with its OK button.
-struct SeenMessageBox {
-  QString Title;
-  QString Text;
-  int Buttons = -1;
-  QMessageBox::Icon Icon = QMessageBox::Warning;
-};
-
-SeenMessageBox CloseNextMessageBox(const std::function<void()>& open) {
-  SeenMessageBox seen;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    poll.stop();
-    seen = {box->windowTitle(), box->text(), static_cast<int>(box->buttons().size()), box->icon()};
-    box->button(QMessageBox::Ok)->click();
-  });
-  poll.start(5);
-  open();
-  return seen;
-}
 
 // A button that records the keys that reach it.
 class KeyRecordingButton : public QPushButton {

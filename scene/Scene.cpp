@@ -1,0 +1,109 @@
+#include "Scene.h"
+
+#include "StreakBackdrop.h"
+#include "doll/Geometry.h"
+#include "doll/Opening.h"
+#include "doll/Resampler.h"
+#include "doll/ShapeProfile.h"
+#include "framework/TavoForm.h"
+
+std::unique_ptr<TTavoMidi> SoundDevice;
+std::unique_ptr<TTavoTimer> TaskTimer;
+TPaintBox* FrontBox = nullptr;
+TPaintBox* BackBox = nullptr;
+
+namespace {
+
+constexpr int AtRest = 200;  // OpenProgress when no opening is under way
+constexpr int TurnStep = 2;  // texture columns per frame
+constexpr int BackViewTurn = TextureColumns / 2;
+
+// The ten scene bitmaps in the order they are made and freed.
+std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
+    &FrontView,     &BackView,  &Texture,    &SaveSheet,    &BackdropLeft,
+    &BackdropRight, &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy};
+
+}  // namespace
+
+void StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
+  RandSeed = MillisecondsSinceUtcMidnight();
+  SoundDevice = std::make_unique<TTavoMidi>();
+  TaskTimer = std::make_unique<TTavoTimer>(form);
+  FrontBox = frontBox;
+  BackBox = backBox;
+  CreateSceneBitmaps();
+  TaskTimer->AddTask(FrameTick, FrameInterval, "");
+}
+
+void StopScene() {
+  SoundDevice.reset();
+  TaskTimer.reset();
+  for (auto* bitmap : SceneBitmaps) bitmap->reset();
+  FrontBox = nullptr;
+  BackBox = nullptr;
+}
+
+void CreateSceneBitmaps() {
+  for (auto* bitmap : SceneBitmaps) *bitmap = std::make_unique<TTavoBitmap>();
+  FrontView->SetSizeBlank(ViewSize, ViewSize);
+  BackView->SetSizeBlank(ViewSize, ViewSize);
+  SaveSheet->SetSizeBlank(2 * ViewSize, ViewSize);
+  BackdropLeft->SetSizeFilled(ViewSize, ViewSize, FrameColour);
+  BackdropRight->SetSizeFilled(ViewSize, ViewSize, FrameColour);
+  FrameLeft->SetSizeBlank(ViewSize, ViewSize);
+  FrameRight->SetSizeBlank(ViewSize, ViewSize);
+  InnerTexture->SetSizeBlank(TextureColumns, DollRows);
+  TextureCopy->SetSizeBlank(TextureColumns, DollRows);
+  LoadDoll();
+  SeedStreaks();
+}
+
+void LoadDoll() {
+  LoadShapeProfile();
+  RefreshGeometry();
+  SetCurrentProfile(DisplayedProfile);
+  // Read into a bitmap of its own first: a texture too small for the doll is refused and
+  // the doll keeps its skin and keeps turning.
+  auto texture = std::make_unique<TTavoBitmap>();
+  texture->LoadFromFileAuto(TextureFileName);
+  if (texture->width() < TextureMinWidth || texture->height() < TextureMinHeight)
+    throw EImageSizeError(TextureFileName, texture->width(), texture->height(), TextureMinWidth,
+                          TextureMinHeight);
+  Texture = std::move(texture);
+  DrawOnTextureCopy(*Texture);
+  OpenProgress = AtRest;
+}
+
+void FrameTick() {
+  if (OpenProgress < AtRest) AdvanceOpening();
+  RenderView(*FrontView, RotationOffset);
+  RenderView(*BackView, RotationOffset + BackViewTurn);  // up to 374; the renderer wraps
+  if (Direction == DirectionClockwise)
+    RotationOffset = (RotationOffset + TextureColumns - TurnStep) % TextureColumns;
+  if (Direction == DirectionCounterClockwise)
+    RotationOffset = (RotationOffset + TurnStep) % TextureColumns;
+  StepBackdrop(*BackdropLeft, StreaksLeft);
+  StepBackdrop(*BackdropRight, StreaksRight);
+  BackdropLeft->DrawOn(*FrameLeft, 0, 0);
+  BackdropRight->DrawOn(*FrameRight, 0, 0);
+  FrontView->DrawOn(*FrameLeft, 0, 0);  // through the masks: only the doll covers the streaks
+  BackView->DrawOn(*FrameRight, 0, 0);
+  if (FrontBox) FrameLeft->DrawToPaintBox(*FrontBox);
+  if (BackBox) FrameRight->DrawToPaintBox(*BackBox);
+}
+
+std::string SaveViews() {
+  SaveSheet->Fill(FrameColour);
+  FrontView->DrawOn(*SaveSheet, 0, 0);
+  BackView->DrawOn(*SaveSheet, ViewSize, 0);
+  for (int n = 0;; ++n) {
+    const std::string name = "out" + TwoDigits(n) + ".bmp";
+    if (SaveSheet->SaveToNewFile(name)) return name;
+  }
+}
+
+std::string TwoDigits(int n) {
+  std::string text = std::to_string(n);
+  while (text.size() < 2) text = "0" + text;
+  return text;
+}

@@ -1,0 +1,52 @@
+// The scene the main window owns: its start-up and shut-down, the doll's loading, the frame
+// tick that runs every 50 ms, and saving the two views.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "doll/SceneState.h"
+#include "framework/TavoMidi.h"
+#include "framework/TavoPaintBox.h"
+#include "framework/TavoTimer.h"
+
+class TTavoForm;
+
+// The texture image in the working folder.
+inline const std::string TextureFileName = "テクスチャ.bmp";
+// The texture must cover one full turn (250 columns) of all 200 rows.
+inline constexpr int TextureMinWidth = TextureColumns;
+inline constexpr int TextureMinHeight = DollRows;
+// Milliseconds between frames.
+inline constexpr int FrameInterval = 50;
+
+extern std::unique_ptr<TTavoMidi> SoundDevice;
+extern std::unique_ptr<TTavoTimer> TaskTimer;
+// Where the two frames are shown; null when the scene runs without a window.
+extern TPaintBox* FrontBox;
+extern TPaintBox* BackBox;
+
+// Seeds the random generator, opens the sound device, creates the task table for `form`
+// (which queues the start of the main loop), creates the bitmaps and loads the doll, and
+// registers the frame tick.
+void StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox);
+// Frees the sound device, the task table and the ten bitmaps, in the order they were made.
+// Freeing what was never made does nothing.
+void StopScene();
+
+void CreateSceneBitmaps();
+
+// Reads the shape image and the texture image again. A texture that cannot be read, or is
+// smaller than 250 × 200, raises an error and leaves the old skin on the new shape.
+void LoadDoll();
+
+// One frame: an opening step if one is under way, both views rendered, the turn, both
+// backdrops stepped, the frames composed and shown.
+void FrameTick();
+
+// Writes the front and back views side by side into the first free "outNN.bmp" and returns
+// that name. An existing file is never replaced.
+std::string SaveViews();
+
+// n in decimal, with a leading 0 while shorter than two characters.
+std::string TwoDigits(int n);

@@ -1,0 +1,112 @@
+#include "UnitForm.h"
+
+#include "Scene.h"
+#include "doll/Opening.h"
+#include "doll/ShapeProfile.h"
+#include "framework/TavoUtility.h"
+#include "ui_FormMain.h"
+
+namespace {
+
+const QString StopCaption = "<Stop>";
+const QString TurnLeftCaption = "←Turn";
+const QString TurnRightCaption = "Turn→";
+
+// The stored layout. A .ui file cannot hold pixel font sizes nor a window's position, so
+// those are set here: 12 px for the window, bold 13 px for the buttons, at 198, 178.
+void LoadFormMainLayout(QWidget* form) {
+  Ui::FormMain ui;
+  ui.setupUi(form);
+  form->move(198, 178);
+  QFont font = form->font();
+  font.setPixelSize(12);
+  form->setFont(font);
+  for (QPushButton* button : form->findChildren<QPushButton*>()) {
+    QFont bold = button->font();
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    button->setFont(bold);
+  }
+}
+
+template <class Control>
+Control* Find(QWidget* form, const char* name) {
+  auto* control = form->findChild<Control*>(name);
+  Q_ASSERT(control);
+  return control;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(QWidget* AOwner)
+    : TTavoForm(500, 300, LoadFormMainLayout, AOwner),
+      PageMain(Find<QFrame>(this, "PageMain")),
+      PaintBox1(Find<TPaintBox>(this, "PaintBox1")),
+      PaintBox2(Find<TPaintBox>(this, "PaintBox2")),
+      BtnTurnLeft(Find<QPushButton>(this, "BtnTurnLeft")),
+      BtnTurnRight(Find<QPushButton>(this, "BtnTurnRight")),
+      BtnLoad(Find<QPushButton>(this, "BtnLoad")),
+      BtnSave(Find<QPushButton>(this, "BtnSave")),
+      BtnShade(Find<QPushButton>(this, "BtnShade")),
+      BtnOpen(Find<QPushButton>(this, "BtnOpen")) {
+  ConnectClick(BtnTurnLeft, &TFormMain::BtnTurnLeftClick);
+  ConnectClick(BtnTurnRight, &TFormMain::BtnTurnRightClick);
+  ConnectClick(BtnLoad, &TFormMain::BtnLoadClick);
+  ConnectClick(BtnSave, &TFormMain::BtnSaveClick);
+  ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
+  ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
+  try {
+    StartScene(*this, PaintBox1, PaintBox2);
+  } catch (...) {
+    StopScene();
+    throw;
+  }
+  FitPanel(PageMain, true);
+}
+
+TFormMain::~TFormMain() {
+  StopScene();
+}
+
+void TFormMain::BtnTurnRightClick() {
+  if (Direction == DirectionClockwise) {
+    Direction.clear();
+    BtnTurnRight->setText(TurnRightCaption);
+  } else {
+    Direction = DirectionClockwise;
+    BtnTurnRight->setText(StopCaption);
+    BtnTurnLeft->setText(TurnLeftCaption);
+  }
+}
+
+void TFormMain::BtnTurnLeftClick() {
+  if (Direction == DirectionCounterClockwise) {
+    Direction.clear();
+    BtnTurnLeft->setText(TurnLeftCaption);
+  } else {
+    Direction = DirectionCounterClockwise;
+    BtnTurnRight->setText(TurnRightCaption);
+    BtnTurnLeft->setText(StopCaption);
+  }
+}
+
+void TFormMain::BtnLoadClick() {
+  LoadDoll();
+}
+
+void TFormMain::BtnSaveClick() {
+  SaveViews();
+}
+
+void TFormMain::BtnShadeClick() {
+  ShadeLevel = (ShadeLevel + 1) % 6;
+  BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+}
+
+void TFormMain::BtnOpenClick() {
+  if (IsOpenable()) {
+    OpenDoll();
+  } else {
+    ShowMsg(NotOpenableMessage);
+  }
+}

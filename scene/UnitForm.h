@@ -1,0 +1,38 @@
+// The main window: the two views of the doll over their backdrops and six buttons to turn,
+// save, load, shade and open it.
+#pragma once
+
+#include <QFrame>
+#include <QPushButton>
+
+#include "framework/TavoForm.h"
+#include "framework/TavoPaintBox.h"
+
+class TFormMain : public TTavoForm {
+ public:
+  // Loads the stored layout, takes a 500 × 300 client area centred on the screen, starts
+  // the scene and shows the panel over the whole window. If the scene cannot start (an
+  // image cannot be read), what was made is freed and the error is raised.
+  explicit TFormMain(QWidget* AOwner = nullptr);
+  ~TFormMain() override;
+
+  QFrame* const PageMain;
+  TPaintBox* const PaintBox1;
+  TPaintBox* const PaintBox2;
+  QPushButton* const BtnTurnLeft;
+  QPushButton* const BtnTurnRight;
+  QPushButton* const BtnLoad;
+  QPushButton* const BtnSave;
+  QPushButton* const BtnShade;
+  QPushButton* const BtnOpen;
+
+  void BtnTurnRightClick();
+  void BtnTurnLeftClick();
+  void BtnLoadClick();
+  void BtnSaveClick();
+  void BtnShadeClick();
+  void BtnOpenClick();
+};
+
+// The refusal shown when Open is pressed on a doll that cannot open.
+inline const char* const NotOpenableMessage = "このカヴィネルは開く形をしていません。";

@@ -1,0 +1,244 @@
+// The main window and its scene, headless: start-up, the frame tick, every button, saving,
+// loading bad images, and shutting down.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <filesystem>
+
+#include "DollModel.h"
+#include "MessageBoxWatcher.h"
+#include "TestFiles.h"
+#include "doll/ShapeProfile.h"
+#include "framework/TavoTimer.h"
+#include "framework/TavoUtility.h"
+#include "scene/Scene.h"
+#include "scene/UnitForm.h"
+
+namespace {
+
+using Picture = std::vector<std::vector<Pixel24>>;
+
+// An egg-shaped doll that can open: widest (90) on rows 100..120.
+std::vector<int> EggRadii() {
+  std::vector<int> radii(200);
+  for (int y = 0; y < 200; ++y)
+    radii[y] = y <= 100 ? 40 + y / 2 : y <= 120 ? 90 : 90 - (y - 120) / 2;
+  return radii;
+}
+
+// A doll with a neck: it cannot open.
+std::vector<int> NeckRadii() {
+  std::vector<int> radii = EggRadii();
+  for (int y = 60; y < 70; ++y) radii[y] = 30;
+  return radii;
+}
+
+Picture Pixels(const TTavoBitmap& bitmap) {
+  Picture p(bitmap.height(), std::vector<Pixel24>(bitmap.width()));
+  for (int y = 0; y < bitmap.height(); ++y)
+    for (int x = 0; x < bitmap.width(); ++x) p[y][x] = bitmap.Rows[y][x];
+  return p;
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RotationOffset = 0;
+    ShadeLevel = 0;
+    Direction = DirectionClockwise;
+    WriteBytes(ShapeFileName, ShapeBmp(EggRadii()));
+    WriteBytes(TextureFileName, Bmp24(RandomTexture(8)));
+    form = std::make_unique<TFormMain>();
+    // The tests run frames themselves; the busy main loop must not start.
+    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+  }
+  void TearDown() override { form.reset(); }
+
+  ScratchFolder folder{true};
+  std::unique_ptr<TFormMain> form;
+};
+
+TEST_F(MainWindow, StartsTurningClockwiseAtRest) {
+  EXPECT_EQ(form->BtnTurnRight->text(), "<Stop>");
+  EXPECT_EQ(form->BtnTurnLeft->text(), "←Turn");
+  EXPECT_EQ(form->BtnShade->text(), "Shade 0");
+  EXPECT_EQ(OpenProgress, 200);
+  EXPECT_TRUE(Openable);
+  std::vector<int> offsets;
+  for (int frame = 0; frame < 4; ++frame) {
+    offsets.push_back(RotationOffset);
+    FrameTick();
+  }
+  EXPECT_EQ(offsets, (std::vector<int>{0, 248, 246, 244}));
+  ASSERT_EQ(TaskTable.size(), 1u);
+  EXPECT_EQ(TaskTable[0].Proc, &FrameTick);
+  EXPECT_EQ(TaskTable[0].Interval, 50);
+}
+
+TEST_F(MainWindow, TheLayoutIsTheStoredOneWithThePanelOverTheWholeWindow) {
+  EXPECT_EQ(form->size(), QSize(500, 300));
+  EXPECT_EQ(form->windowTitle(), "カヴィネル");
+  EXPECT_EQ(form->PageMain->geometry(), QRect(0, 0, 500, 300));
+  EXPECT_TRUE(form->PageMain->isVisibleTo(form.get()));
+  EXPECT_EQ(form->PageMain->palette().color(QPalette::Window), QColor(68, 68, 68));
+  EXPECT_EQ(form->PaintBox1->geometry(), QRect(25, 25, 200, 200));
+  EXPECT_EQ(form->PaintBox2->geometry(), QRect(275, 25, 200, 200));
+  const std::vector<std::pair<QPushButton*, QRect>> buttons = {
+      {form->BtnTurnLeft, {25, 240, 120, 25}}, {form->BtnTurnRight, {55, 265, 120, 25}},
+      {form->BtnLoad, {175, 240, 120, 25}},    {form->BtnSave, {205, 265, 120, 25}},
+      {form->BtnShade, {325, 240, 120, 25}},   {form->BtnOpen, {355, 265, 120, 25}}};
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    QPushButton* button = buttons[i].first;
+    EXPECT_EQ(button->geometry(), buttons[i].second) << button->objectName().toStdString();
+    EXPECT_EQ(button->font().pixelSize(), 13);
+    EXPECT_TRUE(button->font().bold());
+    if (i + 1 < buttons.size()) {
+      EXPECT_EQ(button->nextInFocusChain(), buttons[i + 1].first);
+    }
+  }
+  EXPECT_EQ(form->font().pixelSize(), 12);
+  EXPECT_EQ(form->font().family(), "ＭＳ Ｐゴシック");
+}
+
+TEST_F(MainWindow, TurnButtonsStopTurnAndSwitchDirection) {
+  form->BtnTurnRight->click();  // stop
+  EXPECT_EQ(Direction, "");
+  EXPECT_EQ(form->BtnTurnRight->text(), "Turn→");
+  FrameTick();
+  EXPECT_EQ(RotationOffset, 0);
+  form->BtnTurnRight->click();  // clockwise again
+  EXPECT_EQ(Direction, "右回り");
+  EXPECT_EQ(form->BtnTurnRight->text(), "<Stop>");
+  EXPECT_EQ(form->BtnTurnLeft->text(), "←Turn");
+  form->BtnTurnLeft->click();  // switches at once
+  EXPECT_EQ(Direction, "左回り");
+  EXPECT_EQ(form->BtnTurnRight->text(), "Turn→");
+  EXPECT_EQ(form->BtnTurnLeft->text(), "<Stop>");
+  FrameTick();
+  FrameTick();
+  EXPECT_EQ(RotationOffset, 4);
+  form->BtnTurnLeft->click();  // stop
+  EXPECT_EQ(Direction, "");
+  EXPECT_EQ(form->BtnTurnLeft->text(), "←Turn");
+  EXPECT_EQ(form->BtnTurnRight->text(), "Turn→");
+}
+
+TEST_F(MainWindow, ShadeStepsThroughSixLevels) {
+  for (int level = 1; level <= 6; ++level) {
+    form->BtnShade->click();
+    EXPECT_EQ(ShadeLevel, level % 6);
+    EXPECT_EQ(form->BtnShade->text(), QString("Shade %1").arg(level % 6));
+  }
+}
+
+TEST_F(MainWindow, OpenOnADollThatCannotOpenSaysSoAndChangesNothing) {
+  WriteBytes(ShapeFileName, ShapeBmp(NeckRadii()));
+  form->BtnLoad->click();
+  ASSERT_FALSE(Openable);
+  FrameTick();
+  const DollProfile current = CurrentProfile;
+  const Picture copy = Pixels(*TextureCopy);
+  const Picture front = Pixels(*FrontView);
+  const SeenMessageBox seen = CloseNextMessageBox([&] { form->BtnOpen->click(); });
+  EXPECT_EQ(seen.Title, "カヴィネル");
+  EXPECT_EQ(seen.Text, "このカヴィネルは開く形をしていません。");
+  EXPECT_EQ(OpenProgress, 200);
+  EXPECT_EQ(CurrentProfile, current);
+  EXPECT_EQ(Pixels(*TextureCopy), copy);
+  EXPECT_EQ(Pixels(*FrontView), front);
+}
+
+TEST_F(MainWindow, OpenStartsAnOpeningAndLoadEndsItAtOnce) {
+  form->BtnOpen->click();
+  EXPECT_EQ(OpenProgress, 0);
+  FrameTick();
+  FrameTick();
+  EXPECT_EQ(OpenProgress, 20);
+  form->BtnLoad->click();
+  EXPECT_EQ(OpenProgress, 200);
+  EXPECT_EQ(CurrentProfile, DisplayedProfile);
+  const std::vector<int> egg = EggRadii();
+  EXPECT_EQ(std::vector<int>(DisplayedProfile.begin(), DisplayedProfile.end()), egg);
+}
+
+TEST_F(MainWindow, SaveTakesTheFirstFreeNumberAndNeverReplacesAFile) {
+  EXPECT_EQ(TwoDigits(0), "00");
+  EXPECT_EQ(TwoDigits(7), "07");
+  EXPECT_EQ(TwoDigits(42), "42");
+  EXPECT_EQ(TwoDigits(100), "100");
+
+  WriteBytes("out01.bmp", {'k', 'e', 'e', 'p'});
+  EXPECT_EQ(SaveViews(), "out00.bmp");  // a gap is filled first
+  EXPECT_EQ(SaveViews(), "out02.bmp");
+  EXPECT_EQ(ReadBytes("out01.bmp"), (Bytes{'k', 'e', 'e', 'p'}));
+  for (int n = 4; n < 100; ++n) WriteBytes("out" + TwoDigits(n) + ".bmp", {});
+  std::filesystem::create_directory("out03.bmp");  // any kind of file takes the name
+  EXPECT_EQ(SaveViews(), "out100.bmp");
+}
+
+TEST_F(MainWindow, TheSavedSheetHoldsBothViewsOnBlackWithoutStreaks) {
+  for (int frame = 0; frame < 5; ++frame) FrameTick();
+  form->BtnSave->click();
+  const Bytes file = ReadBytes("out00.bmp");
+  ASSERT_GT(file.size(), 54u);
+  EXPECT_EQ(file[28], 24);  // bits per pixel
+  EXPECT_EQ(file[30], 0);   // uncompressed
+  TTavoBitmap sheet;
+  sheet.LoadFromFileAuto("out00.bmp");
+  ASSERT_EQ(sheet.width(), 400);
+  ASSERT_EQ(sheet.height(), 200);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const bool inside = x >= Left[y] && x <= Right[y];
+      ASSERT_TRUE(SameColour(sheet.Rows[y][x], inside ? FrontView->Rows[y][x] : FrameColour));
+      ASSERT_TRUE(SameColour(sheet.Rows[y][200 + x], inside ? BackView->Rows[y][x] : FrameColour));
+    }
+}
+
+TEST_F(MainWindow, AnUnreadableOrTooSmallTextureIsReportedAndTheDollKeepsTurning) {
+  FrameTick();
+  const Picture skin = Pixels(*Texture);
+  WriteBytes(TextureFileName, {'B', 'M', 1, 2, 3});
+  SeenMessageBox seen = CloseNextMessageBox([&] { form->BtnLoad->click(); });
+  EXPECT_TRUE(seen.Text.contains("テクスチャ.bmp")) << seen.Text.toStdString();
+  EXPECT_EQ(Pixels(*Texture), skin);
+
+  std::vector<std::vector<Pixel24>> small(100, std::vector<Pixel24>(249, KeyColour));
+  WriteBytes(TextureFileName, Bmp24(small));
+  seen = CloseNextMessageBox([&] { form->BtnLoad->click(); });
+  EXPECT_TRUE(seen.Text.contains("テクスチャ.bmp")) << seen.Text.toStdString();
+  EXPECT_TRUE(seen.Text.contains("249 × 100")) << seen.Text.toStdString();
+  EXPECT_EQ(Pixels(*Texture), skin);
+  const int before = RotationOffset;
+  FrameTick();
+  EXPECT_EQ(RotationOffset, (before + 248) % 250);
+}
+
+TEST_F(MainWindow, TheViewsShowTheirLastFrameWhenRepainted) {
+  FrameTick();
+  EXPECT_EQ(form->PaintBox1->Picture(), static_cast<const QImage&>(*FrameLeft));
+  EXPECT_EQ(form->PaintBox2->Picture(), static_cast<const QImage&>(*FrameRight));
+  const QImage shown = form->PaintBox1->grab().toImage().convertToFormat(QImage::Format_BGR888);
+  EXPECT_EQ(shown, static_cast<const QImage&>(*FrameLeft));
+}
+
+TEST_F(MainWindow, ClosingFreesTheWholeScene) {
+  form.reset();
+  EXPECT_FALSE(MidiCreated);
+  EXPECT_FALSE(TimerCreated);
+  for (auto* bitmap : {&FrontView, &BackView, &Texture, &SaveSheet, &BackdropLeft, &BackdropRight,
+                       &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy})
+    EXPECT_EQ(*bitmap, nullptr);
+}
+
+TEST(MainWindowStart, AMissingImageEndsTheStartAndFreesWhatWasMade) {
+  ScratchFolder folder(true);
+  WriteBytes(ShapeFileName, ShapeBmp(EggRadii()));  // no texture
+  EXPECT_THROW(TFormMain form, EFOpenError);
+  EXPECT_FALSE(MidiCreated);
+  EXPECT_FALSE(TimerCreated);
+  EXPECT_EQ(FrontView, nullptr);
+  EXPECT_EQ(TextureCopy, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+// Closing the message box that an action opens, and telling what it showed.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+struct SeenMessageBox {
+  QString Title;
+  QString Text;
+  int Buttons = -1;
+  QMessageBox::Icon Icon = QMessageBox::Warning;
+  bool Shown = false;
+};
+
+// Runs `open`; a message box it shows is read and closed with its OK button.
+SeenMessageBox CloseNextMessageBox(const std::function<void()>& open);
