@@ -1,20 +1,31 @@
 # Kavinel: `make run` builds and starts the program on the sample doll, `make test` runs
 # every test. Both first install any missing Debian package.
-BUILD_DIR ?= build
-RUN_DIR   ?= run
-JOBS      ?= $(shell nproc)
+SHELL        := /bin/bash
+BUILD_DIR    ?= build
+ASAN_DIR     ?= build-asan
+FUZZ_DIR     ?= build-fuzz
+RUN_DIR      ?= run
+JOBS         ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
+# An hour of frames at one frame every 50 ms.
+SOAK_FRAMES  ?= 72000
 
-.PHONY: all deps configure build run test bench format format-check clean
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CTEST       = ctest --output-on-failure -j $(JOBS) --test-dir
+# Leaks count as failures; every sanitizer report ends the test.
+export ASAN_OPTIONS  = detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS = print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps build run test test-plain test-sanitized fuzz fuzz-build soak bench \
+        format format-check clean
 
 all: build
 
 deps:
 	@tools/install-deps.sh
 
-configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-
-build: configure
+build: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -22,11 +33,42 @@ run: build
 	@cp -n samples/*.bmp $(RUN_DIR)/ 2>/dev/null || true
 	@cd $(RUN_DIR) && ../$(BUILD_DIR)/Kavinel
 
-test: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+# The whole suite twice (plain, then under AddressSanitizer and UndefinedBehaviorSanitizer),
+# then a minute of fuzzing the picture readers.
+test: test-plain test-sanitized
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60
+
+test-plain: build
+	@$(CTEST) $(BUILD_DIR)
+
+test-sanitized: deps
+	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DKAVINEL_SANITIZE=ON -DKAVINEL_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@$(CTEST) $(ASAN_DIR) -E clang_format
+
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DKAVINEL_FUZZ=ON \
+	  -DBUILD_TESTING=OFF -DKAVINEL_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_images make_fuzz_corpus
+
+# Fuzzes the BMP and JPEG readers and the shape reading for FUZZ_SECONDS. Findings are
+# written into tests/fuzz/regressions, which the ordinary tests replay.
+fuzz: fuzz-build
+	@mkdir -p $(FUZZ_DIR)/corpus
+	@$(FUZZ_DIR)/tests/fuzz/make_fuzz_corpus $(FUZZ_DIR)/corpus
+	@$(FUZZ_DIR)/tests/fuzz/fuzz_images $(FUZZ_DIR)/corpus tests/fuzz/regressions \
+	  -max_total_time=$(FUZZ_SECONDS) -timeout=1 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+	  -artifact_prefix=tests/fuzz/regressions/ -print_final_stats=1 2>&1 | \
+	  grep -E '^(stat::|Done|==|SUMMARY|artifact)' ; exit $${PIPESTATUS[0]}
+
+# The soak test for an hour's worth of frames.
+soak: build
+	@KAVINEL_SOAK_FRAMES=$(SOAK_FRAMES) $(BUILD_DIR)/tests/kavinel_window_tests \
+	  --gtest_filter='Soak.*'
 
 bench: build
 	@$(BUILD_DIR)/bench/doll_bench
+	@$(BUILD_DIR)/bench/frame_pacing
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
@@ -35,4 +77,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -232,11 +232,20 @@ QImage DecodeWithQt(const std::uint8_t* data, std::size_t size, const std::strin
 }
 
 void BlackenUnwritten(QImage& picture, const ExpandedRle& rle) {
-  const int w = picture.width();
+  const auto w = static_cast<std::size_t>(picture.width());
   for (int y = 0; y < picture.height(); ++y) {
     std::uint8_t* row = picture.scanLine(y);
-    for (int x = 0; x < w; ++x)
-      if (!rle.Written[static_cast<std::size_t>(y) * w + x]) std::memset(row + 3 * x, 0, 3);
+    const std::uint8_t* written = &rle.Written[static_cast<std::size_t>(y) * w];
+    // Whole runs at a time: a sparse picture is mostly one long run.
+    for (std::size_t x = 0; x < w;) {
+      const auto* gap = static_cast<const std::uint8_t*>(std::memchr(written + x, 0, w - x));
+      if (!gap) break;
+      const auto start = static_cast<std::size_t>(gap - written);
+      const auto* next = std::find(gap, written + w, std::uint8_t{1});
+      const auto end = static_cast<std::size_t>(next - written);
+      std::memset(row + 3 * start, 0, 3 * (end - start));
+      x = end;
+    }
   }
 }
 

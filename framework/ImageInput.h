@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-// Far beyond any doll picture, small enough that a forged header cannot make a reader
-// allocate more than a few hundred megabytes.
+// Far beyond any doll picture (the doll reads 250 × 200 pixels of its texture), small
+// enough that a forged header cannot make a reader allocate or decode for long.
 inline constexpr std::int64_t MaxImageSide = 16384;
-inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 24;
-inline constexpr std::int64_t MaxImageFileBytes = std::int64_t{256} << 20;
+inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 22;
+inline constexpr std::int64_t MaxImageFileBytes = std::int64_t{64} << 20;
 
 // Reads the whole file. Raises the file-open error (a missing file, a directory, no read
 // permission) or the invalid-bitmap error for a file past MaxImageFileBytes.

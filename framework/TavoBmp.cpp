@@ -1,17 +1,14 @@
 #include "TavoBmp.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QBuffer>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "BmpReader.h"
+#include "FileOutput.h"
 #include "ImageInput.h"
 #include "JpegReader.h"
 
@@ -220,32 +217,9 @@ QByteArray EncodeBmp(const QImage& picture, const std::string& fileName) {
   return bytes;
 }
 
-bool WriteAll(int fd, const QByteArray& bytes) {
-  qsizetype done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote =
-        ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += wrote;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool TTavoBitmap::SaveToNewFile(const std::string& fileName) const {
   const QByteArray bytes = EncodeBmp(*this, fileName);
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EEXIST) return false;
-  if (fd < 0) throw EFCreateError(fileName, std::strerror(errno));
-  const bool written = WriteAll(fd, bytes);
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
-    const std::string reason = std::strerror(written ? errno : writeError);
-    ::unlink(fileName.c_str());  // the file is ours: never leave half a picture behind
-    throw EFCreateError(fileName, reason);
-  }
-  return true;
+  return WriteNewFile(fileName, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

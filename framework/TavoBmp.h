@@ -125,6 +125,9 @@ class TTavoBitmap : public QImage {
   void CopyRect(const QRect& targetRect, const TTavoBitmap& source, const QRect& sourceRect);
 
   void SetTextStyle(int height, TFontStyles style, TColor colour);
+
+  // How many bitmaps exist now (masks included): a long run must not leave any behind.
+  static int LiveCount() { return FLiveCount; }
   const TCanvasTextStyle& TextStyle() const { return FTextStyle; }
 
   // Writes an uncompressed 24-bit BMP. The file is replaced whole or not at all.
@@ -138,6 +141,7 @@ class TTavoBitmap : public QImage {
   void Assign(QImage&& picture);
 
   TCanvasTextStyle FTextStyle;
+  static inline int FLiveCount = 0;
 };
 
 // Rectangle from left, top, right, bottom with right and bottom exclusive.

@@ -208,7 +208,8 @@ TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
 }
 
 TEST_F(BmpReader, RefusesAbsurdDimensionsBeforeAllocating) {
-  for (auto [w, h] : {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {0x7FFFFFFF, 1}}) {
+  for (auto [w, h] :
+       {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {4097, 1024}, {0x7FFFFFFF, 1}}) {
     BmpSpec spec;
     spec.Width = w;
     spec.Height = h;

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool
   fonts-ipafont-gothic
   clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,37 @@
+// Fuzzing the picture readers. The first byte of an input chooses what reads the rest:
+// 0 the BMP reader, 1 the JPEG reader (by the file name's ending, as the program does),
+// 2 the shape-profile reading. Every input must end in a picture or one of the program's
+// own errors; anything else (a crash, another exception, a hang, a huge allocation) is a
+// finding.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "FuzzTarget.h"
+
+namespace {
+
+std::string ScratchFolder() {
+  std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+  pattern += "/kavinel-fuzz-XXXXXX";
+  if (!mkdtemp(pattern.data())) std::abort();
+  return pattern;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string folder = ScratchFolder();
+  if (size < 1) return 0;
+  const FuzzReader reader = ReaderOf(data[0]);
+  const std::string name = folder + "/input" + (reader == FuzzReader::Jpeg ? ".jpg" : ".bmp");
+  {
+    std::ofstream file(name, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+  }
+  ReadLikeTheProgram(reader, name);
+  return 0;
+}

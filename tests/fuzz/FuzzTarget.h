@@ -1,0 +1,15 @@
+// What the image fuzzer does with one input, shared with the test that replays findings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class FuzzReader { Bmp, Jpeg, Shape };
+
+// The reader an input's first byte chooses.
+FuzzReader ReaderOf(std::uint8_t selector);
+
+// Reads `fileName` as the program would; returns normally for a picture or one of the
+// program's errors, and checks that a loaded picture is consistent. Any other outcome is
+// left to escape (an exception) or aborts.
+void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName);
