@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SampleFolder.h"
 #include "doll/Geometry.h"
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
@@ -111,13 +112,7 @@ void StepBackdropBench(benchmark::State& state) {
 // A whole frame on the bundled sample doll: opening step when due, both views, the turn,
 // both backdrops, composing, and showing in two paint boxes.
 void FrameTickBench(benchmark::State& state) {
-  const auto here = std::filesystem::current_path();
-  const auto work = std::filesystem::temp_directory_path() / "kavinel-bench";
-  std::filesystem::create_directories(work);
-  for (const char* name : {"シェイプ.bmp", "テクスチャ.bmp"})
-    std::filesystem::copy_file(std::filesystem::path(KAVINEL_SAMPLES) / name, work / name,
-                               std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::current_path(work);
+  const auto here = EnterSampleFolder("kavinel-bench");
   CreateSceneBitmaps();
   std::filesystem::current_path(here);
   TPaintBox front, back;

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
-#include "doll/ShapeProfile.h"
+#include "SampleFolder.h"
 #include "framework/TavoTimer.h"
 #include "scene/Scene.h"
 #include "scene/UnitForm.h"
@@ -40,12 +39,7 @@ double Percentile(std::vector<double> values, double p) {
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const auto work = std::filesystem::temp_directory_path() / "kavinel-pacing";
-  std::filesystem::create_directories(work);
-  for (const char* name : {"シェイプ.bmp", "テクスチャ.bmp"})
-    std::filesystem::copy_file(std::filesystem::path(KAVINEL_SAMPLES) / name, work / name,
-                               std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::current_path(work);
+  EnterSampleFolder("kavinel-pacing");
 
   TFormMain form;
   Form = &form;
