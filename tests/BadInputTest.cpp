@@ -82,7 +82,7 @@ std::vector<Case> BadImages() {
   Bytes cutPixels(good.begin(), good.end() - 1);
   Bytes wrong = good;
   wrong[0] = 'X';
-  BmpSpec huge;
+  BmpParts huge;
   huge.Width = 30000;
   huge.Height = 30000;
   return {{"empty file", {}, "ヘッダーが途中で切れています"},

@@ -34,21 +34,21 @@ class BmpReader : public ::testing::Test {
   TTavoBitmap bitmap;
 };
 
-BmpSpec Paletted(int bits, int width, int height) {
-  BmpSpec spec;
-  spec.Bits = static_cast<std::uint16_t>(bits);
-  spec.Width = width;
-  spec.Height = height;
-  spec.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {128, 128, 128}};
-  spec.ColoursUsed = 4;
-  return spec;
+BmpParts Paletted(int bits, int width, int height) {
+  BmpParts parts;
+  parts.Bits = static_cast<std::uint16_t>(bits);
+  parts.Width = width;
+  parts.Height = height;
+  parts.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {128, 128, 128}};
+  parts.ColoursUsed = 4;
+  return parts;
 }
 
 TEST_F(BmpReader, TwentyFourBitsBottomUpAndTopDown) {
   const Picture picture = {{Red, Green, Blue}, {Grey, White, Black}};
   EXPECT_TRUE(PixelsAre(Load(Bmp24(picture)), picture));
 
-  BmpSpec topDown;
+  BmpParts topDown;
   topDown.Width = 3;
   topDown.Height = -2;
   topDown.Rows = {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {128, 128, 128, 255, 255, 255, 0, 0, 0}};
@@ -56,38 +56,38 @@ TEST_F(BmpReader, TwentyFourBitsBottomUpAndTopDown) {
 }
 
 TEST_F(BmpReader, OneBitWithAColourTable) {
-  BmpSpec spec;
-  spec.Bits = 1;
-  spec.Width = 10;
-  spec.Height = 2;
-  spec.Palette = {{0, 0, 255}, {255, 255, 255}};  // red, white
-  spec.Rows = {{0b10100000, 0b01000000}, {0b00000000, 0b11000000}};
+  BmpParts parts;
+  parts.Bits = 1;
+  parts.Width = 10;
+  parts.Height = 2;
+  parts.Palette = {{0, 0, 255}, {255, 255, 255}};  // red, white
+  parts.Rows = {{0b10100000, 0b01000000}, {0b00000000, 0b11000000}};
   Picture expected(2, std::vector<Pixel24>(10, Red));
   expected[1][0] = expected[1][2] = expected[1][9] = White;  // bottom row is stored first
   expected[0][8] = expected[0][9] = White;
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(parts)), expected));
 }
 
 TEST_F(BmpReader, FourAndEightBitsWithColourTables) {
-  BmpSpec four = Paletted(4, 3, 2);
+  BmpParts four = Paletted(4, 3, 2);
   four.Rows = {{0x01, 0x20}, {0x33, 0x10}};
   const Picture expected = {{Grey, Grey, Green}, {Red, Green, Blue}};
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(four)), expected));
 
-  BmpSpec eight = Paletted(8, 3, 2);
+  BmpParts eight = Paletted(8, 3, 2);
   eight.Rows = {{0, 1, 2}, {3, 3, 1}};
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(eight)), expected));
 }
 
 TEST_F(BmpReader, CoreHeaderWithThreeByteColourEntriesAndTwentyFourBits) {
-  BmpSpec eight = Paletted(8, 3, 2);
+  BmpParts eight = Paletted(8, 3, 2);
   eight.HeaderSize = 12;
   eight.ColoursUsed = 0;
   eight.Palette.resize(256, {0, 0, 0});
   eight.Rows = {{0, 1, 2}, {3, 3, 1}};
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(eight)), (Picture{{Grey, Grey, Green}, {Red, Green, Blue}})));
 
-  BmpSpec rgb;
+  BmpParts rgb;
   rgb.HeaderSize = 12;
   rgb.Width = 2;
   rgb.Height = 1;
@@ -98,7 +98,7 @@ TEST_F(BmpReader, CoreHeaderWithThreeByteColourEntriesAndTwentyFourBits) {
 TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
   // Qt's reader widens a 5-bit value v to v << 3 (and 6-bit green to v << 2).
   // 5-5-5: red 31, green 16, blue 1 -> 0x7E01.
-  BmpSpec plain;
+  BmpParts plain;
   plain.Bits = 16;
   plain.Width = 2;
   plain.Height = 1;
@@ -106,7 +106,7 @@ TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), (Picture{{Pixel24{8, 128, 248}, Black}})));
 
   // 5-6-5 bit fields: red 31, green 63, blue 0 -> 0xFFE0.
-  BmpSpec fields = plain;
+  BmpParts fields = plain;
   fields.Compression = 3;
   fields.Masks = {0xF800, 0x07E0, 0x001F, 0};
   fields.WriteMasks = true;
@@ -116,7 +116,7 @@ TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
 }
 
 TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
-  BmpSpec plain;
+  BmpParts plain;
   plain.Bits = 32;
   plain.Width = 2;
   plain.Height = 1;
@@ -124,14 +124,14 @@ TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
   const Picture expected = {{Pixel24{1, 2, 3}, Pixel24{4, 5, 6}}};
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), expected));
 
-  BmpSpec fields = plain;
+  BmpParts fields = plain;
   fields.Compression = 3;
   fields.Masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0};  // red in the lowest byte
   fields.WriteMasks = true;
   fields.Rows = {{3, 2, 1, 0, 6, 5, 4, 0}};
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(fields)), expected));
 
-  BmpSpec v5 = plain;
+  BmpParts v5 = plain;
   v5.HeaderSize = 124;
   v5.Compression = 3;
   v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
@@ -140,9 +140,9 @@ TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
 }
 
 TEST_F(BmpReader, RunLengthEightWithDeltaAndEarlyLineEndsLeavesSkippedPixelsBlack) {
-  BmpSpec spec = Paletted(8, 5, 3);
-  spec.Compression = 1;
-  spec.Rows = {{
+  BmpParts parts = Paletted(8, 5, 3);
+  parts.Compression = 1;
+  parts.Rows = {{
       3, 1,              // bottom row: three green
       0, 0,              // end of line (two pixels skipped)
       0, 3, 2, 3, 0, 0,  // middle row: absolute blue, grey, red, padded
@@ -154,27 +154,27 @@ TEST_F(BmpReader, RunLengthEightWithDeltaAndEarlyLineEndsLeavesSkippedPixelsBlac
                             {Blue, Grey, Red, Black, Black},
                             {Green, Green, Green, Black, Black}};
   // Loaded twice so that leftover memory from the first load cannot pass for black.
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(parts)), expected));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(parts)), expected));
 }
 
 TEST_F(BmpReader, RunLengthFourAlternatesNibblesAndCutsRunsAtTheRowEnd) {
-  BmpSpec spec = Paletted(4, 4, 2);
-  spec.Compression = 2;
-  spec.Rows = {{
+  BmpParts parts = Paletted(4, 4, 2);
+  parts.Compression = 2;
+  parts.Rows = {{
       6, 0x12,           // bottom row: green blue green blue (the run of 6 is cut at 4)
       0, 0,              //
       0, 3, 0x30, 0x10,  // top row absolute: grey red green
       0, 0               // end of line; no end-of-picture code: the rows ran out
   }};
   const Picture expected = {{Grey, Red, Green, Black}, {Green, Blue, Green, Blue}};
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), expected));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(parts)), expected));
 }
 
 TEST_F(BmpReader, IndicesPastTheColourTableAreBlack) {
-  BmpSpec spec = Paletted(8, 2, 1);
-  spec.Rows = {{1, 200}};
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(spec)), (Picture{{Green, Black}})));
+  BmpParts parts = Paletted(8, 2, 1);
+  parts.Rows = {{1, 200}};
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(parts)), (Picture{{Green, Black}})));
 }
 
 TEST_F(BmpReader, ExtraBytesAfterThePixelsAreIgnored) {
@@ -210,10 +210,10 @@ TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
 TEST_F(BmpReader, RefusesAbsurdDimensionsBeforeAllocating) {
   for (auto [w, h] :
        {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {4097, 1024}, {0x7FFFFFFF, 1}}) {
-    BmpSpec spec;
-    spec.Width = w;
-    spec.Height = h;
-    ExpectRefused(BuildBmp(spec));
+    BmpParts parts;
+    parts.Width = w;
+    parts.Height = h;
+    ExpectRefused(BuildBmp(parts));
   }
 }
 
@@ -222,12 +222,12 @@ TEST_F(BmpReader, RefusesPixelDataOrColourTablesCutShort) {
   ExpectRefused(Bytes(good.begin(), good.end() - 1));
   ExpectRefused(Bytes(good.begin(), good.begin() + 54));
 
-  BmpSpec eight = Paletted(8, 3, 2);
+  BmpParts eight = Paletted(8, 3, 2);
   eight.Rows = {{0, 1, 2}, {3, 3, 1}};
   const Bytes paletted = BuildBmp(eight);
   ExpectRefused(Bytes(paletted.begin(), paletted.begin() + 54 + 10));
 
-  BmpSpec rle = Paletted(8, 4, 2);
+  BmpParts rle = Paletted(8, 4, 2);
   rle.Compression = 1;
   rle.Rows = {{4, 1, 0, 0, 0, 4, 1, 2}};  // absolute run of four with two bytes present
   ExpectRefused(BuildBmp(rle));

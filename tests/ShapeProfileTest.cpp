@@ -81,19 +81,19 @@ TEST_F(ShapeProfile, ALargerImageGivesTheProfileOfItsTopLeftCorner) {
 }
 
 TEST_F(ShapeProfile, AnyColourDepthIsRead) {
-  BmpSpec spec;
-  spec.Bits = 8;
-  spec.Width = 100;
-  spec.Height = DollRows;
-  spec.Palette = {{0, 0, 0}, {40, 200, 90}};
-  spec.ColoursUsed = 2;
+  BmpParts parts;
+  parts.Bits = 8;
+  parts.Width = 100;
+  parts.Height = DollRows;
+  parts.Palette = {{0, 0, 0}, {40, 200, 90}};
+  parts.ColoursUsed = 2;
   const std::vector<int> radii = Bulge(50, 60, 90);
   for (int y = DollRows - 1; y >= 0; --y) {
     Bytes row(100, 0);
     std::fill_n(row.begin(), radii[y], 1);
-    spec.Rows.push_back(row);
+    parts.Rows.push_back(row);
   }
-  LoadShape(BuildBmp(spec));
+  LoadShape(BuildBmp(parts));
   EXPECT_EQ(Radii(DisplayedProfile), radii);
 }
 

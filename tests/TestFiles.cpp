@@ -57,41 +57,41 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
 
 }  // namespace
 
-Bytes BuildBmp(const BmpSpec& spec) {
-  const bool core = spec.HeaderSize == 12;
-  Bytes file(14 + spec.HeaderSize, 0);
+Bytes BuildBmp(const BmpParts& parts) {
+  const bool core = parts.HeaderSize == 12;
+  Bytes file(14 + parts.HeaderSize, 0);
   file[0] = 'B';
   file[1] = 'M';
-  Put32(file, 14, spec.HeaderSize);
+  Put32(file, 14, parts.HeaderSize);
   if (core) {
-    Put16(file, 18, static_cast<std::uint32_t>(spec.Width));
-    Put16(file, 20, static_cast<std::uint32_t>(spec.Height));
-    Put16(file, 22, spec.Planes);
-    Put16(file, 24, spec.Bits);
-  } else if (spec.HeaderSize >= 40) {
-    Put32(file, 18, static_cast<std::uint32_t>(spec.Width));
-    Put32(file, 22, static_cast<std::uint32_t>(spec.Height));
-    Put16(file, 26, spec.Planes);
-    Put16(file, 28, spec.Bits);
-    Put32(file, 30, spec.Compression);
-    Put32(file, 46, spec.ColoursUsed);
-    if (spec.HeaderSize >= 108)
-      for (int i = 0; i < 4; ++i) Put32(file, 54 + 4 * i, spec.Masks[i]);
+    Put16(file, 18, static_cast<std::uint32_t>(parts.Width));
+    Put16(file, 20, static_cast<std::uint32_t>(parts.Height));
+    Put16(file, 22, parts.Planes);
+    Put16(file, 24, parts.Bits);
+  } else if (parts.HeaderSize >= 40) {
+    Put32(file, 18, static_cast<std::uint32_t>(parts.Width));
+    Put32(file, 22, static_cast<std::uint32_t>(parts.Height));
+    Put16(file, 26, parts.Planes);
+    Put16(file, 28, parts.Bits);
+    Put32(file, 30, parts.Compression);
+    Put32(file, 46, parts.ColoursUsed);
+    if (parts.HeaderSize >= 108)
+      for (int i = 0; i < 4; ++i) Put32(file, 54 + 4 * i, parts.Masks[i]);
   }
-  if (spec.WriteMasks) {
+  if (parts.WriteMasks) {
     for (int i = 0; i < 3; ++i) {
       file.resize(file.size() + 4);
-      Put32(file, file.size() - 4, spec.Masks[i]);
+      Put32(file, file.size() - 4, parts.Masks[i]);
     }
   }
-  for (const auto& entry : spec.Palette) {
+  for (const auto& entry : parts.Palette) {
     file.insert(file.end(), entry.begin(), entry.end());
     if (!core) file.push_back(0);
   }
   Put32(file, 10, static_cast<std::uint32_t>(file.size()));
-  const bool rle = spec.Compression == 1 || spec.Compression == 2;
-  const std::size_t rowBytes = (static_cast<std::size_t>(spec.Width) * spec.Bits + 31) / 32 * 4;
-  for (const Bytes& row : spec.Rows) {
+  const bool rle = parts.Compression == 1 || parts.Compression == 2;
+  const std::size_t rowBytes = (static_cast<std::size_t>(parts.Width) * parts.Bits + 31) / 32 * 4;
+  for (const Bytes& row : parts.Rows) {
     file.insert(file.end(), row.begin(), row.end());
     if (!rle) file.resize(file.size() + rowBytes - row.size(), 0);
   }
@@ -100,15 +100,15 @@ Bytes BuildBmp(const BmpSpec& spec) {
 }
 
 Bytes Bmp24(const std::vector<std::vector<Pixel24>>& picture) {
-  BmpSpec spec;
-  spec.Width = static_cast<std::int32_t>(picture.at(0).size());
-  spec.Height = static_cast<std::int32_t>(picture.size());
+  BmpParts parts;
+  parts.Width = static_cast<std::int32_t>(picture.at(0).size());
+  parts.Height = static_cast<std::int32_t>(picture.size());
   for (auto row = picture.rbegin(); row != picture.rend(); ++row) {
     Bytes bytes;
     for (const Pixel24& p : *row) bytes.insert(bytes.end(), {p.Blue, p.Green, p.Red});
-    spec.Rows.push_back(bytes);
+    parts.Rows.push_back(bytes);
   }
-  return BuildBmp(spec);
+  return BuildBmp(parts);
 }
 
 Bytes ShapeBmp(const std::vector<int>& radii, int width, Pixel24 inside) {

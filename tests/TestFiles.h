@@ -34,7 +34,7 @@ void WriteBytes(const std::string& fileName, const Bytes& bytes);
 Bytes ReadBytes(const std::string& fileName);
 
 // A BMP file assembled field by field, so that every variant and every fault can be made.
-struct BmpSpec {
+struct BmpParts {
   std::uint32_t HeaderSize = 40;  // 12, 40, 108 or 124 (or anything, to test refusal)
   std::int32_t Width = 0;
   std::int32_t Height = 0;  // negative for top-down rows
@@ -49,7 +49,7 @@ struct BmpSpec {
   // run-length files, the whole code stream in the first entry.
   std::vector<Bytes> Rows;
 };
-Bytes BuildBmp(const BmpSpec& spec);
+Bytes BuildBmp(const BmpParts& parts);
 
 // An uncompressed 24-bit BMP of the picture given top row first.
 Bytes Bmp24(const std::vector<std::vector<Pixel24>>& picture);

@@ -15,48 +15,48 @@ void Seed(const std::string& name, std::uint8_t reader, const Bytes& file) {
   WriteBytes(Folder + "/" + name, input);
 }
 
-BmpSpec Paletted(int bits, std::uint32_t compression) {
-  BmpSpec spec;
-  spec.Bits = static_cast<std::uint16_t>(bits);
-  spec.Width = 5;
-  spec.Height = 3;
-  spec.Compression = compression;
-  spec.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {9, 9, 9}};
-  spec.ColoursUsed = 4;
-  return spec;
+BmpParts Paletted(int bits, std::uint32_t compression) {
+  BmpParts parts;
+  parts.Bits = static_cast<std::uint16_t>(bits);
+  parts.Width = 5;
+  parts.Height = 3;
+  parts.Compression = compression;
+  parts.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {9, 9, 9}};
+  parts.ColoursUsed = 4;
+  return parts;
 }
 
 void SeedBmps() {
-  BmpSpec one = Paletted(1, 0);
+  BmpParts one = Paletted(1, 0);
   one.Palette.resize(2);
   one.ColoursUsed = 2;
   one.Rows = {{0xA8}, {0x50}, {0xF8}};
   Seed("bmp1", 0, BuildBmp(one));
-  BmpSpec four = Paletted(4, 0);
+  BmpParts four = Paletted(4, 0);
   four.Rows = {{0x01, 0x23, 0x10}, {0x32, 0x10, 0x30}, {0x00, 0x11, 0x20}};
   Seed("bmp4", 0, BuildBmp(four));
-  BmpSpec eight = Paletted(8, 0);
+  BmpParts eight = Paletted(8, 0);
   eight.Rows = {{0, 1, 2, 3, 0}, {3, 2, 1, 0, 1}, {1, 1, 2, 2, 3}};
   Seed("bmp8", 0, BuildBmp(eight));
-  BmpSpec rle8 = Paletted(8, 1);
+  BmpParts rle8 = Paletted(8, 1);
   rle8.Rows = {{3, 1, 0, 0, 0, 3, 2, 3, 0, 0, 0, 2, 1, 1, 1, 2, 0, 1}};
   Seed("rle8", 0, BuildBmp(rle8));
-  BmpSpec rle4 = Paletted(4, 2);
+  BmpParts rle4 = Paletted(4, 2);
   rle4.Rows = {{6, 0x12, 0, 0, 0, 3, 0x30, 0x10, 0, 0, 0, 2, 1, 0, 2, 0x33, 0, 1}};
   Seed("rle4", 0, BuildBmp(rle4));
-  BmpSpec core = Paletted(8, 0);
+  BmpParts core = Paletted(8, 0);
   core.HeaderSize = 12;
   core.ColoursUsed = 0;
   core.Palette.resize(256, {5, 6, 7});
   core.Rows = eight.Rows;
   Seed("core8", 0, BuildBmp(core));
 
-  BmpSpec rgb;
+  BmpParts rgb;
   rgb.Width = 3;
   rgb.Height = -2;  // top-down
   rgb.Rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}};
   Seed("bmp24-topdown", 0, BuildBmp(rgb));
-  BmpSpec sixteen;
+  BmpParts sixteen;
   sixteen.Bits = 16;
   sixteen.Width = 2;
   sixteen.Height = 2;
@@ -66,7 +66,7 @@ void SeedBmps() {
   sixteen.WriteMasks = true;
   sixteen.Masks = {0xF800, 0x07E0, 0x001F, 0};
   Seed("bmp16-fields", 0, BuildBmp(sixteen));
-  BmpSpec v5;
+  BmpParts v5;
   v5.HeaderSize = 124;
   v5.Bits = 32;
   v5.Width = 2;
