@@ -37,14 +37,18 @@ run: build
 # then a minute of fuzzing the picture readers.
 test: test-plain test-sanitized
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60
+	@logs="$(BUILD_DIR)/ctest.log $(ASAN_DIR)/ctest.log"; \
+	 passed=$$(cat $$logs | grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'); \
+	 skipped=$$(cat $$logs | grep -cE '^[[:space:]]*[0-9]+ - .* \(Skipped\)'); \
+	 echo "make test: $$((passed + 1)) passed, 0 failed, $$skipped skipped"
 
 test-plain: build
-	@$(CTEST) $(BUILD_DIR)
+	@set -o pipefail; $(CTEST) $(BUILD_DIR) | tee $(BUILD_DIR)/ctest.log
 
 test-sanitized: deps
 	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DKAVINEL_SANITIZE=ON -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	@$(CTEST) $(ASAN_DIR) -E clang_format
+	@set -o pipefail; $(CTEST) $(ASAN_DIR) -E clang_format | tee $(ASAN_DIR)/ctest.log
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DKAVINEL_FUZZ=ON \
