@@ -62,7 +62,7 @@ void ShadeRowPlain(int y, std::int32_t rotation, Pixel24* out) {
 
 // The radius tables for row y when the fast path may take it, else null.
 const RadiusShading* FastShading(int y) {
-  if (!FastRowAvailable() || ShadeLevel < 0 || ShadeLevel > 5) return nullptr;
+  if (!FastRowAvailable() || ShadeLevel < 0 || ShadeLevel >= ShadeLevels) return nullptr;
   const int radius = ColumnMap.BuiltRadius(y, Left[y], Right[y]);
   if (radius == TColumnMap::NotBuilt) return nullptr;
   const RadiusShading& shading = ShadingForRadius(radius);

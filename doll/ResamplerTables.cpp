@@ -48,7 +48,7 @@ RadiusShading MakeShading(int radius) {
     s.LastOffset[x] = span.Last * static_cast<std::ptrdiff_t>(sizeof(FourLanes));
     s.FirstTrim[x] = Repeated(span.FirstTrim);
     s.LastTrim[x] = Repeated(span.LastTrim);
-    for (int level = 0; level < 6; ++level)
+    for (int level = 0; level < ShadeLevels; ++level)
       s.Factor[level][x] = Repeated(ShadingFactor(span, level));
     s.FusedIsExact = s.FusedIsExact && span.First >= 0 && span.First <= span.Last &&
                      span.Last < TextureColumns && OnFineGrid(span.FirstTrim, 1.0 - 0x1p-14) &&

@@ -37,7 +37,7 @@ struct RadiusShading {
   std::array<std::ptrdiff_t, ViewSize> LastOffset{};   // 16 × Last
   std::array<FourLanes, ViewSize> FirstTrim{};
   std::array<FourLanes, ViewSize> LastTrim{};
-  std::array<std::array<FourLanes, ViewSize>, 6> Factor{};  // per ShadeLevel 0..5
+  std::array<std::array<FourLanes, ViewSize>, ShadeLevels> Factor{};  // per ShadeLevel
 };
 
 const RadiusShading& ShadingForRadius(int radius);

@@ -15,6 +15,7 @@ inline constexpr int ViewSize = 200;        // a view is ViewSize × ViewSize pi
 inline constexpr int MaxRadius = 100;       // radii are 0..MaxRadius
 inline constexpr int TextureColumns = 250;  // one full turn of the doll
 inline constexpr int StreakCount = 100;     // particles per backdrop
+inline constexpr int ShadeLevels = 6;       // ShadeLevel runs 0..5
 
 // The doll's radius in pixels on each row, row 0 at the top; 0..100.
 using DollProfile = std::array<std::int32_t, DollRows>;

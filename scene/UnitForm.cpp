@@ -99,7 +99,7 @@ void TFormMain::BtnSaveClick() {
 }
 
 void TFormMain::BtnShadeClick() {
-  ShadeLevel = (ShadeLevel + 1) % 6;
+  ShadeLevel = (ShadeLevel + 1) % ShadeLevels;
   BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
 }
 
