@@ -7,6 +7,8 @@ FUZZ_DIR     ?= build-fuzz
 RUN_DIR      ?= run
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
+# `make install` puts Kavinel under /usr/local as root and under ~/.local otherwise.
+PREFIX       ?= $(if $(filter 0,$(shell id -u)),/usr/local,$(HOME)/.local)
 # An hour of frames at one frame every 50 ms.
 SOAK_FRAMES  ?= 72000
 
@@ -16,8 +18,8 @@ CTEST       = ctest --output-on-failure -j $(JOBS) --test-dir
 export ASAN_OPTIONS  = detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS = print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps build run test test-plain test-sanitized fuzz fuzz-build soak bench \
-        format format-check clean
+.PHONY: all deps build run install uninstall package test test-plain test-sanitized \
+        test-package fuzz fuzz-build soak bench format format-check clean
 
 all: build
 
@@ -32,6 +34,28 @@ run: build
 	@mkdir -p $(RUN_DIR)
 	@cp -n samples/*.bmp $(RUN_DIR)/ 2>/dev/null || true
 	@cd $(RUN_DIR) && ../$(BUILD_DIR)/Kavinel
+
+# The program, its menu entry and icon, and the sample doll the menu entry's launcher copies
+# into ~/Kavinel. `make uninstall` removes what the last install wrote.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+uninstall:
+	@[[ -f $(BUILD_DIR)/install_manifest.txt ]] || { echo "nothing installed from $(BUILD_DIR)"; exit 1; }
+	@xargs -d '\n' rm -vf < $(BUILD_DIR)/install_manifest.txt
+	@rm -f $(BUILD_DIR)/install_manifest.txt
+
+# A Debian package in this folder: sudo apt install ./kavinel_*.deb
+package: build
+	@rm -rf $(BUILD_DIR)/package kavinel_*.deb
+	@cpack -G DEB --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package >/dev/null
+	@cp $(BUILD_DIR)/package/kavinel_*.deb .
+	@ls kavinel_*.deb
+
+# The install into a scratch prefix, and the package installed and removed with apt (as root;
+# `make test` runs both too).
+test-package: build
+	@$(CTEST) $(BUILD_DIR) -R '^(install|package)$$'
 
 # The whole suite twice (plain, then under AddressSanitizer and UndefinedBehaviorSanitizer),
 # then a minute of fuzzing the picture readers.
@@ -48,7 +72,7 @@ test-plain: build
 test-sanitized: deps
 	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DKAVINEL_SANITIZE=ON -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	@set -o pipefail; $(CTEST) $(ASAN_DIR) -E clang_format | tee $(ASAN_DIR)/ctest.log
+	@set -o pipefail; $(CTEST) $(ASAN_DIR) -E '^(clang_format|package)$$' | tee $(ASAN_DIR)/ctest.log
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DKAVINEL_FUZZ=ON \

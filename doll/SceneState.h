@@ -17,6 +17,9 @@ inline constexpr int TextureColumns = 250;  // one full turn of the doll
 inline constexpr int StreakCount = 100;     // particles per backdrop
 inline constexpr int ShadeLevels = 6;       // ShadeLevel runs 0..5
 
+// The texture image in the working folder; the shape image's name is in ShapeProfile.h.
+inline const std::string TextureFileName = "テクスチャ.bmp";
+
 // The doll's radius in pixels on each row, row 0 at the top; 0..100.
 using DollProfile = std::array<std::int32_t, DollRows>;
 

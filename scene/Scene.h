@@ -12,8 +12,6 @@
 
 class TTavoForm;
 
-// The texture image in the working folder.
-inline const std::string TextureFileName = "テクスチャ.bmp";
 // The texture must cover one full turn (250 columns) of all 200 rows.
 inline constexpr int TextureMinWidth = TextureColumns;
 inline constexpr int TextureMinHeight = DollRows;

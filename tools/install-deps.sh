@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
+  qt6-qpa-plugins file desktop-file-utils
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev

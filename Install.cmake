@@ -1,0 +1,58 @@
+# Where `cmake --install` (and the Debian package) puts Kavinel:
+#   bin/kavinel                        link to the program, for starting it in any folder
+#   lib/kavinel/Kavinel, dat/          the program and the sound library it binds ($ORIGIN/dat)
+#   lib/kavinel/kavinel-launcher       the menu entry's command
+#   share/applications, share/icons    the menu entry and its icon
+#   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
+include(GNUInstallDirs)
+set(KAVINEL_PROGRAM_DIR lib/kavinel)
+set(KAVINEL_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/kavinel/samples)
+
+# The launcher finds the program beside itself and the samples by this relative path, so an
+# installed tree can be moved as a whole.
+file(RELATIVE_PATH samples_from_launcher /${KAVINEL_PROGRAM_DIR} /${KAVINEL_SAMPLE_DIR})
+target_compile_definitions(kavinel-launcher
+  PRIVATE KAVINEL_SAMPLES_FROM_LAUNCHER="${samples_from_launcher}")
+
+install(TARGETS Kavinel kavinel-launcher RUNTIME DESTINATION ${KAVINEL_PROGRAM_DIR})
+install(TARGETS GuruGuruSMF LIBRARY DESTINATION ${KAVINEL_PROGRAM_DIR}/dat)
+
+file(RELATIVE_PATH program_from_bin /${CMAKE_INSTALL_BINDIR} /${KAVINEL_PROGRAM_DIR}/Kavinel)
+file(CREATE_LINK ${program_from_bin} ${CMAKE_BINARY_DIR}/kavinel SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/kavinel DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATTERN "*.bmp")
+
+# The menu entry names the launcher by its full path, known only when installing: the prefix
+# may still be changed by `cmake --install --prefix`.
+install(CODE "
+  set(KAVINEL_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${KAVINEL_PROGRAM_DIR}/kavinel-launcher\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.desktop.in\"
+                 \"${CMAKE_BINARY_DIR}/kavinel.desktop\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/kavinel.desktop\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+")
+
+# `make package`: a Debian package installed under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kavinel)
+set(CPACK_PACKAGE_VENDOR "Kavinel")
+set(CPACK_PACKAGE_CONTACT "Kavinel developers <kavinel@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "nesting doll that turns, shades and opens")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Kavinel (カヴィネル) is a small desktop toy: a nesting doll that turns in two views,
+front and back, over fading green streaks. It can be stopped or turned either way,
+shaded in six steps, saved as numbered BMP sheets and opened to reveal a smaller doll
+inside, again and again. Started from the menu it works in ~/Kavinel, where it puts a
+sample doll that can be replaced by your own.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
+# Qt loads its window-system plugin at run time, and the window's font is IPA P Gothic:
+# neither shows up among the libraries the program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+include(CPack)

@@ -1,0 +1,63 @@
+#include "DollFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "doll/SceneState.h"
+#include "doll/ShapeProfile.h"
+#include "framework/FileOutput.h"
+#include "framework/TavoErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (const passwd* user = getpwuid(getuid()); user && user->pw_dir) return user->pw_dir;
+  return ".";
+}
+
+ETavoError FolderError(const std::string& folder, const std::string& reason) {
+  return ETavoError("フォルダー \"" + folder + "\" を作れません: " + reason);
+}
+
+std::vector<char> ReadWholeFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EFOpenError(fileName, "サンプルの人形が見つかりません");
+  std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw EFOpenError(fileName, "読み込みに失敗しました");
+  return bytes;
+}
+
+// A dangling link or anything else under the name counts as there: it is not ours to replace.
+bool NameTaken(const fs::path& path) {
+  std::error_code error;
+  return fs::symlink_status(path, error).type() != fs::file_type::not_found;
+}
+
+}  // namespace
+
+std::string DollFolderPath() {
+  return (fs::path(HomeFolder()) / "Kavinel").string();
+}
+
+void PrepareDollFolder(const std::string& folder, const std::string& samples) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error) throw FolderError(folder, error.message());
+  if (!fs::is_directory(folder, error)) throw FolderError(folder, "フォルダーではありません");
+  for (const std::string& name : {ShapeFileName, TextureFileName}) {
+    const fs::path target = fs::path(folder) / name;
+    if (NameTaken(target)) continue;
+    const std::vector<char> bytes = ReadWholeFile((fs::path(samples) / name).string());
+    WriteNewFile(target.string(), bytes.data(), bytes.size());
+  }
+}

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt as a person would, starts the menu entry's
+# command under Xvfb and saves a sheet, then removes and purges the package: the user's
+# ~/Kavinel and what was saved there must stay. Needs root, and is skipped (77) without it,
+# or when a kavinel package this test did not install is already on the machine.
+set -euo pipefail
+source "$(dirname "$0")/../e2e/XSession.sh"
+build=$(realpath "$1")
+
+if [[ $(id -u) -ne 0 ]]; then
+  echo "skipped: installing a package needs root"
+  exit 77
+fi
+if dpkg-query -W -f='${Status}' kavinel 2>/dev/null | grep -q installed; then
+  echo "skipped: a kavinel package is installed already, and this test would remove it"
+  exit 77
+fi
+run_under_xvfb "$0" "$@"
+
+scratch=$(mktemp -d)
+installed=
+cleanup() {
+  stop_program
+  [[ -n "$installed" ]] && dpkg --purge kavinel >/dev/null 2>&1
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+export HOME=$scratch/home
+mkdir -p "$HOME"
+export DEBIAN_FRONTEND=noninteractive
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null 2>&1
+package=$(ls "$scratch"/package/kavinel_*.deb)
+depends=$(dpkg-deb -f "$package" Depends)
+for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins fonts-ipafont-gothic; do
+  [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
+done
+
+installed=yes
+apt-get install -y -q "$package" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not install $package"; }
+[[ $(command -v kavinel) == /usr/bin/kavinel ]] || fail "kavinel is not on the PATH"
+
+# The menu entry's command, started from the home folder as a desktop starts it.
+entry=/usr/share/applications/kavinel.desktop
+command=$(sed -n 's/^Exec="\(.*\)"$/\1/p' "$entry")
+[[ -x "$command" ]] || fail "the menu entry's command '$command' is not there"
+cd "$HOME"
+start_program "$command"
+click_save
+wait_for_file "$HOME/Kavinel/out00.bmp"
+check_sheet "$HOME/Kavinel/out00.bmp"
+stop_program
+
+apt-get remove -y -q kavinel >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not remove kavinel"; }
+[[ ! -e /usr/lib/kavinel && ! -e "$entry" && ! -e /usr/bin/kavinel ]] || fail "removal left files"
+dpkg --purge kavinel >/dev/null 2>&1
+installed=
+for file in シェイプ.bmp テクスチャ.bmp out00.bmp; do
+  [[ -f "$HOME/Kavinel/$file" ]] || fail "removing the package took ~/Kavinel/$file"
+done
+echo "1 passed, 0 failed"
