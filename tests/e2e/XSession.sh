@@ -16,7 +16,9 @@ program_pid=
 start_program() {
   "$@" &
   program_pid=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name 'カヴィネル' | head -n 1)
+  # By the window class, the application's name: xdotool matches the UTF-8 title only where
+  # the X library knows the locale.
+  window=$(timeout 20 xdotool search --sync --onlyvisible --class kavinel | head -n 1)
   [[ -n "$window" ]] || fail "the window of '$*' did not appear"
   sleep 0.5
 }
