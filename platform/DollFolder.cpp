@@ -53,7 +53,6 @@ void PrepareDollFolder(const std::string& folder, const std::string& samples) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) throw FolderError(folder, error.message());
-  if (!fs::is_directory(folder, error)) throw FolderError(folder, "フォルダーではありません");
   for (const std::string& name : {ShapeFileName, TextureFileName}) {
     const fs::path target = fs::path(folder) / name;
     if (NameTaken(target)) continue;
