@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt as a person would, starts the menu entry's
-# command under Xvfb and saves a sheet, then removes and purges the package: the user's
-# ~/Kavinel and what was saved there must stay. Needs root, and is skipped (77) without it,
+# Builds the Debian package from a build folder (or takes a built kavinel_*.deb), installs it
+# with apt as a person would, starts the menu entry's command under Xvfb and saves a sheet,
+# then removes and purges the package: the user's ~/Kavinel and what was saved there must stay. Needs root, and is skipped (77) without it,
 # or when a kavinel package this test did not install is already on the machine.
 set -euo pipefail
 source "$(dirname "$0")/../e2e/XSession.sh"
-build=$(realpath "$1")
+source=$(realpath "$1")
 
 if [[ $(id -u) -ne 0 ]]; then
   echo "skipped: installing a package needs root"
@@ -29,8 +29,12 @@ export HOME=$scratch/home
 mkdir -p "$HOME"
 export DEBIAN_FRONTEND=noninteractive
 
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/package" >/dev/null 2>&1
-package=$(ls "$scratch"/package/kavinel_*.deb)
+if [[ -f "$source" ]]; then
+  package=$source
+else
+  cpack -G DEB --config "$source/CPackConfig.cmake" -B "$scratch/package" >/dev/null 2>&1
+  package=$(ls "$scratch"/package/kavinel_*.deb)
+fi
 depends=$(dpkg-deb -f "$package" Depends)
 for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
