@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int Step = 10;  // rows each half moves per frame
-constexpr int AtRest = 200;
 
 // A value stored as a 32-bit float: later steps use the rounded value.
 float Stored(double v) {
@@ -49,7 +48,7 @@ void AdvanceOpening() {
   ShiftProfileRows();
   RefreshGeometry();
   ShiftTextureRows();
-  OpenProgress = std::min(OpenProgress + Step, AtRest);
+  OpenProgress = std::min(OpenProgress + Step, OpenProgressAtRest);
 }
 
 void MakeInnerProfile() {

@@ -29,7 +29,7 @@ std::int32_t ShadeLevel = 0;
 const float InnerScale = 0.8f;
 bool Openable = false;
 std::int32_t SplitRow = 0;
-std::int32_t OpenProgress = 200;
+std::int32_t OpenProgress = OpenProgressAtRest;
 std::string Direction = DirectionClockwise;
 
 StreakSet StreaksLeft{};

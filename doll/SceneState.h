@@ -10,12 +10,13 @@
 
 #include "framework/TavoBmp.h"
 
-inline constexpr int DollRows = 200;        // rows of a profile, a view and the texture
-inline constexpr int ViewSize = 200;        // a view is ViewSize × ViewSize pixels
-inline constexpr int MaxRadius = 100;       // radii are 0..MaxRadius
-inline constexpr int TextureColumns = 250;  // one full turn of the doll
-inline constexpr int StreakCount = 100;     // particles per backdrop
-inline constexpr int ShadeLevels = 6;       // ShadeLevel runs 0..5
+inline constexpr int DollRows = 200;            // rows of a profile, a view and the texture
+inline constexpr int ViewSize = 200;            // a view is ViewSize × ViewSize pixels
+inline constexpr int MaxRadius = 100;           // radii are 0..MaxRadius
+inline constexpr int TextureColumns = 250;      // one full turn of the doll
+inline constexpr int StreakCount = 100;         // particles per backdrop
+inline constexpr int ShadeLevels = 6;           // ShadeLevel runs 0..5
+inline constexpr int OpenProgressAtRest = 200;  // OpenProgress when no opening is under way
 
 // The texture image in the working folder; the shape image's name is in ShapeProfile.h.
 inline const std::string TextureFileName = "テクスチャ.bmp";

@@ -14,7 +14,6 @@ TPaintBox* BackBox = nullptr;
 
 namespace {
 
-constexpr int AtRest = 200;  // OpenProgress when no opening is under way
 constexpr int TurnStep = 2;  // texture columns per frame
 constexpr int BackViewTurn = TextureColumns / 2;
 
@@ -71,11 +70,11 @@ void LoadDoll() {
                           TextureMinHeight);
   Texture = std::move(texture);
   DrawOnTextureCopy(*Texture);
-  OpenProgress = AtRest;
+  OpenProgress = OpenProgressAtRest;
 }
 
 void FrameTick() {
-  if (OpenProgress < AtRest) AdvanceOpening();
+  if (OpenProgress < OpenProgressAtRest) AdvanceOpening();
   RenderView(*FrontView, RotationOffset);
   RenderView(*BackView, RotationOffset + BackViewTurn);  // up to 374; the renderer wraps
   if (Direction == DirectionClockwise)

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int Size = 200;            // the backdrop is Size × Size pixels
+constexpr int Size = ViewSize;       // a backdrop lies behind one view
 constexpr std::uint8_t Trail = 180;  // the green a particle paints
 
 void Paint(TTavoBitmap& backdrop, const StreakParticle& p) {
