@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
@@ -32,10 +33,36 @@ void IgnoreMessage(j_common_ptr) {}
 
 enum class JpegOutcome { Decoded, LibraryError, TooLarge, NoMemory };
 
+// How the library's rows become the bitmap's blue, green, red rows.
+enum class RowKind { Colour, Grey, Cmyk };
+
+RowKind RowKindOf(J_COLOR_SPACE space) {
+  if (space == JCS_GRAYSCALE) return RowKind::Grey;
+  if (space == JCS_CMYK || space == JCS_YCCK) return RowKind::Cmyk;  // the library gives CMYK
+  return RowKind::Colour;
+}
+
 void CopyGreyRow(const jpeg_decompress_struct& cinfo, const JSAMPLE* indices, std::uint8_t* out) {
   const JSAMPLE* levels = cinfo.colormap[0];
   for (JDIMENSION x = 0; x < cinfo.output_width; ++x, out += 3)
     out[0] = out[1] = out[2] = levels[indices[x]];
+}
+
+// a × b / 255, rounded: how much light is left after two inks.
+std::uint8_t Multiply(int a, int b) {
+  return static_cast<std::uint8_t>((a * b + 127) / 255);
+}
+
+// Multiplicative conversion, R = (255 − C) × (255 − K) / 255 and so on. An Adobe marker
+// means the file holds 255 − C rather than C (what print-oriented editors write).
+void CopyCmykRow(const jpeg_decompress_struct& cinfo, const JSAMPLE* cmyk, std::uint8_t* out) {
+  const int flip = cinfo.saw_Adobe_marker ? 0 : 255;
+  for (JDIMENSION x = 0; x < cinfo.output_width; ++x, cmyk += 4, out += 3) {
+    const int k = std::abs(flip - cmyk[3]);
+    out[0] = Multiply(std::abs(flip - cmyk[2]), k);
+    out[1] = Multiply(std::abs(flip - cmyk[1]), k);
+    out[2] = Multiply(std::abs(flip - cmyk[0]), k);
+  }
 }
 
 // Runs the library between setjmp and its possible longjmp. Only plain data lives in this
@@ -57,12 +84,14 @@ JpegOutcome RunDecoder(jpeg_decompress_struct& cinfo, JpegErrorManager& errors,
   cinfo.scale_denom = 1;
   cinfo.dct_method = JDCT_FLOAT;
   cinfo.do_block_smoothing = TRUE;
-  const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-  if (grey) {
+  const RowKind kind = RowKindOf(cinfo.jpeg_color_space);
+  if (kind == RowKind::Grey) {
     cinfo.out_color_space = JCS_GRAYSCALE;
     cinfo.quantize_colors = TRUE;
     cinfo.desired_number_of_colors = GreyLevels;
     cinfo.two_pass_quantize = FALSE;
+  } else if (kind == RowKind::Cmyk) {
+    cinfo.out_color_space = JCS_CMYK;
   } else {
     cinfo.out_color_space = JCS_EXT_BGR;  // straight into the bitmap's byte order
   }
@@ -80,17 +109,24 @@ JpegOutcome RunDecoder(jpeg_decompress_struct& cinfo, JpegErrorManager& errors,
   }
 
   jpeg_start_decompress(&cinfo);
-  JSAMPARRAY indices = grey ? cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                      JPOOL_IMAGE, cinfo.output_width, 1)
-                            : nullptr;
+  // Grey indices and CMYK samples go through a row of the library's own first.
+  JSAMPARRAY samples =
+      kind == RowKind::Colour
+          ? nullptr
+          : cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                    cinfo.output_width * cinfo.output_components, 1);
   while (cinfo.output_scanline < cinfo.output_height) {
     std::uint8_t* row = picture.scanLine(static_cast<int>(cinfo.output_scanline));
-    if (grey) {
-      jpeg_read_scanlines(&cinfo, indices, 1);
-      CopyGreyRow(cinfo, indices[0], row);
-    } else {
+    if (kind == RowKind::Colour) {
       JSAMPROW rows[1] = {row};
       jpeg_read_scanlines(&cinfo, rows, 1);
+      continue;
+    }
+    jpeg_read_scanlines(&cinfo, samples, 1);
+    if (kind == RowKind::Grey) {
+      CopyGreyRow(cinfo, samples[0], row);
+    } else {
+      CopyCmykRow(cinfo, samples[0], row);
     }
   }
   jpeg_finish_decompress(&cinfo);

@@ -65,9 +65,12 @@ Pixel24 ColorToPixel(TColor colour) {
 
 TTavoBitmap::TTavoBitmap() {
   SetTextStyle(20, fsBold, clBlack);
+  ++FLiveCount;
 }
 
-TTavoBitmap::~TTavoBitmap() = default;
+TTavoBitmap::~TTavoBitmap() {
+  --FLiveCount;
+}
 
 void TTavoBitmap::LoadFromFileAuto(const std::string& fileName) {
   if (EndsWith(fileName, ".jpg") || EndsWith(fileName, ".jpeg")) {

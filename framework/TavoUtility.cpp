@@ -20,6 +20,8 @@ void ShowMsg(const std::string& AText) {
   QPointer<QWidget> focus = QApplication::focusWidget();
   QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle),
                   QString::fromStdString(AText), QMessageBox::Ok);
+  // File names are shown as typed: a name like "<b>doll</b>.bmp" must not become markup.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
   if (previous) previous->activateWindow();

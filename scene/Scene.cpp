@@ -57,20 +57,30 @@ void CreateSceneBitmaps() {
   SeedStreaks();
 }
 
-void LoadDoll() {
-  LoadShapeProfile();
+DollPictures ReadDollPictures() {
+  DollPictures doll{ReadShapeProfile(ShapeFileName), std::make_unique<TTavoBitmap>()};
+  TTavoBitmap file;
+  file.LoadFromFileAuto(TextureFileName);
+  if (file.width() < TextureMinWidth || file.height() < TextureMinHeight)
+    throw EImageSizeError(TextureFileName, file.width(), file.height(), TextureMinWidth,
+                          TextureMinHeight);
+  doll.Skin->SetSizeBlank(TextureColumns, DollRows);
+  file.DrawOn(*doll.Skin, 0, 0);  // cut off at the skin's edges
+  return doll;
+}
+
+void ShowDoll(DollPictures doll) {
+  DisplayedProfile = doll.Profile;
+  TestOpenability();
   RefreshGeometry();
   SetCurrentProfile(DisplayedProfile);
-  // Read into a bitmap of its own first: a texture too small for the doll is refused and
-  // the doll keeps its skin and keeps turning.
-  auto texture = std::make_unique<TTavoBitmap>();
-  texture->LoadFromFileAuto(TextureFileName);
-  if (texture->width() < TextureMinWidth || texture->height() < TextureMinHeight)
-    throw EImageSizeError(TextureFileName, texture->width(), texture->height(), TextureMinWidth,
-                          TextureMinHeight);
-  Texture = std::move(texture);
+  Texture = std::move(doll.Skin);
   DrawOnTextureCopy(*Texture);
   OpenProgress = OpenProgressAtRest;
+}
+
+void LoadDoll() {
+  ShowDoll(ReadDollPictures());
 }
 
 void FrameTick() {

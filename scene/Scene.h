@@ -34,8 +34,23 @@ void StopScene();
 
 void CreateSceneBitmaps();
 
-// Reads the shape image and the texture image again. A texture that cannot be read, or is
-// smaller than 250 × 200, raises an error and leaves the old skin on the new shape.
+// The doll's two pictures, read and checked but not shown yet.
+struct DollPictures {
+  DollProfile Profile;
+  std::unique_ptr<TTavoBitmap> Skin;  // exactly TextureColumns × DollRows
+};
+
+// Reads the shape image and the texture image. A picture that cannot be read, or is too
+// small, raises an error naming it. Only the top-left 250 × 200 pixels of the texture are
+// kept: the doll never reads more, and a photo-sized texture need not stay in memory.
+DollPictures ReadDollPictures();
+
+// Makes `doll` the doll at rest: its outline, openability, geometry and skin. An opening
+// under way stops.
+void ShowDoll(DollPictures doll);
+
+// Reads both pictures again and shows them. Both are read and checked before anything
+// changes, so a failure leaves the scene exactly as it was.
 void LoadDoll();
 
 // One frame: an opening step if one is under way, both views rendered, the turn, both

@@ -214,6 +214,74 @@ TEST_F(MainWindow, AnUnreadableOrTooSmallTextureIsReportedAndTheDollKeepsTurning
   EXPECT_EQ(RotationOffset, (before + 248) % 250);
 }
 
+// Every piece of scene state that a Load may change.
+struct DollState {
+  DollProfile Displayed, Current, Inner;
+  RowBounds LeftBounds, RightBounds;
+  bool CanOpen;
+  int Split, Progress;
+  Picture Skin, Copy, InnerSkin;
+  bool operator==(const DollState&) const = default;
+};
+DollState State() {
+  return {DisplayedProfile,
+          CurrentProfile,
+          InnerProfile,
+          Left,
+          Right,
+          Openable,
+          SplitRow,
+          OpenProgress,
+          Pixels(*Texture),
+          Pixels(*TextureCopy),
+          Pixels(*InnerTexture)};
+}
+
+TEST_F(MainWindow, ALoadThatFailsOnTheTextureChangesNothingAndTheOpeningGoesOn) {
+  const Bytes shape = ReadBytes(ShapeFileName);
+  const Bytes skin = ReadBytes(TextureFileName);
+  // An opening run to its end; after three steps, a Load with a good new shape and a cut
+  // texture when `failedLoad`.
+  auto openTo200 = [&](bool failedLoad) {
+    form->BtnOpen->click();
+    for (int step = 0; step < 3; ++step) FrameTick();
+    if (failedLoad) {
+      const DollState before = State();
+      WriteBytes(ShapeFileName, ShapeBmp(NeckRadii()));
+      WriteBytes(TextureFileName, Bytes(skin.begin(), skin.end() - 1));
+      EXPECT_TRUE(CloseNextMessageBox([&] { form->BtnLoad->click(); }).Shown);
+      EXPECT_TRUE(State() == before) << "the failed Load changed the scene";
+    }
+    while (OpenProgress < 200) FrameTick();
+    return State();
+  };
+  const DollState afterFailure = openTo200(true);
+  WriteBytes(ShapeFileName, shape);
+  WriteBytes(TextureFileName, skin);
+  form.reset();
+  form = std::make_unique<TFormMain>();
+  QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+  EXPECT_TRUE(afterFailure == openTo200(false)) << "the opening did not finish as before";
+}
+
+TEST_F(MainWindow, OnlyTheTopLeftOfALargeTextureIsUsed) {
+  const Picture small = RandomTexture(11);
+  WriteBytes(TextureFileName, Bmp24(small));
+  form->BtnLoad->click();
+  FrameTick();
+  const Picture front = Pixels(*FrontView);
+  for (const QSize size : {QSize(251, 201), QSize(7000, 5000)}) {
+    Picture large(size.height(), std::vector<Pixel24>(size.width(), Pixel24{1, 2, 3}));
+    for (int y = 0; y < 200; ++y) std::copy(small[y].begin(), small[y].end(), large[y].begin());
+    WriteBytes(TextureFileName, Bmp24(large));
+    form->BtnLoad->click();
+    RotationOffset = 0;
+    FrameTick();
+    EXPECT_EQ(Pixels(*FrontView), front) << size.width() << " × " << size.height();
+    EXPECT_EQ(Texture->size(), QSize(250, 200));
+  }
+}
+
 TEST_F(MainWindow, TheViewsShowTheirLastFrameWhenRepainted) {
   FrameTick();
   EXPECT_EQ(form->PaintBox1->Picture(), static_cast<const QImage&>(*FrameLeft));

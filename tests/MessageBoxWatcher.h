@@ -10,6 +10,7 @@ struct SeenMessageBox {
   QString Text;
   int Buttons = -1;
   QMessageBox::Icon Icon = QMessageBox::Warning;
+  Qt::TextFormat Format = Qt::AutoText;
   bool Shown = false;
 };
 

@@ -146,13 +146,17 @@ TEST(TavoForm, ClosingTheWindowSetsTheTerminateFlag) {
   SetApplicationTerminated(false);
 }
 
-TEST(ShowMsg, ShowsTheTextUnderTheApplicationTitleWithOneOkButtonAndNoIcon) {
-  const SeenMessageBox seen =
-      CloseNextMessageBox([] { ShowMsg("このカヴィネルは開く形をしていません。"); });
-  EXPECT_EQ(seen.Title, "カヴィネル");
-  EXPECT_EQ(seen.Text, "このカヴィネルは開く形をしていません。");
-  EXPECT_EQ(seen.Buttons, 1);
-  EXPECT_EQ(seen.Icon, QMessageBox::NoIcon);
+TEST(ShowMsg, ShowsTheTextAsTypedUnderTheApplicationTitleWithOneOkButtonAndNoIcon) {
+  for (const char* text :
+       {"このカヴィネルは開く形をしていません。",
+        "ファイル \"<b>doll</b>.bmp\" を開けません: No such file or directory"}) {
+    const SeenMessageBox seen = CloseNextMessageBox([&] { ShowMsg(text); });
+    EXPECT_EQ(seen.Title, "カヴィネル");
+    EXPECT_EQ(seen.Text, text);
+    EXPECT_EQ(seen.Format, Qt::PlainText) << text;  // never read as markup
+    EXPECT_EQ(seen.Buttons, 1);
+    EXPECT_EQ(seen.Icon, QMessageBox::NoIcon);
+  }
 }
 
 int SoundBeeps = 0;

@@ -121,7 +121,11 @@ Bytes ShapeBmp(const std::vector<int>& radii, int width, Pixel24 inside) {
   return Bmp24(picture);
 }
 
-Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality) {
+namespace {
+
+// `samples` in colour space `in` with `components` per pixel, stored as `stored`.
+Bytes Compress(int width, int height, J_COLOR_SPACE in, int components, J_COLOR_SPACE stored,
+               bool adobeMarker, const Bytes& samples, int quality) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -131,12 +135,14 @@ Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int qua
   jpeg_mem_dest(&cinfo, &buffer, &size);
   cinfo.image_width = static_cast<JDIMENSION>(width);
   cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = grey ? 1 : 3;
-  cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  cinfo.input_components = components;
+  cinfo.in_color_space = in;
   jpeg_set_defaults(&cinfo);
+  jpeg_set_colorspace(&cinfo, stored);
+  cinfo.write_Adobe_marker = adobeMarker;
   jpeg_set_quality(&cinfo, quality, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
-  const std::size_t stride = static_cast<std::size_t>(width) * (grey ? 1 : 3);
+  const std::size_t stride = static_cast<std::size_t>(width) * components;
   while (cinfo.next_scanline < cinfo.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(&samples[cinfo.next_scanline * stride]);
     jpeg_write_scanlines(&cinfo, &row, 1);
@@ -146,6 +152,18 @@ Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int qua
   Bytes out(buffer, buffer + size);
   std::free(buffer);
   return out;
+}
+
+}  // namespace
+
+Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality) {
+  return grey ? Compress(width, height, JCS_GRAYSCALE, 1, JCS_GRAYSCALE, false, samples, quality)
+              : Compress(width, height, JCS_RGB, 3, JCS_YCbCr, false, samples, quality);
+}
+
+Bytes EncodeCmykJpeg(int width, int height, CmykJpeg kind, const Bytes& cmyk) {
+  const J_COLOR_SPACE stored = kind == CmykJpeg::AdobeYcck ? JCS_YCCK : JCS_CMYK;
+  return Compress(width, height, JCS_CMYK, 4, stored, kind != CmykJpeg::Plain, cmyk, 100);
 }
 
 bool operator==(const Pixel24& a, const Pixel24& b) {

@@ -60,6 +60,12 @@ Bytes ShapeBmp(const std::vector<int>& radii, int width = 100, Pixel24 inside = 
 // A baseline JPEG of `samples` (3 bytes per pixel in RGB order, or 1 for greyscale).
 Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality = 95);
 
+// How a four-channel JPEG stores its ink samples.
+enum class CmykJpeg { Plain, Adobe, AdobeYcck };
+// A JPEG of `cmyk` (4 bytes per pixel), written as the samples are, at quality 100. The
+// Adobe kinds carry the Adobe marker, which says the samples are inverted (255 − ink).
+Bytes EncodeCmykJpeg(int width, int height, CmykJpeg kind, const Bytes& cmyk);
+
 // Compares every pixel; reports the first difference.
 ::testing::AssertionResult PixelsAre(const TTavoBitmap& bitmap,
                                      const std::vector<std::vector<Pixel24>>& expected);

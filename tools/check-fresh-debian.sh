@@ -9,8 +9,16 @@ root=$(realpath -m "${1:-/tmp/kavinel-fresh-debian}")
 package=$(ls "$here"/kavinel_*.deb 2>/dev/null | head -n 1)
 [[ -n "$package" ]] || { echo "no kavinel_*.deb here: run make package first" >&2; exit 1; }
 
+# The mirror this machine's apt already takes bookworm's main component from (and its proxy),
+# so that the check works wherever apt works.
+mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 2>/dev/null |
+  awk '($2 == "bookworm" || $2 == "stable") && $3 == "main" { print $1; exit }')
+[[ -n "$mirror" ]] || { echo "apt has no bookworm main source here: run apt-get update" >&2; exit 1; }
+eval "$(apt-config shell http_proxy Acquire::http::Proxy)"
+[[ -n "${http_proxy:-}" ]] && export http_proxy
+
 command -v debootstrap >/dev/null || apt-get install -y -q debootstrap
-[[ -d "$root/etc" ]] || debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian
+[[ -d "$root/etc" ]] || debootstrap --variant=minbase bookworm "$root" "$mirror"
 cp /etc/resolv.conf "$root/etc/"
 mkdir -p "$root/opt/check/tests"
 cp "$package" "$root/opt/check/"
