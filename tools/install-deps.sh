@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool
   qt6-qpa-plugins file desktop-file-utils
