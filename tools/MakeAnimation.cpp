@@ -28,21 +28,21 @@ namespace {
 
 // The story in the program's frames of 50 ms: a turn, the first opening, a turn, the second
 // opening, a last turn; then the loop starts again with the big doll.
-constexpr int kTurnBefore = 30;
-constexpr int kTurnBetween = 20;
-constexpr int kTurnAfter = 24;
+constexpr int TurnBefore = 30;
+constexpr int TurnBetween = 20;
+constexpr int TurnAfter = 24;
 // The streaks start from a black backdrop: they run this many frames with the doll stopped
 // before the first frame is kept, so that the loop does not flash back to black.
-constexpr int kWarmUp = 20;
+constexpr int WarmUp = 20;
 // Every second frame is kept and shown for two frames' time: the streaks change much of the
-// picture every frame, and twice the frames would not fit in kMaxBytes.
-constexpr int kStride = 2;
-constexpr int kDelayMilliseconds = kStride * FrameInterval;
+// picture every frame, and twice the frames would not fit in MaxBytes.
+constexpr int KeptEvery = 2;
+constexpr int DelayMilliseconds = KeptEvery * FrameInterval;
 // A fixed seed gives the same streaks, and the same file, on every run.
-constexpr std::uint32_t kSeed = 1;
+constexpr std::uint32_t StreakSeed = 1;
 // The picture is kept in the repository and loads with the README.
-constexpr qint64 kMaxBytes = 1'000'000;
-constexpr int kColours = 256;
+constexpr qint64 MaxBytes = 1'000'000;
+constexpr int PaletteSize = 256;
 
 // ---- The frames --------------------------------------------------------------------------
 
@@ -59,7 +59,7 @@ void LoadSampleScene(const std::filesystem::path& folder) {
   std::error_code error;
   std::filesystem::current_path(folder, error);
   if (error) throw std::runtime_error(folder.string() + ": " + error.message());
-  RandSeed = kSeed;
+  RandSeed = StreakSeed;
   try {
     CreateSceneBitmaps();
   } catch (const std::exception& failure) {
@@ -80,10 +80,10 @@ QImage ShownFrame() {
   return frame;
 }
 
-// One frame tick; every kStride-th frame is kept.
+// One frame tick; every KeptEvery-th frame is kept.
 void Tick(Recording& recording) {
   FrameTick();
-  if (recording.Ticks++ % kStride == 0) recording.Frames.push_back(ShownFrame());
+  if (recording.Ticks++ % KeptEvery == 0) recording.Frames.push_back(ShownFrame());
 }
 
 void Turn(Recording& recording, int ticks) {
@@ -100,14 +100,14 @@ void Open(Recording& recording) {
 std::vector<QImage> RecordFrames(const std::filesystem::path& samples) {
   LoadSampleScene(samples);
   Direction = "";
-  for (int i = 0; i < kWarmUp; ++i) FrameTick();
+  for (int i = 0; i < WarmUp; ++i) FrameTick();
   Direction = DirectionClockwise;
   Recording recording;
-  Turn(recording, kTurnBefore);
+  Turn(recording, TurnBefore);
   Open(recording);
-  Turn(recording, kTurnBetween);
+  Turn(recording, TurnBetween);
   Open(recording);
-  Turn(recording, kTurnAfter);
+  Turn(recording, TurnAfter);
   return recording.Frames;
 }
 
@@ -245,7 +245,7 @@ QByteArray Palette(const QList<QRgb>& palette) {
   return data;
 }
 
-// A frame covering the whole picture, shown for kDelayMilliseconds, that replaces the frame
+// A frame covering the whole picture, shown for DelayMilliseconds, that replaces the frame
 // before it and stays until the next one.
 QByteArray FrameControl(int sequence, QSize size) {
   QByteArray data;
@@ -254,7 +254,7 @@ QByteArray FrameControl(int sequence, QSize size) {
   PutInt(data, size.height());
   PutInt(data, 0);  // x offset
   PutInt(data, 0);  // y offset
-  PutShort(data, kDelayMilliseconds);
+  PutShort(data, DelayMilliseconds);
   PutShort(data, 1000);
   data.append("\x00\x00", 2);  // no disposal, source blending
   return data;
@@ -303,7 +303,7 @@ QByteArray EncodeApng(const std::vector<QImage>& frames, const QList<QRgb>& pale
 }
 
 void Save(const QByteArray& png, const char* fileName) {
-  if (png.size() >= kMaxBytes)
+  if (png.size() >= MaxBytes)
     throw std::runtime_error("the picture would be " + std::to_string(png.size()) +
                              " bytes, over the README's limit");
   QSaveFile file(QString::fromLocal8Bit(fileName));
@@ -320,11 +320,11 @@ int main(int argc, char* argv[]) {
   }
   try {
     const std::vector<QImage> frames = RecordFrames(argv[1]);
-    const QList<QRgb> palette = MedianCut(CountColours(frames), kColours);
+    const QList<QRgb> palette = MedianCut(CountColours(frames), PaletteSize);
     const QByteArray png = EncodeApng(frames, palette);
     Save(png, argv[2]);
     std::printf("wrote %s: %zu frames of %d ms, %lld colours, %lld bytes\n", argv[2], frames.size(),
-                kDelayMilliseconds, static_cast<long long>(palette.size()),
+                DelayMilliseconds, static_cast<long long>(palette.size()),
                 static_cast<long long>(png.size()));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make_animation: %s\n", error.what());
