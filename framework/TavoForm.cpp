@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include "TavoClock.h"
 #include "TavoUtility.h"
@@ -38,6 +39,7 @@ TTavoForm::TTavoForm(int ADesignClientWidth, int ADesignClientHeight, TLayoutLoa
   if (ALoadLayout) ALoadLayout(this);
   // The design size replaces whatever the stored layout said; the window is not resizable.
   setFixedSize(FDesignClientWidth, FDesignClientHeight);
+  // Not shown yet, the window has no frame: its client area stands for it until it is framed.
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) move(CentredPosition(screen->geometry().size(), frameGeometry().size()));
   qApp->installEventFilter(this);
@@ -50,6 +52,20 @@ TTavoForm::~TTavoForm() {
 QPoint TTavoForm::CentredPosition(QSize screen, QSize window) {
   // C++ division truncates toward zero, as the window's position must.
   return {(screen.width() - window.width()) / 2, (screen.height() - window.height()) / 2};
+}
+
+void TTavoForm::CentreFramedOnce() {
+  if (FCentredFramed || !windowHandle()->isExposed()) return;
+  FCentredFramed = true;
+  // The window system's own margins, read afresh: a window manager publishes them when it
+  // frames the window, before it maps it. Without a frame the constructor's position stands.
+  const QMargins frame = windowHandle()->frameMargins();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (frame.isNull() || !screen) return;
+  const QPoint outer = CentredPosition(screen->geometry().size(), size().grownBy(frame));
+  // Placed by its client area, which does not depend on what the widget last learnt of the
+  // frame.
+  setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), size()));
 }
 
 void TTavoForm::StartLoop(TLoopProc AProc) {
@@ -72,6 +88,8 @@ bool TTavoForm::WantChildKey(QWidget* /*Child*/, const TKeyMessage& Message) {
 }
 
 bool TTavoForm::eventFilter(QObject* watched, QEvent* e) {
+  // The exposure reaches only the window system's window, not the widget.
+  if (e->type() == QEvent::Expose && watched == windowHandle()) CentreFramedOnce();
   if (!IsKeyMessage(e->type()) || !watched->isWidgetType()) return false;
   auto* child = static_cast<QWidget*>(watched);
   if (child->window() != this) return false;

@@ -1,7 +1,7 @@
 // The framework's base window: a fixed client size chosen by the derived window and a
-// centred position, the hand-over of the cooperative main loop through a private event, a
-// keyboard filter that drops Alt and F10 for the window and all its controls, and the
-// framework's error reports at its own boundaries.
+// position centred with the window's frame, the hand-over of the cooperative main loop
+// through a private event, a keyboard filter that drops Alt and F10 for the window and all
+// its controls, and the framework's error reports at its own boundaries.
 #pragma once
 
 #include <QAbstractButton>
@@ -29,7 +29,9 @@ class TTavoForm : public QWidget {
   using TLayoutLoader = void (*)(QWidget* form);
 
   // In this order: reads the clock, loads the stored layout, replaces its client size by the
-  // design size, and centres the window on the primary screen.
+  // design size, and centres the window on the primary screen. A window has no frame before
+  // it is shown; at its first exposure, when the window system has framed it, the window is
+  // centred again with its frame, once.
   TTavoForm(int ADesignClientWidth, int ADesignClientHeight, TLayoutLoader ALoadLayout,
             QWidget* AOwner = nullptr);
   ~TTavoForm() override;
@@ -78,11 +80,15 @@ class TTavoForm : public QWidget {
 
  private:
   static void ReportException(std::exception_ptr error);
+  // The first exposure of the shown window: centres it with the frame the window system put
+  // round it. Later exposures leave the window where it is, wherever the user has moved it.
+  void CentreFramedOnce();
 
   int FDesignClientWidth;
   int FDesignClientHeight;
   TLoopProc FLoopProc = nullptr;
   std::int32_t FCreateTime;
+  bool FCentredFramed = false;
 };
 
 // The key code a key event carries on the platform the program was written for: 18 for Alt,

@@ -242,6 +242,9 @@ TEST(MainLoopInTheApplication, RunsFromTheWindowsEventAndEndsTheApplicationWhenC
   EXPECT_EQ(Ticks, 3);
   EXPECT_GE(ElapsedMs(TimeGetTime(), start), 63u);  // three runs, each after more than 20 ms
   EXPECT_TRUE(ApplicationTerminated());
+  // Exposed while the loop pumped its events, the window was centred with its frame, 2
+  // pixels a side on the offscreen platform's 800 × 800 screen.
+  EXPECT_EQ(form.frameGeometry(), QRect(298, 348, 204, 104));
   SetApplicationTerminated(false);
 }
 

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <stdexcept>
 
 #include "MessageBoxWatcher.h"
@@ -53,16 +54,39 @@ bool Delivered(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::N
   return button->Keys.size() > before;
 }
 
+// Shows the window and lets the platform expose it and deliver what follows.
+void ShowExposed(QWidget& form) {
+  form.show();
+  for (int pass = 0; pass < 100 && !form.windowHandle()->isExposed(); ++pass)
+    QCoreApplication::processEvents();
+  ASSERT_TRUE(form.windowHandle()->isExposed());
+  QCoreApplication::processEvents();
+}
+
 TEST(TavoForm, TheDesignSizeReplacesTheStoredLayoutAndTheWindowIsCentred) {
   TestForm form;
   EXPECT_EQ(form.width(), 500);
   EXPECT_EQ(form.height(), 300);
   EXPECT_EQ(form.minimumSize(), form.maximumSize());  // not resizable
-  // The offscreen screen is 800 × 800 and the window has no frame there.
-  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-  EXPECT_EQ(form.pos(), TTavoForm::CentredPosition(screen, form.frameGeometry().size()));
+  // Not shown yet, the window has no frame: the client area is centred on the offscreen
+  // platform's 800 × 800 screen.
+  ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().size(), QSize(800, 800));
+  EXPECT_EQ(form.frameGeometry(), QRect(150, 250, 500, 300));
   EXPECT_EQ(form.DesignClientSize(), QSize(500, 300));
   EXPECT_GE(form.CreateTime(), 0);
+}
+
+TEST(TavoForm, OnceShownTheWindowIsCentredWithItsFrameAndThenLeftWhereItIsMoved) {
+  TestForm form;
+  ShowExposed(form);
+  // The offscreen platform frames a shown window with 2 pixels on every side.
+  EXPECT_EQ(form.frameGeometry(), QRect(148, 248, 504, 304));
+  EXPECT_EQ(form.geometry(), QRect(150, 250, 500, 300));
+  // Moved by the user, then hidden and shown again: it stays where it was put.
+  form.move(10, 20);
+  form.hide();
+  ShowExposed(form);
+  EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(10, 20));
 }
 
 TEST(TavoForm, CentringTruncatesTowardZero) {

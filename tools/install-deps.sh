@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool x11-utils openbox
   qt6-qpa-plugins file desktop-file-utils
   fonts-ipafont-gothic
   clang-format

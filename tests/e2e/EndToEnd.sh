@@ -13,6 +13,7 @@ trap 'stop_program; rm -rf "$work"' EXIT
 cp "$samples"/*.bmp "$work"/
 cd "$work"
 start_program "$program"
+check_centred_unframed
 
 click_stop
 sleep 0.3

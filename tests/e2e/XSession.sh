@@ -8,7 +8,37 @@ fail() {
 
 run_under_xvfb() {
   [[ -n "${DISPLAY:-}" ]] && return 0
+  # The new display comes without a session bus: say so, or the D-Bus library tries to start
+  # one for it and, failing, leaks a buffer that the sanitizer build reports at a normal exit.
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+}
+
+# Runs the command every tenth of a second until it succeeds; false if it has not within ten
+# seconds.
+wait_until() {
+  local deadline=$((SECONDS + 10))
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
+wm_pid=
+# Starts openbox in its default configuration, whatever the user's own says, and waits until
+# it manages the screen (it then names itself on the root window).
+start_window_manager() {
+  command -v openbox >/dev/null || fail "openbox is missing: tools/install-deps.sh installs it"
+  openbox --sm-disable --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
+  wm_pid=$!
+  wait_until window_manager_running || fail "openbox did not start"
+}
+window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+stop_window_manager() {
+  [[ -n "$wm_pid" ]] || return 0
+  kill "$wm_pid" 2>/dev/null || true
+  wait "$wm_pid" 2>/dev/null || true
 }
 
 program_pid=
@@ -32,13 +62,7 @@ click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 click_stop() { click 115 277; } # BtnTurnRight, reading <Stop> while the doll turns right
 click_save() { click 265 277; } # BtnSave
 
-wait_for_file() {
-  for _ in $(seq 100); do
-    [[ -s "$1" ]] && return 0
-    sleep 0.1
-  done
-  fail "$1 was not written"
-}
+wait_for_file() { wait_until test -s "$1" || fail "$1 was not written"; }
 
 # A saved sheet: a 400 × 200, 24-bit BMP with the doll on it (not every pixel black).
 check_sheet() {
@@ -50,3 +74,58 @@ check_sheet() {
   [[ $(stat -c %s "$sheet") == $((54 + 400 * 3 * 200)) ]] || fail "$sheet: wrong size"
   [[ $(tail -c +55 "$sheet" | tr -d '\0' | head -c 1 | wc -c) == 1 ]] || fail "$sheet: no doll on it"
 }
+
+# Where the window's outer frame is and where it belongs, from the frame extents the window
+# manager publishes (none without one) and the client area's absolute position (xdotool's
+# getwindowgeometry miscounts a reparented window): sets extents, and frame and centred,
+# each "left,top".
+extents=
+frame=
+centred=
+measure_frame() {
+  local published left right top bottom client root x y width height
+  published=$(xprop -id "$window" _NET_FRAME_EXTENTS |
+    sed -n 's/^_NET_FRAME_EXTENTS(CARDINAL) = //p' | tr -d ,)
+  read -r left right top bottom <<<"${published:-0 0 0 0}"
+  extents="$left, $right, $top, $bottom"
+  client=$(xwininfo -id "$window")
+  root=$(xwininfo -root)
+  x=$(info_field "$client" 'Absolute upper-left X')
+  y=$(info_field "$client" 'Absolute upper-left Y')
+  frame="$((x - left)),$((y - top))"
+  width=$(($(info_field "$client" Width) + left + right))
+  height=$(($(info_field "$client" Height) + top + bottom))
+  # The shell's division truncates toward zero, as the program's does.
+  centred="$((($(info_field "$root" Width) - width) / 2)),$((($(info_field "$root" Height) - height) / 2))"
+}
+
+# A field of xwininfo's report.
+info_field() { sed -n "s/^ *$2: *//p" <<<"$1"; }
+
+framed_and_centred() { measure_frame && [[ "$extents" != "0, 0, 0, 0" && "$frame" == "$centred" ]]; }
+
+# The frame, caption included, is centred on the screen once the program has learnt its size.
+wait_for_centred_frame() {
+  wait_until framed_and_centred ||
+    fail "the frame is at $frame, centred it would be at $centred (frame extents $extents)"
+  echo "frame extents $extents: the frame is at $frame, centred"
+}
+
+# Without a window manager the window has no frame, and its client area is centred.
+check_centred_unframed() {
+  measure_frame
+  [[ "$extents" == "0, 0, 0, 0" ]] || fail "a frame without a window manager: $extents"
+  [[ "$frame" == "$centred" ]] || fail "the window is at $frame, centred it would be at $centred"
+}
+
+# Alt+F4 as the user types it, to the window manager, which closes the active window: the
+# program must end, and end well.
+close_with_alt_f4() {
+  xdotool windowactivate --sync "$window"
+  xdotool key alt+F4
+  wait_until program_ended || fail "the program did not end after Alt+F4"
+  local status=0
+  wait "$program_pid" || status=$?
+  ((status == 0)) || fail "the program ended with status $status after Alt+F4"
+}
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
