@@ -1,6 +1,9 @@
 // Every BMP variant the reader must take, pixel for pixel, and the files it must refuse.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "TestFiles.h"
 #include "framework/TavoBmp.h"
 
@@ -302,14 +305,38 @@ TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
   ExpectRefused(height);
 }
 
-TEST_F(BmpReader, RefusesAbsurdDimensionsBeforeAllocating) {
-  for (auto [w, h] :
-       {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {4097, 1024}, {0x7FFFFFFF, 1}}) {
-    BmpParts parts;
-    parts.Width = w;
-    parts.Height = h;
-    ExpectRefused(BuildBmp(parts));
+TEST_F(BmpReader, LoadsPhotoSizedPicturesAndRefusesForgedSizesBeforeAllocating) {
+  // 8192 × 8192 at 32 bits: as many pixels, in as large a file, as a picture may have. The
+  // file is sparse, so it costs nothing to make; its first and last pixels are set.
+  BmpParts photo;
+  photo.Bits = 32;
+  photo.Width = photo.Height = 8192;
+  const Bytes headers = BuildBmp(photo);
+  const std::uintmax_t size = headers.size() + std::uintmax_t{8192} * 8192 * 4;
+  Bytes start = headers;
+  start.insert(start.end(), {1, 2, 3, 0});  // bottom left, stored first
+  const std::string name = folder.Path("photo.bmp");
+  WriteBytes(name, start);
+  std::filesystem::resize_file(name, size);
+  std::fstream(name, std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(size - 4)
+      .write("\4\5\6", 3);
+  bitmap.LoadFromFileAuto(name);
+  ASSERT_EQ(bitmap.size(), QSize(8192, 8192));
+  EXPECT_EQ(bitmap.Rows[8191][0], (Pixel24{1, 2, 3}));
+  EXPECT_EQ(bitmap.Rows[0][8191], (Pixel24{4, 5, 6}));
+  EXPECT_EQ(bitmap.Rows[0][0], Black);
+
+  // A run-length file of one end-of-picture code is a whole black picture: only the
+  // dimension check keeps these from being allocated.
+  for (auto [w, h] : {std::pair{8193, 8192}, {65536, 1}, {2, -100000}, {0x7FFFFFFF, 1}}) {
+    BmpParts parts = Paletted(8, w, h);
+    parts.Compression = 1;
+    parts.Rows = {{0, 1}};
+    ExpectRefused(BuildBmp(parts), "画像が大きすぎます (" + std::to_string(w) + " × " +
+                                       std::to_string(h < 0 ? -h : h) + ")");
   }
+  ExpectRefused(headers, "画素データが途中で切れています (54 / 268435510 バイト)");
 }
 
 TEST_F(BmpReader, RefusesPixelDataOrColourTablesCutShort) {
