@@ -197,9 +197,12 @@ std::vector<Variant> Variants() {
   longTable.Palette.clear();
   for (int i = 0; i < 300; ++i) longTable.Palette.push_back({std::uint8_t(i), 1, 2});
   longTable.Rows = {{0, 255}};
+  // An offset into the headers is ignored: the pixels follow the masks.
+  BmpParts fourMasks = Fields(32, 40, 6, {0xFFE00000, 0x001FFC00, 0x000003FF, 0}, {0xFFEFA200});
+  fourMasks.DataOffset = 0;
   // (blue, green, red): 5 bits 16 -> 132, 6 bits 32 -> 130, 10 bits 512 -> 128,
-  // 11 bits 1000 -> 125, 3 bits 3 -> 109 and 4 -> 146, 7 bits 64 -> 129, 17 bits 65535 -> 127,
-  // 15 bits 16384 -> 128.
+  // 11 bits 1000 -> 125, 3 bits 3 -> 109 and 4 -> 146, 7 bits 64 -> 129, 17 bits 65535 -> 127
+  // and 1000 -> 2, 15 bits 16384 -> 128.
   return {
       {"16-byte OS/2 header", os2Short, {{Pixel24{1, 2, 3}, Pixel24{4, 5, 6}}}},
       {"24-byte OS/2 header, table cut by the offset", os2Cut, {{Red, Grey, Black}}},
@@ -212,9 +215,7 @@ std::vector<Variant> Variants() {
       {"56-byte header, 10-10-10-2 alpha bit fields",
        Fields(32, 56, 6, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, {0xFFF80000}),
        {{Pixel24{0, 128, 255}}}},
-      {"four masks after a 40-byte header, 11-11-10",
-       Fields(32, 40, 6, {0xFFE00000, 0x001FFC00, 0x000003FF, 0}, {0xFFEFA200}),
-       {{Pixel24{128, 125, 255}}}},
+      {"four masks after a 40-byte header, 11-11-10", fourMasks, {{Pixel24{128, 125, 255}}}},
       {"1-3-3",
        Fields(16, 40, 3, {0x0001, 0x000E, 0x0070, 0}, {0x0047}),
        {{Pixel24{146, 109, 255}}}},
@@ -222,8 +223,8 @@ std::vector<Variant> Variants() {
        Fields(32, 108, 3, {0x0000007F, 0x00000080, 0x0000FF00, 0x007F0000}, {0x007FABC0}),
        {{Pixel24{0xAB, 255, 129}}}},
       {"17-15-0 in a v5 header",
-       Fields(32, 124, 3, {0x0001FFFF, 0xFFFE0000, 0, 0}, {0x8000FFFF}),
-       {{Pixel24{0, 128, 127}}}},
+       Fields(32, 124, 3, {0x0001FFFF, 0xFFFE0000, 0, 0}, {0x8000FFFF, 1000}),
+       {{Pixel24{0, 128, 127}, Pixel24{0, 0, 2}}}},
       {"a 32-bit channel",
        Fields(32, 40, 3, {0xFFFFFFFF, 0, 0, 0}, {0x80000000, 0xFFFFFFFF}),
        {{Pixel24{0, 0, 128}, Pixel24{0, 0, 255}}}},

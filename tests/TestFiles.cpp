@@ -92,7 +92,7 @@ Bytes BuildBmp(const BmpParts& parts) {
     file.insert(file.end(), entry.begin(), entry.end());
     if (!core) file.push_back(0);
   }
-  Put32(file, 10, static_cast<std::uint32_t>(file.size()));
+  Put32(file, 10, parts.DataOffset.value_or(static_cast<std::uint32_t>(file.size())));
   const bool rle = parts.Compression == 1 || parts.Compression == 2;
   const std::size_t rowBytes = (static_cast<std::size_t>(parts.Width) * parts.Bits + 31) / 32 * 4;
   for (const Bytes& row : parts.Rows) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -43,8 +44,9 @@ struct BmpParts {
   std::uint32_t Compression = 0;
   std::uint32_t ColoursUsed = 0;
   std::vector<std::array<std::uint8_t, 3>> Palette;  // blue, green, red
-  std::array<std::uint32_t, 4> Masks{};  // red, green, blue, alpha; in headers from 52 bytes
-  bool WriteMasks = false;               // after the header: three, or four for compression 6
+  std::array<std::uint32_t, 4> Masks{};     // red, green, blue, alpha; in headers from 52 bytes
+  bool WriteMasks = false;                  // after the header: three, or four for compression 6
+  std::optional<std::uint32_t> DataOffset;  // written in place of the pixels' real offset
   // Rows as stored in the file (bottom row first unless top-down), unpadded; or, for
   // run-length files, the whole code stream in the first entry.
   std::vector<Bytes> Rows;
