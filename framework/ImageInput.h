@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
-// Far beyond any doll picture (the doll reads 250 × 200 pixels of its texture), small
-// enough that a forged header cannot make a reader allocate or decode for long.
-inline constexpr std::int64_t MaxImageSide = 16384;
-inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 22;
-inline constexpr std::int64_t MaxImageFileBytes = std::int64_t{64} << 20;
+// Photos up to 2^26 pixels (67 megapixels: 8192 × 8192, 9600 × 6400) load. The sides are
+// limited only by the formats themselves (16 bits in the BMP core header; JPEG's own maximum
+// is 65500). The file limit fits the largest such picture, 32-bit, with room for its headers
+// and colour table. A forged header past these is refused before anything is allocated; the
+// largest picture a reader allocates takes about 2^26 × 3 bytes (192 MiB).
+inline constexpr std::int64_t MaxImageSide = 65535;
+inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 26;
+inline constexpr std::int64_t MaxImageFileBytes = (std::int64_t{1} << 28) + (std::int64_t{1} << 20);
 
 // Reads the whole file. Raises the file-open error (a missing file, a directory, no read
 // permission) or the invalid-bitmap error for a file past MaxImageFileBytes.

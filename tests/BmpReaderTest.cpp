@@ -1,6 +1,9 @@
 // Every BMP variant the reader must take, pixel for pixel, and the files it must refuse.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "TestFiles.h"
 #include "framework/TavoBmp.h"
 
@@ -25,9 +28,15 @@ class BmpReader : public ::testing::Test {
     EXPECT_EQ(bitmap.Rows.Count(), bitmap.height());
     return bitmap;
   }
-  void ExpectRefused(const Bytes& file) {
+  // Expects the invalid-bitmap error, and when `says` is given, that reason.
+  void ExpectRefused(const Bytes& file, const std::string& says = "") {
     WriteBytes(folder.Path("bad.bmp"), file);
-    EXPECT_THROW(bitmap.LoadFromFileAuto(folder.Path("bad.bmp")), EInvalidGraphic);
+    try {
+      bitmap.LoadFromFileAuto(folder.Path("bad.bmp"));
+      ADD_FAILURE() << "loaded, expected a refusal: " << says;
+    } catch (const EInvalidGraphic& refusal) {
+      EXPECT_NE(std::string(refusal.what()).find(says), std::string::npos) << refusal.what();
+    }
   }
 
   ScratchFolder folder;
@@ -96,14 +105,14 @@ TEST_F(BmpReader, CoreHeaderWithThreeByteColourEntriesAndTwentyFourBits) {
 }
 
 TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
-  // Qt's reader widens a 5-bit value v to v << 3 (and 6-bit green to v << 2).
+  // A channel of v bits is scaled by 255 / (2^v − 1), rounded: 31 is full strength.
   // 5-5-5: red 31, green 16, blue 1 -> 0x7E01.
   BmpParts plain;
   plain.Bits = 16;
   plain.Width = 2;
   plain.Height = 1;
   plain.Rows = {{0x01, 0x7E, 0x00, 0x00}};
-  EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), (Picture{{Pixel24{8, 128, 248}, Black}})));
+  EXPECT_TRUE(PixelsAre(Load(BuildBmp(plain)), (Picture{{Pixel24{8, 132, 255}, Black}})));
 
   // 5-6-5 bit fields: red 31, green 63, blue 0 -> 0xFFE0.
   BmpParts fields = plain;
@@ -112,7 +121,7 @@ TEST_F(BmpReader, SixteenBitsFiveFiveFiveAndBitFields) {
   fields.WriteMasks = true;
   fields.Rows = {{0xE0, 0xFF, 0x1F, 0x00}};
   EXPECT_TRUE(
-      PixelsAre(Load(BuildBmp(fields)), (Picture{{Pixel24{0, 252, 248}, Pixel24{248, 0, 0}}})));
+      PixelsAre(Load(BuildBmp(fields)), (Picture{{Pixel24{0, 255, 255}, Pixel24{255, 0, 0}}})));
 }
 
 TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
@@ -137,6 +146,96 @@ TEST_F(BmpReader, ThirtyTwoBitsPlainBitFieldsAndVersionFiveHeader) {
   v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
   v5.Rows = {{1, 2, 3, 0, 4, 5, 6, 128}};  // alpha is ignored, never multiplied in
   EXPECT_TRUE(PixelsAre(Load(BuildBmp(v5)), expected));
+}
+
+// Pixels of 2 or 4 bytes as stored: little-endian.
+Bytes Stored(int bytes, std::initializer_list<std::uint32_t> pixels) {
+  Bytes row;
+  for (std::uint32_t p : pixels)
+    for (int i = 0; i < bytes; ++i) row.push_back(static_cast<std::uint8_t>(p >> 8 * i));
+  return row;
+}
+
+// One row of bit-field pixels; the masks go inside a header of 52 bytes or more, else after it.
+BmpParts Fields(int bits, std::uint32_t header, std::uint32_t compression,
+                std::array<std::uint32_t, 4> masks, std::initializer_list<std::uint32_t> pixels) {
+  BmpParts parts;
+  parts.HeaderSize = header;
+  parts.Bits = static_cast<std::uint16_t>(bits);
+  parts.Width = static_cast<std::int32_t>(pixels.size());
+  parts.Height = 1;
+  parts.Compression = compression;
+  parts.Masks = masks;
+  parts.WriteMasks = header < 52;
+  parts.Rows = {Stored(bits / 8, pixels)};
+  return parts;
+}
+
+struct Variant {
+  const char* What;
+  BmpParts Parts;
+  Picture Expected;
+};
+
+std::vector<Variant> Variants() {
+  BmpParts os2Short;  // ends after the bit count: compression and colours used read as 0
+  os2Short.HeaderSize = 16;
+  os2Short.Width = 2;
+  os2Short.Height = 1;
+  os2Short.Rows = {{1, 2, 3, 4, 5, 6}};
+  BmpParts os2Cut = Paletted(8, 3, 1);  // 256 colours wanted, 4 before the pixel data
+  os2Cut.HeaderSize = 24;
+  os2Cut.Rows = {{0, 3, 5}};
+  BmpParts os2Long = Paletted(4, 2, 1);
+  os2Long.HeaderSize = 64;
+  os2Long.Rows = {{0x12}};
+  BmpParts coreCut = Paletted(8, 2, 1);  // four 3-byte entries of 256
+  coreCut.HeaderSize = 12;
+  coreCut.Rows = {{3, 4}};
+  BmpParts longTable = Paletted(8, 2, 1);
+  longTable.ColoursUsed = 300;
+  longTable.Palette.clear();
+  for (int i = 0; i < 300; ++i) longTable.Palette.push_back({std::uint8_t(i), 1, 2});
+  longTable.Rows = {{0, 255}};
+  // An offset into the headers is ignored: the pixels follow the masks.
+  BmpParts fourMasks = Fields(32, 40, 6, {0xFFE00000, 0x001FFC00, 0x000003FF, 0}, {0xFFEFA200});
+  fourMasks.DataOffset = 0;
+  // (blue, green, red): 5 bits 16 -> 132, 6 bits 32 -> 130, 10 bits 512 -> 128,
+  // 11 bits 1000 -> 125, 3 bits 3 -> 109 and 4 -> 146, 7 bits 64 -> 129, 17 bits 65535 -> 127
+  // and 1000 -> 2, 15 bits 16384 -> 128.
+  return {
+      {"16-byte OS/2 header", os2Short, {{Pixel24{1, 2, 3}, Pixel24{4, 5, 6}}}},
+      {"24-byte OS/2 header, table cut by the offset", os2Cut, {{Red, Grey, Black}}},
+      {"64-byte OS/2 header", os2Long, {{Green, Blue}}},
+      {"core header, table cut by the offset", coreCut, {{Grey, Black}}},
+      {"300 colours used", longTable, {{Pixel24{0, 1, 2}, Pixel24{255, 1, 2}}}},
+      {"52-byte header, 5-6-5",
+       Fields(16, 52, 3, {0xF800, 0x07E0, 0x001F, 0}, {0x841F, 0xFFFF}),
+       {{Pixel24{255, 130, 132}, White}}},
+      {"56-byte header, 10-10-10-2 alpha bit fields",
+       Fields(32, 56, 6, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, {0xFFF80000}),
+       {{Pixel24{0, 128, 255}}}},
+      {"four masks after a 40-byte header, 11-11-10", fourMasks, {{Pixel24{128, 125, 255}}}},
+      {"1-3-3",
+       Fields(16, 40, 3, {0x0001, 0x000E, 0x0070, 0}, {0x0047}),
+       {{Pixel24{146, 109, 255}}}},
+      {"7-1-8-7 in a v4 header",
+       Fields(32, 108, 3, {0x0000007F, 0x00000080, 0x0000FF00, 0x007F0000}, {0x007FABC0}),
+       {{Pixel24{0xAB, 255, 129}}}},
+      {"17-15-0 in a v5 header",
+       Fields(32, 124, 3, {0x0001FFFF, 0xFFFE0000, 0, 0}, {0x8000FFFF, 1000}),
+       {{Pixel24{0, 128, 127}, Pixel24{0, 0, 2}}}},
+      {"a 32-bit channel",
+       Fields(32, 40, 3, {0xFFFFFFFF, 0, 0, 0}, {0x80000000, 0xFFFFFFFF}),
+       {{Pixel24{0, 0, 128}, Pixel24{0, 0, 255}}}},
+  };
+}
+
+TEST_F(BmpReader, HeaderSizesTableLengthsAndChannelWidths) {
+  for (const Variant& variant : Variants()) {
+    SCOPED_TRACE(variant.What);
+    EXPECT_TRUE(PixelsAre(Load(BuildBmp(variant.Parts)), variant.Expected));
+  }
 }
 
 TEST_F(BmpReader, RunLengthEightWithDeltaAndEarlyLineEndsLeavesSkippedPixelsBlack) {
@@ -188,8 +287,8 @@ TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
   ExpectRefused(Bytes(good.begin(), good.begin() + 2));   // only the signature
   ExpectRefused(Bytes(good.begin(), good.begin() + 30));  // header cut short
   Bytes header = good;
-  header[14] = 52;  // a header length the reader does not know
-  ExpectRefused(header);
+  header[14] = 13;  // a header length the reader does not know
+  ExpectRefused(header, "ヘッダーの長さ 13 は扱えません");
   Bytes planes = good;
   planes[26] = 2;
   ExpectRefused(planes);
@@ -207,14 +306,38 @@ TEST_F(BmpReader, RefusesWrongSignaturesAndHeaders) {
   ExpectRefused(height);
 }
 
-TEST_F(BmpReader, RefusesAbsurdDimensionsBeforeAllocating) {
-  for (auto [w, h] :
-       {std::pair{100000, 2}, {2, -100000}, {8000, 8000}, {4097, 1024}, {0x7FFFFFFF, 1}}) {
-    BmpParts parts;
-    parts.Width = w;
-    parts.Height = h;
-    ExpectRefused(BuildBmp(parts));
+TEST_F(BmpReader, LoadsPhotoSizedPicturesAndRefusesForgedSizesBeforeAllocating) {
+  // 8192 × 8192 at 32 bits: as many pixels, in as large a file, as a picture may have. The
+  // file is sparse, so it costs nothing to make; its first and last pixels are set.
+  BmpParts photo;
+  photo.Bits = 32;
+  photo.Width = photo.Height = 8192;
+  const Bytes headers = BuildBmp(photo);
+  const std::uintmax_t size = headers.size() + std::uintmax_t{8192} * 8192 * 4;
+  Bytes start = headers;
+  start.insert(start.end(), {1, 2, 3, 0});  // bottom left, stored first
+  const std::string name = folder.Path("photo.bmp");
+  WriteBytes(name, start);
+  std::filesystem::resize_file(name, size);
+  std::fstream(name, std::ios::in | std::ios::out | std::ios::binary)
+      .seekp(size - 4)
+      .write("\4\5\6", 3);
+  bitmap.LoadFromFileAuto(name);
+  ASSERT_EQ(bitmap.size(), QSize(8192, 8192));
+  EXPECT_EQ(bitmap.Rows[8191][0], (Pixel24{1, 2, 3}));
+  EXPECT_EQ(bitmap.Rows[0][8191], (Pixel24{4, 5, 6}));
+  EXPECT_EQ(bitmap.Rows[0][0], Black);
+
+  // A run-length file of one end-of-picture code is a whole black picture: only the
+  // dimension check keeps these from being allocated.
+  for (auto [w, h] : {std::pair{8193, 8192}, {65536, 1}, {2, -100000}, {0x7FFFFFFF, 1}}) {
+    BmpParts parts = Paletted(8, w, h);
+    parts.Compression = 1;
+    parts.Rows = {{0, 1}};
+    ExpectRefused(BuildBmp(parts), "画像が大きすぎます (" + std::to_string(w) + " × " +
+                                       std::to_string(h < 0 ? -h : h) + ")");
   }
+  ExpectRefused(headers, "画素データが途中で切れています (54 / 268435510 バイト)");
 }
 
 TEST_F(BmpReader, RefusesPixelDataOrColourTablesCutShort) {

@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -59,27 +60,30 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
 
 Bytes BuildBmp(const BmpParts& parts) {
   const bool core = parts.HeaderSize == 12;
+  // Every field of the largest header, cut to the header's size: a short OS/2 header ends
+  // after any field, and the masks are inside a header of 52 bytes or more.
+  Bytes header(124, 0);
+  Put32(header, 0, parts.HeaderSize);
+  if (core) {
+    Put16(header, 4, static_cast<std::uint32_t>(parts.Width));
+    Put16(header, 6, static_cast<std::uint32_t>(parts.Height));
+    Put16(header, 8, parts.Planes);
+    Put16(header, 10, parts.Bits);
+  } else {
+    Put32(header, 4, static_cast<std::uint32_t>(parts.Width));
+    Put32(header, 8, static_cast<std::uint32_t>(parts.Height));
+    Put16(header, 12, parts.Planes);
+    Put16(header, 14, parts.Bits);
+    Put32(header, 16, parts.Compression);
+    Put32(header, 32, parts.ColoursUsed);
+    for (int i = 0; i < 4; ++i) Put32(header, 40 + 4 * i, parts.Masks[i]);
+  }
   Bytes file(14 + parts.HeaderSize, 0);
   file[0] = 'B';
   file[1] = 'M';
-  Put32(file, 14, parts.HeaderSize);
-  if (core) {
-    Put16(file, 18, static_cast<std::uint32_t>(parts.Width));
-    Put16(file, 20, static_cast<std::uint32_t>(parts.Height));
-    Put16(file, 22, parts.Planes);
-    Put16(file, 24, parts.Bits);
-  } else if (parts.HeaderSize >= 40) {
-    Put32(file, 18, static_cast<std::uint32_t>(parts.Width));
-    Put32(file, 22, static_cast<std::uint32_t>(parts.Height));
-    Put16(file, 26, parts.Planes);
-    Put16(file, 28, parts.Bits);
-    Put32(file, 30, parts.Compression);
-    Put32(file, 46, parts.ColoursUsed);
-    if (parts.HeaderSize >= 108)
-      for (int i = 0; i < 4; ++i) Put32(file, 54 + 4 * i, parts.Masks[i]);
-  }
+  std::copy_n(header.begin(), std::min<std::size_t>(parts.HeaderSize, 124), file.begin() + 14);
   if (parts.WriteMasks) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < (parts.Compression == 6 ? 4 : 3); ++i) {
       file.resize(file.size() + 4);
       Put32(file, file.size() - 4, parts.Masks[i]);
     }
@@ -88,7 +92,7 @@ Bytes BuildBmp(const BmpParts& parts) {
     file.insert(file.end(), entry.begin(), entry.end());
     if (!core) file.push_back(0);
   }
-  Put32(file, 10, static_cast<std::uint32_t>(file.size()));
+  Put32(file, 10, parts.DataOffset.value_or(static_cast<std::uint32_t>(file.size())));
   const bool rle = parts.Compression == 1 || parts.Compression == 2;
   const std::size_t rowBytes = (static_cast<std::size_t>(parts.Width) * parts.Bits + 31) / 32 * 4;
   for (const Bytes& row : parts.Rows) {

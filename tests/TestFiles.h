@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ Bytes ReadBytes(const std::string& fileName);
 
 // A BMP file assembled field by field, so that every variant and every fault can be made.
 struct BmpParts {
-  std::uint32_t HeaderSize = 40;  // 12, 40, 108 or 124 (or anything, to test refusal)
+  std::uint32_t HeaderSize = 40;  // 12, 16 to 64, 108 or 124 (or anything, to test refusal)
   std::int32_t Width = 0;
   std::int32_t Height = 0;  // negative for top-down rows
   std::uint16_t Planes = 1;
@@ -43,8 +44,9 @@ struct BmpParts {
   std::uint32_t Compression = 0;
   std::uint32_t ColoursUsed = 0;
   std::vector<std::array<std::uint8_t, 3>> Palette;  // blue, green, red
-  std::array<std::uint32_t, 4> Masks{};              // red, green, blue, alpha
-  bool WriteMasks = false;                           // after a 40-byte header, for bit fields
+  std::array<std::uint32_t, 4> Masks{};     // red, green, blue, alpha; in headers from 52 bytes
+  bool WriteMasks = false;                  // after the header: three, or four for compression 6
+  std::optional<std::uint32_t> DataOffset;  // written in place of the pixels' real offset
   // Rows as stored in the file (bottom row first unless top-down), unpadded; or, for
   // run-length files, the whole code stream in the first entry.
   std::vector<Bytes> Rows;

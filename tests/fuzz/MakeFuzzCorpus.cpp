@@ -38,6 +38,9 @@ void SeedBmps() {
   BmpParts eight = Paletted(8, 0);
   eight.Rows = {{0, 1, 2, 3, 0}, {3, 2, 1, 0, 1}, {1, 1, 2, 2, 3}};
   Seed("bmp8", 0, BuildBmp(eight));
+  BmpParts shortTable = eight;  // 256 colours wanted, 4 before the pixel data
+  shortTable.ColoursUsed = 0;
+  Seed("bmp8-short-table", 0, BuildBmp(shortTable));
   BmpParts rle8 = Paletted(8, 1);
   rle8.Rows = {{3, 1, 0, 0, 0, 3, 2, 3, 0, 0, 0, 2, 1, 1, 1, 2, 0, 1}};
   Seed("rle8", 0, BuildBmp(rle8));
@@ -56,6 +59,9 @@ void SeedBmps() {
   rgb.Height = -2;  // top-down
   rgb.Rows = {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}};
   Seed("bmp24-topdown", 0, BuildBmp(rgb));
+  BmpParts os2 = rgb;
+  os2.HeaderSize = 16;
+  Seed("bmp24-os2-16", 0, BuildBmp(os2));
   BmpParts sixteen;
   sixteen.Bits = 16;
   sixteen.Width = 2;
@@ -66,6 +72,10 @@ void SeedBmps() {
   sixteen.WriteMasks = true;
   sixteen.Masks = {0xF800, 0x07E0, 0x001F, 0};
   Seed("bmp16-fields", 0, BuildBmp(sixteen));
+  BmpParts inHeader = sixteen;
+  inHeader.HeaderSize = 52;
+  inHeader.WriteMasks = false;
+  Seed("bmp16-fields-52", 0, BuildBmp(inHeader));
   BmpParts v5;
   v5.HeaderSize = 124;
   v5.Bits = 32;
@@ -75,6 +85,11 @@ void SeedBmps() {
   v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
   v5.Rows = {{1, 2, 3, 4, 5, 6, 7, 8}, {8, 7, 6, 5, 4, 3, 2, 1}};
   Seed("bmp32-v5", 0, BuildBmp(v5));
+  BmpParts alpha = v5;
+  alpha.HeaderSize = 40;
+  alpha.Compression = 6;
+  alpha.WriteMasks = true;
+  Seed("bmp32-alpha-fields", 0, BuildBmp(alpha));
 }
 
 void SeedJpegs() {

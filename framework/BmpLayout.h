@@ -1,0 +1,41 @@
+// What the headers of a BMP file held in memory say, checked against the file's length.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum BmpCompression : std::uint32_t {
+  BiRgb = 0,
+  BiRle8 = 1,
+  BiRle4 = 2,
+  BiBitFields = 3,
+  BiAlphaBitFields = 6
+};
+
+struct BmpLayout {
+  std::int64_t Width = 0;
+  std::int64_t Height = 0;  // always positive; TopDown tells the row order
+  bool TopDown = false;
+  int Bits = 0;
+  std::uint32_t Compression = BiRgb;
+  // Red, green and blue masks of 16- and 32-bit pixels: the file's, or the plain layouts
+  // (5-5-5, and 8-8-8 with blue in the low byte).
+  std::array<std::uint32_t, 3> Masks{};
+  std::size_t PaletteOffset = 0;
+  // The colour entries the file holds: more or fewer than the depth can address.
+  std::size_t PaletteEntries = 0;
+  int PaletteEntrySize = 4;
+  std::size_t DataOffset = 0;
+
+  bool RunLength() const { return Compression == BiRle8 || Compression == BiRle4; }
+  // Bytes of one stored row of an uncompressed picture, padded to 4.
+  std::int64_t RowBytes() const { return (Width * Bits + 31) / 32 * 4; }
+};
+
+// Reads and checks the file header, the information header, the masks and where the colour
+// table and the pixel data lie. Raises the invalid-bitmap error, naming `fileName`, for a
+// header that is cut short, unknown or past the size limits, and for a colour table that
+// runs past the end of the file; the pixel data's length is not checked here.
+BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
