@@ -31,7 +31,13 @@ void ErrorExit(j_common_ptr cinfo) {
 // Warnings (such as data cut short) are not errors here, and nothing is printed.
 void IgnoreMessage(j_common_ptr) {}
 
-enum class JpegOutcome { Decoded, LibraryError, TooLarge, NoMemory };
+// A complete Huffman-coded JPEG spends at least one bit on every 8 × 8 block of its
+// full-size component (luminance, in every file cameras and editors write), so it holds at
+// least one byte for this many pixels. A smaller file is cut short or forged: refused before
+// anything is allocated, it cannot make the decoder work long on nothing.
+constexpr std::int64_t MaxPixelsPerByte = 8 * 64;
+
+enum class JpegOutcome { Decoded, LibraryError, TooLarge, CutShort, NoMemory };
 
 // How the library's rows become the bitmap's blue, green, red rows.
 enum class RowKind { Colour, Grey, Cmyk };
@@ -102,6 +108,10 @@ JpegOutcome RunDecoder(jpeg_decompress_struct& cinfo, JpegErrorManager& errors,
     jpeg_destroy_decompress(&cinfo);
     return JpegOutcome::TooLarge;
   }
+  if (w * h > MaxPixelsPerByte * static_cast<std::int64_t>(bytes.size())) {
+    jpeg_destroy_decompress(&cinfo);
+    return JpegOutcome::CutShort;
+  }
   picture = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_BGR888);
   if (picture.isNull()) {
     jpeg_destroy_decompress(&cinfo);
@@ -148,6 +158,12 @@ QImage DecodeJpeg(const std::vector<std::uint8_t>& bytes, const std::string& fil
     case JpegOutcome::TooLarge:
       CheckImageDimensions(cinfo.output_width, cinfo.output_height, fileName);
       break;
+    case JpegOutcome::CutShort: {
+      const std::int64_t pixels = std::int64_t{cinfo.output_width} * cinfo.output_height;
+      throw EInvalidGraphic(fileName, "画素データが途中で切れています (" +
+                                          std::to_string(bytes.size()) + " / " +
+                                          std::to_string(pixels / MaxPixelsPerByte) + " バイト)");
+    }
     case JpegOutcome::NoMemory:
       break;
   }
