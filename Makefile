@@ -97,6 +97,7 @@ soak: build
 bench: build
 	@$(BUILD_DIR)/bench/doll_bench
 	@$(BUILD_DIR)/bench/frame_pacing
+	@$(BUILD_DIR)/bench/load_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MedianReporter.h"
 #include "SampleFolder.h"
 #include "doll/Geometry.h"
 #include "doll/Opening.h"
@@ -140,18 +141,6 @@ void RegisterMemcpy(const std::string& name, std::size_t bytes) {
       ->Repetitions(15)
       ->ReportAggregatesOnly(true);
 }
-
-// Collects the medians so that each operation can be set beside its memcpy.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.aggregate_name == "median")
-        Medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> Medians;
-};
 
 }  // namespace
 
