@@ -28,6 +28,14 @@ void ShowMsg(const std::string& AText) {
   if (focus) focus->setFocus();
 }
 
+TBusyCursor::TBusyCursor() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TBusyCursor::~TBusyCursor() {
+  QApplication::restoreOverrideCursor();
+}
+
 void DefaultBeep() {
   Beep();
 }

@@ -12,6 +12,16 @@ inline const char* const ApplicationTitle = "カヴィネル";
 // before gets its focus back.
 void ShowMsg(const std::string& AText);
 
+// Shows the busy cursor over the program's windows while it lives: for work such as reading
+// a large picture, during which the views stand still.
+class TBusyCursor {
+ public:
+  TBusyCursor();
+  ~TBusyCursor();
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
 // The platform's default beep. Tests may count beeps instead.
 void DefaultBeep();
 using TBeepHandler = void (*)();

@@ -61,6 +61,7 @@ TFormMain::TFormMain(QWidget* AOwner)
     StopScene();
     throw;
   }
+  ShowDirection();
   FitPanel(PageMain, true);
 }
 
@@ -68,29 +69,24 @@ TFormMain::~TFormMain() {
   StopScene();
 }
 
+void TFormMain::ShowDirection() {
+  // The button of the running direction stops it; the other turns the doll its way.
+  BtnTurnRight->setText(Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
+  BtnTurnLeft->setText(Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
+}
+
 void TFormMain::BtnTurnRightClick() {
-  if (Direction == DirectionClockwise) {
-    Direction.clear();
-    BtnTurnRight->setText(TurnRightCaption);
-  } else {
-    Direction = DirectionClockwise;
-    BtnTurnRight->setText(StopCaption);
-    BtnTurnLeft->setText(TurnLeftCaption);
-  }
+  Direction = Direction == DirectionClockwise ? std::string() : DirectionClockwise;
+  ShowDirection();
 }
 
 void TFormMain::BtnTurnLeftClick() {
-  if (Direction == DirectionCounterClockwise) {
-    Direction.clear();
-    BtnTurnLeft->setText(TurnLeftCaption);
-  } else {
-    Direction = DirectionCounterClockwise;
-    BtnTurnRight->setText(TurnRightCaption);
-    BtnTurnLeft->setText(StopCaption);
-  }
+  Direction = Direction == DirectionCounterClockwise ? std::string() : DirectionCounterClockwise;
+  ShowDirection();
 }
 
 void TFormMain::BtnLoadClick() {
+  const TBusyCursor busy;
   LoadDoll();
 }
 

@@ -32,6 +32,10 @@ class TFormMain : public TTavoForm {
   void BtnSaveClick();
   void BtnShadeClick();
   void BtnOpenClick();
+
+ private:
+  // Sets the turn buttons' captions from Direction.
+  void ShowDirection();
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

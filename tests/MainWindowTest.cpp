@@ -100,6 +100,22 @@ TEST_F(MainWindow, TheLayoutIsTheStoredOneWithThePanelOverTheWholeWindow) {
   EXPECT_EQ(form->font().family(), "ＭＳ Ｐゴシック");
 }
 
+TEST_F(MainWindow, TheTurnCaptionsFollowTheDirectionFromTheStart) {
+  const struct {
+    std::string Direction;
+    const char* Right;
+    const char* Left;
+  } rows[] = {{"右回り", "<Stop>", "←Turn"}, {"左回り", "Turn→", "<Stop>"}, {"", "Turn→", "←Turn"}};
+  for (const auto& row : rows) {
+    form.reset();
+    Direction = row.Direction;
+    form = std::make_unique<TFormMain>();
+    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    EXPECT_EQ(form->BtnTurnRight->text(), row.Right) << row.Direction;
+    EXPECT_EQ(form->BtnTurnLeft->text(), row.Left) << row.Direction;
+  }
+}
+
 TEST_F(MainWindow, TurnButtonsStopTurnAndSwitchDirection) {
   form->BtnTurnRight->click();  // stop
   EXPECT_EQ(Direction, "");
