@@ -52,7 +52,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
-# Qt loads its window-system plugin at run time, and the window's font is IPA P Gothic:
-# neither shows up among the libraries the program links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+# Qt loads its window-system plugin and the readers of dropped pictures (WebP, TIFF) at run
+# time, and the window's font is IPA P Gothic: none shows up among the libraries the
+# program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-ipafont-gothic")
 include(CPack)

@@ -1,21 +1,45 @@
 // A paint box: a plain area of the window that shows the last picture drawn into it, and
-// shows it again whenever it is uncovered.
+// shows it again whenever it is uncovered. It can also take pictures dropped on it.
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
+#include <functional>
+#include <string>
+
+class QMimeData;
 
 class TPaintBox : public QWidget {
  public:
+  using TPictureDrop = std::function<void(const std::string& fileName)>;
+
   explicit TPaintBox(QWidget* parent = nullptr);
 
   // Keeps a copy of `picture` and repaints with it, cut off at the box's edges.
   void ShowPicture(const QImage& picture);
   const QImage& Picture() const { return FPicture; }
 
+  // Takes picture files dragged onto the box: while one is over it a light frame shows that
+  // it will be taken, and once it is dropped `onDrop` gets the first picture's path (after
+  // the drop has completed, so that the program it came from is not kept waiting). Anything
+  // that is not a local picture file is refused.
+  void AcceptPictureDrops(TPictureDrop onDrop);
+  bool ShowsDropFrame() const { return FDropFrame; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // The first local file among the dragged ones that a picture reader recognises, or "".
+  static QString FirstPicture(const QMimeData* data);
+  void SetDropFrame(bool shown);
+
   QImage FPicture;
+  TPictureDrop FOnDrop;
+  bool FDropFrame = false;
 };

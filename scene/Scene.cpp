@@ -1,10 +1,15 @@
 #include "Scene.h"
 
+#include <algorithm>
+
+#include "SkinPicture.h"
 #include "StreakBackdrop.h"
+#include "TextureFile.h"
 #include "doll/Geometry.h"
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
+#include "framework/PictureReader.h"
 #include "framework/TavoForm.h"
 
 std::unique_ptr<TTavoMidi> SoundDevice;
@@ -15,7 +20,6 @@ TPaintBox* BackBox = nullptr;
 namespace {
 
 constexpr int TurnStep = 2;  // texture columns per frame
-constexpr int BackViewTurn = TextureColumns / 2;
 
 // The ten scene bitmaps in the order they are made and freed.
 std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
@@ -81,6 +85,15 @@ void ShowDoll(DollPictures doll) {
 
 void LoadDoll() {
   ShowDoll(ReadDollPictures());
+}
+
+void DropPicture(const std::string& fileName, int firstColumn) {
+  const QImage picture = ReadPicture(fileName);
+  DollPictures doll = ReadDollPictures();
+  const int widest = *std::max_element(doll.Profile.begin(), doll.Profile.end());
+  PaintSkinHalf(*doll.Skin, FitToSkinHalf(picture, widest), firstColumn);
+  ReplaceTextureKeepingOld(*doll.Skin);
+  ShowDoll(std::move(doll));
 }
 
 void FrameTick() {

@@ -17,6 +17,8 @@ inline constexpr int TextureMinWidth = TextureColumns;
 inline constexpr int TextureMinHeight = DollRows;
 // Milliseconds between frames.
 inline constexpr int FrameInterval = 50;
+// The back view shows the doll turned by half a turn.
+inline constexpr int BackViewTurn = TextureColumns / 2;
 
 extern std::unique_ptr<TTavoMidi> SoundDevice;
 extern std::unique_ptr<TTavoTimer> TaskTimer;
@@ -52,6 +54,13 @@ void ShowDoll(DollPictures doll);
 // Reads both pictures again and shows them. Both are read and checked before anything
 // changes, so a failure leaves the scene exactly as it was.
 void LoadDoll();
+
+// Paints the picture file `fileName` on the half of the skin that starts at texture column
+// `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for the back view),
+// keeps the texture image it replaces under a backup name, and shows the doll again as Load
+// does. A picture that cannot be read, or a folder that cannot be written, raises an error
+// naming the file, and nothing changes.
+void DropPicture(const std::string& fileName, int firstColumn);
 
 // One frame: an opening step if one is under way, both views rendered, the turn, both
 // backdrops stepped, the frames composed and shown.

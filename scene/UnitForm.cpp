@@ -55,6 +55,9 @@ TFormMain::TFormMain(QWidget* AOwner)
   ConnectClick(BtnSave, &TFormMain::BtnSaveClick);
   ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
   ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
+  PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); });
+  PaintBox2->AcceptPictureDrops(
+      [this](const std::string& file) { DropOnView(file, BackViewTurn); });
   try {
     StartScene(*this, PaintBox1, PaintBox2);
   } catch (...) {
@@ -97,6 +100,13 @@ void TFormMain::BtnSaveClick() {
 void TFormMain::BtnShadeClick() {
   ShadeLevel = (ShadeLevel + 1) % ShadeLevels;
   BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+}
+
+void TFormMain::DropOnView(const std::string& fileName, int turn) {
+  ReportErrors([&] {
+    const TBusyCursor busy;
+    DropPicture(fileName, RotationOffset + turn);
+  });
 }
 
 void TFormMain::BtnOpenClick() {

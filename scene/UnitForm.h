@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QPushButton>
+#include <string>
 
 #include "framework/TavoForm.h"
 #include "framework/TavoPaintBox.h"
@@ -36,6 +37,9 @@ class TFormMain : public TTavoForm {
  private:
   // Sets the turn buttons' captions from Direction.
   void ShowDirection();
+  // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
+  // texture columns on from RotationOffset.
+  void DropOnView(const std::string& fileName, int turn);
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
-  qt6-qpa-plugins file desktop-file-utils
+  qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev

@@ -36,7 +36,7 @@ else
   package=$(ls "$scratch"/package/kavinel_*.deb)
 fi
 depends=$(dpkg-deb -f "$package" Depends)
-for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins fonts-ipafont-gothic; do
+for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
 

@@ -1,0 +1,12 @@
+// Reading a picture of any common format, for pictures a person hands the program.
+#pragma once
+
+#include <QImage>
+#include <string>
+
+// Reads PNG, JPEG, BMP, GIF (its first frame), WebP, TIFF and whatever else Qt's readers
+// know, turned upright as the camera recorded it; BMP files go to the framework's own
+// reader. Transparent parts are laid on white. Returns a Format_RGB32 picture. Raises the
+// file-open error or the invalid-bitmap error naming the file; a picture past the readers'
+// size limit is refused before it is decoded.
+QImage ReadPicture(const std::string& fileName);
