@@ -14,7 +14,6 @@ class TTavoMidi {
   TTavoMidi& operator=(const TTavoMidi&) = delete;
 
   void Stop();
-  bool Playing() const { return FPlaying; }
 
  private:
   bool FPlaying = false;

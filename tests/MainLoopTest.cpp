@@ -191,12 +191,13 @@ TEST_F(MainLoop, ClearThenAddTaskMakesTheNewTaskEntryZero) {
   timer.AddTask(TaskA, 50, "first");
   timer.AddTask(TaskB, 50, "second");
   timer.Clear();
+  World.Now = 12345;  // not 0, which a task entry holds before anything sets it
   timer.AddTask(TaskB, 20, "third");
   ASSERT_EQ(TaskTable.size(), 1u);
   EXPECT_EQ(TaskTable[0].Proc, &TaskB);
   EXPECT_EQ(TaskTable[0].Interval, 20);
   EXPECT_EQ(TaskTable[0].Name, "third");
-  EXPECT_EQ(TaskTable[0].LastRun, World.Now);
+  EXPECT_EQ(TaskTable[0].LastRun, 12345u);
   QCoreApplication::removePostedEvents(&form);
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <utility>
 
 #include "DollModel.h"
 #include "MessageBoxWatcher.h"
@@ -45,7 +46,7 @@ std::vector<int> Radii(std::mt19937& random, bool withNeck) {
   const int at = 20 + static_cast<int>(random() % 160);
   std::vector<int> radii(200);
   for (int y = 0; y < 200; ++y) radii[y] = std::max(0, widest - std::abs(y - at) / 3);
-  if (withNeck) radii[at / 2] = 0;
+  if (withNeck) radii[at - 10] -= 1;  // a neck one pixel deep: the rows on either side are wider
   return radii;
 }
 
@@ -70,7 +71,7 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
   const long warmUp = std::min(1000L, frames / 2);
   int bitmaps = 0;
   long residentAfterWarmUp = 0;
-  int saves = 0, openings = 0, loads = 0, refusals = 0;
+  int saves = 0, openings = 0, loads = 0, openRefusals = 0, loadRefusals = 0;
   for (long frame = 0; frame < frames; ++frame) {
     if (frame == warmUp) {
       bitmaps = TTavoBitmap::LiveCount();
@@ -101,25 +102,31 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
         ++saves;
         break;
       }
-      case 6:  // a new doll, now and then one that cannot open
-        WriteBytes(ShapeFileName, ShapeBmp(Radii(random, random() % 4 == 0)));
+      case 6: {  // a new doll, the first and now and then another one that cannot open
+        const bool neck = loads == 0 || random() % 4 == 0;
+        WriteBytes(ShapeFileName, ShapeBmp(Radii(random, neck)));
         form.BtnLoad->click();
         ++loads;
+        if (neck) {
+          EXPECT_TRUE(CloseNextMessageBox([&] { form.BtnOpen->click(); }).Shown);
+          ++openRefusals;
+        }
         break;
+      }
       case 7:
         if (!Openable && random() % 8 == 0) {
           EXPECT_TRUE(CloseNextMessageBox([&] { form.BtnOpen->click(); }).Shown);
-          ++refusals;
+          ++openRefusals;
         }
         break;
-      case 8:
-        if (random() % 16 == 0) {  // a texture cut short: refused, the old skin stays
+      case 8:  // the first time and now and then: a texture cut short, refused, the skin stays
+        if (loadRefusals == 0 || random() % 16 == 0) {
           Bytes cut = Bmp24(RandomTexture(6));
           cut.resize(cut.size() / 2);
           WriteBytes(TextureFileName, cut);
           EXPECT_TRUE(CloseNextMessageBox([&] { form.BtnLoad->click(); }).Shown);
           WriteBytes(TextureFileName, Bmp24(RandomTexture(5)));
-          ++refusals;
+          ++loadRefusals;
         }
         break;
     }
@@ -130,9 +137,17 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
     EXPECT_LT(growth, 8 * 1024) << "resident memory grew by " << growth << " kB";
   }
   std::printf(
-      "soak: %ld frames, %d saves, %d openings, %d loads, %d refusals; resident "
-      "memory %+ld kB after warm-up\n",
-      frames, saves, openings, loads, refusals, growth);
+      "soak: %ld frames, %d saves, %d openings, %d loads, %d + %d refusals (Open, Load); "
+      "resident memory %+ld kB after warm-up\n",
+      frames, saves, openings, loads, openRefusals, loadRefusals, growth);
+  // Every kind of command ran: the seed is fixed, so a run of the default length or longer
+  // does each.
+  const std::pair<const char*, int> counts[] = {{"saves", saves},
+                                                {"openings", openings},
+                                                {"loads", loads},
+                                                {"Open refusals", openRefusals},
+                                                {"Load refusals", loadRefusals}};
+  for (const auto& [what, count] : counts) EXPECT_GT(count, 0) << what;
 }
 
 }  // namespace

@@ -23,6 +23,12 @@ std::string ScratchFolder() {
 
 }  // namespace
 
+// Before the fuzzer starts threads of its own.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  PrepareFreshMemoryFill();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = ScratchFolder();
   if (size < 1) return 0;

@@ -13,3 +13,8 @@ FuzzReader ReaderOf(std::uint8_t selector);
 // program's errors, and checks that a loaded picture is consistent. Any other outcome is
 // left to escape (an exception) or aborts.
 void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName);
+
+// Makes ready the allocator fill that ReadLikeTheProgram's two loads use, so that a byte a
+// reader never writes differs between them; aborts where that cannot be done. The first
+// ReadLikeTheProgram does it too; call it first where other threads will allocate.
+void PrepareFreshMemoryFill();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder (or takes a built kavinel_*.deb), installs it
 # with apt as a person would, starts the menu entry's command under Xvfb and saves a sheet,
-# then removes and purges the package: the user's ~/Kavinel and what was saved there must stay. Needs root, and is skipped (77) without it,
-# or when a kavinel package this test did not install is already on the machine.
+# then removes and purges the package: the user's ~/Kavinel and what was saved there must
+# stay, and the package has no maintainer script that could touch them. Needs root, and is
+# skipped (77) without it, or when a kavinel package this test did not install is already on
+# the machine.
 set -euo pipefail
 source "$(dirname "$0")/../e2e/XSession.sh"
 source=$(realpath "$1")
@@ -35,6 +37,11 @@ else
   cpack -G DEB --config "$source/CPackConfig.cmake" -B "$scratch/package" >/dev/null 2>&1
   package=$(ls "$scratch"/package/kavinel_*.deb)
 fi
+# Nothing of the package's own runs at install or removal, so nothing can touch ~/Kavinel.
+dpkg-deb -e "$package" "$scratch/control"
+for script in preinst postinst prerm postrm; do
+  [[ ! -e "$scratch/control/$script" ]] || fail "the package has a $script script"
+done
 depends=$(dpkg-deb -f "$package" Depends)
 for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
