@@ -13,7 +13,7 @@ namespace {
 // The new skin, written whole under a name no other file has.
 std::string WriteBesideTexture(const TTavoBitmap& skin) {
   for (int n = 0;; ++n) {
-    const std::string name = TextureFileName + ".new" + std::to_string(n);
+    const std::string name = TextureFileName + ".new" + (n > 0 ? std::to_string(n) : "");
     if (skin.SaveToNewFile(name)) return name;
   }
 }
