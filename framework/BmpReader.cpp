@@ -1,7 +1,5 @@
 #include "BmpReader.h"
 
-#include <cstdlib>
-
 #include "BmpLayout.h"
 #include "BmpPalette.h"
 #include "BmpRowDecoder.h"
@@ -18,22 +16,12 @@ void CheckPixelDataLength(const BmpLayout& bmp, std::size_t fileBytes,
                                         " / " + std::to_string(needed) + " バイト)");
 }
 
-// A picture whose memory comes zeroed, that is black, from calloc: a large one is mapped
-// lazily, so that what run-length codes skip costs nothing until it is read.
-QImage BlackPicture(const BmpLayout& bmp, const std::string& fileName) {
-  const int width = static_cast<int>(bmp.Width);
-  const int height = static_cast<int>(bmp.Height);
-  const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
-  void* memory = std::calloc(stride * static_cast<std::size_t>(height), 1);
-  QImage picture;
-  if (memory)
-    picture = QImage(
-        static_cast<uchar*>(memory), width, height, static_cast<qsizetype>(stride),
-        QImage::Format_BGR888, [](void* owned) { std::free(owned); }, memory);
-  if (picture.isNull()) {
-    std::free(memory);
-    throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
-  }
+// The picture, allocated once. Run-length codes may skip pixels, which must come out black;
+// every other encoding writes each pixel.
+QImage NewPicture(const BmpLayout& bmp, const std::string& fileName) {
+  QImage picture(static_cast<int>(bmp.Width), static_cast<int>(bmp.Height), QImage::Format_BGR888);
+  if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  if (bmp.RunLength()) picture.fill(0);
   return picture;
 }
 
@@ -56,7 +44,7 @@ QImage DecodeBmp(const std::vector<std::uint8_t>& bytes, const std::string& file
   const BmpLayout bmp = ReadBmpLayout(bytes, fileName);
   if (!bmp.RunLength()) CheckPixelDataLength(bmp, bytes.size(), fileName);
 
-  QImage picture = BlackPicture(bmp, fileName);
+  QImage picture = NewPicture(bmp, fileName);
   const BmpPalette palette(bytes, bmp);
   if (bmp.RunLength()) {
     BmpRunLength(bytes, bmp, palette, fileName).DecodeInto(picture);
