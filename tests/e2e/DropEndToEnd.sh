@@ -10,11 +10,9 @@ program=$(realpath "$1")
 drag_source=$(realpath "$2")
 samples=$(realpath "$3")
 
-work=$(mktemp -d)
 source_pid=
 trap 'kill $source_pid 2>/dev/null || true; stop_program; rm -rf "$work"' EXIT
-cp "$samples"/*.bmp "$work"/
-cd "$work"
+enter_sample_folder "$samples"
 # A 2 × 2 magenta BMP, a colour the sample doll does not have.
 {
   printf 'BM\x46\0\0\0\0\0\0\0\x36\0\0\0'

@@ -9,10 +9,8 @@ run_under_xvfb "$0" "$@"
 program=$(realpath "$1")
 samples=$(realpath "$2")
 
-work=$(mktemp -d)
 trap 'stop_program; stop_window_manager; rm -rf "$work"' EXIT
-cp "$samples"/*.bmp "$work"/
-cd "$work"
+enter_sample_folder "$samples"
 start_window_manager
 start_program "$program"
 

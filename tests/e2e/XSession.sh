@@ -41,6 +41,14 @@ stop_window_manager() {
   wait "$wm_pid" 2>/dev/null || true
 }
 
+work=
+# Makes a scratch folder holding the sample doll from the folder $1 and works in it; sets work.
+enter_sample_folder() {
+  work=$(mktemp -d)
+  cp "$1"/*.bmp "$work"/
+  cd "$work"
+}
+
 program_pid=
 # Starts the command in the background and waits for the window; sets program_pid and window.
 start_program() {
