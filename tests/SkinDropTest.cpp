@@ -181,7 +181,7 @@ TEST_F(SkinDrop, OnlyLocalPicturesAreTakenTheFirstOfSeveral) {
   const struct {
     QList<QUrl> Urls;
     bool Taken;
-  } rows[] = {{{QUrl("https:/nowhere/picture.png")}, false},
+  } rows[] = {{{QUrl("trash:/picture.png")}, false},
               {{Local("notes.txt")}, false},
               {{Local("notes.txt"), Local("blue.png")}, true}};
   for (const auto& row : rows) {
