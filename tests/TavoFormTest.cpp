@@ -13,6 +13,7 @@
 
 #include "MessageBoxWatcher.h"
 #include "RecordingSoundLibrary.h"
+#include "framework/TavoClock.h"
 #include "framework/TavoForm.h"
 #include "framework/TavoMidi.h"
 #include "framework/TavoUtility.h"
@@ -73,7 +74,17 @@ TEST(TavoForm, TheDesignSizeReplacesTheStoredLayoutAndTheWindowIsCentred) {
   ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().size(), QSize(800, 800));
   EXPECT_EQ(form.frameGeometry(), QRect(150, 250, 500, 300));
   EXPECT_EQ(form.DesignClientSize(), QSize(500, 300));
-  EXPECT_GE(form.CreateTime(), 0);
+}
+
+std::uint32_t FakeNow = 0;
+
+TEST(TavoForm, TheCreationTimeIsTheClockReadAsANonNegativeNumber) {
+  SetClockSource([] { return FakeNow; });
+  for (const auto& [clock, created] : {std::pair{12345u, 12345}, {0xFFFFFFFFu, 0x7FFFFFFF}}) {
+    FakeNow = clock;
+    EXPECT_EQ(TestForm().CreateTime(), created) << clock;
+  }
+  SetClockSource(nullptr);
 }
 
 TEST(TavoForm, OnceShownTheWindowIsCentredWithItsFrameAndThenLeftWhereItIsMoved) {
