@@ -4,6 +4,7 @@
 #include "BmpPalette.h"
 #include "BmpRowDecoder.h"
 #include "BmpRunLength.h"
+#include "ImageInput.h"
 #include "TavoErrors.h"
 
 namespace {
@@ -12,8 +13,7 @@ void CheckPixelDataLength(const BmpLayout& bmp, std::size_t fileBytes,
                           const std::string& fileName) {
   const auto needed = static_cast<std::int64_t>(bmp.DataOffset) + bmp.RowBytes() * bmp.Height;
   if (needed > static_cast<std::int64_t>(fileBytes))
-    throw EInvalidGraphic(fileName, "画素データが途中で切れています (" + std::to_string(fileBytes) +
-                                        " / " + std::to_string(needed) + " バイト)");
+    RefusePixelDataCutShort(static_cast<std::int64_t>(fileBytes), needed, fileName);
 }
 
 // The picture, allocated once. Run-length codes may skip pixels, which must come out black;

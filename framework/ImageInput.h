@@ -18,6 +18,11 @@ inline constexpr std::int64_t MaxImageFileBytes = (std::int64_t{1} << 28) + (std
 // permission) or the invalid-bitmap error for a file past MaxImageFileBytes.
 std::vector<std::uint8_t> ReadImageFile(const std::string& fileName);
 
+// Raises the invalid-bitmap error for a file too short for the pixels its header claims,
+// with the file's length and the length needed.
+[[noreturn]] void RefusePixelDataCutShort(std::int64_t fileBytes, std::int64_t neededBytes,
+                                          const std::string& fileName);
+
 // Raises the invalid-bitmap error for dimensions outside 1..MaxImageSide or an area past
 // MaxImagePixels, before anything of that size is allocated.
 void CheckImageDimensions(std::int64_t width, std::int64_t height, const std::string& fileName);

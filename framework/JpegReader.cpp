@@ -158,12 +158,10 @@ QImage DecodeJpeg(const std::vector<std::uint8_t>& bytes, const std::string& fil
     case JpegOutcome::TooLarge:
       CheckImageDimensions(cinfo.output_width, cinfo.output_height, fileName);
       break;
-    case JpegOutcome::CutShort: {
-      const std::int64_t pixels = std::int64_t{cinfo.output_width} * cinfo.output_height;
-      throw EInvalidGraphic(fileName, "画素データが途中で切れています (" +
-                                          std::to_string(bytes.size()) + " / " +
-                                          std::to_string(pixels / MaxPixelsPerByte) + " バイト)");
-    }
+    case JpegOutcome::CutShort:
+      RefusePixelDataCutShort(
+          static_cast<std::int64_t>(bytes.size()),
+          std::int64_t{cinfo.output_width} * cinfo.output_height / MaxPixelsPerByte, fileName);
     case JpegOutcome::NoMemory:
       break;
   }
