@@ -48,6 +48,12 @@ bool WriteNewFile(const std::string& fileName, const void* data, std::size_t siz
   return true;
 }
 
+std::string TwoDigits(int n) {
+  std::string text = std::to_string(n);
+  while (text.size() < 2) text = "0" + text;
+  return text;
+}
+
 void SetFileOutputFunctions(TOpenFunction open, TWriteFunction write) {
   Open = open ? open : SystemOpen;
   Write = write ? write : SystemWrite;

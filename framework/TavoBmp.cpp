@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "BmpReader.h"
 #include "FileOutput.h"
-#include "ImageInput.h"
-#include "JpegReader.h"
+#include "pictures/BmpReader.h"
+#include "pictures/ImageInput.h"
+#include "pictures/JpegReader.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
-#include "framework/PictureReader.h"
+#include "framework/FileOutput.h"
 #include "framework/TavoForm.h"
+#include "pictures/PictureReader.h"
 
 std::unique_ptr<TTavoMidi> SoundDevice;
 std::unique_ptr<TTavoTimer> TaskTimer;
@@ -122,10 +123,4 @@ std::string SaveViews() {
     const std::string name = "out" + TwoDigits(n) + ".bmp";
     if (SaveSheet->SaveToNewFile(name)) return name;
   }
-}
-
-std::string TwoDigits(int n) {
-  std::string text = std::to_string(n);
-  while (text.size() < 2) text = "0" + text;
-  return text;
 }

@@ -69,6 +69,3 @@ void FrameTick();
 // Writes the front and back views side by side into the first free "outNN.bmp" and returns
 // that name. An existing file is never replaced.
 std::string SaveViews();
-
-// n in decimal, with a leading 0 while shorter than two characters.
-std::string TwoDigits(int n);

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Scene.h"
+#include "doll/SceneState.h"
+#include "framework/FileOutput.h"
 
 namespace {
 

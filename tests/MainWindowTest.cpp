@@ -9,6 +9,7 @@
 #include "MessageBoxWatcher.h"
 #include "TestFiles.h"
 #include "doll/ShapeProfile.h"
+#include "framework/FileOutput.h"
 #include "framework/TavoTimer.h"
 #include "framework/TavoUtility.h"
 #include "scene/Scene.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "doll/ShapeProfile.h"
-#include "framework/ImageInput.h"
 #include "framework/TavoBmp.h"
+#include "pictures/ImageInput.h"
 
 // AddressSanitizer brings a malloc of its own, on which mallopt does nothing; clang 14 tells
 // of it only through __has_feature.

@@ -7,7 +7,7 @@
 #include <jpeglib.h>
 
 #include "ImageInput.h"
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "BmpRowDecoder.h"
 #include "BmpRunLength.h"
 #include "ImageInput.h"
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 namespace {
 

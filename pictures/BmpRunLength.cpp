@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 BmpRunLength::BmpRunLength(const std::vector<std::uint8_t>& bytes, const BmpLayout& bmp,
                            const BmpPalette& palette, const std::string& fileName)

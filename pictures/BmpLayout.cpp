@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ImageInput.h"
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "BmpReader.h"
 #include "ImageInput.h"
-#include "TavoErrors.h"
+#include "framework/TavoErrors.h"
 
 namespace {
 
