@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "TavoErrors.h"
 
@@ -16,9 +18,25 @@ int SystemOpen(const char* path, int flags, mode_t mode) {
 ssize_t SystemWrite(int fd, const void* data, std::size_t size) {
   return ::write(fd, data, size);
 }
+int SystemFsync(int fd) {
+  return ::fsync(fd);
+}
+int SystemLink(const char* from, const char* to) {
+  return ::link(from, to);
+}
+int SystemRename(const char* from, const char* to) {
+  return std::rename(from, to);
+}
 
 TOpenFunction Open = SystemOpen;
 TWriteFunction Write = SystemWrite;
+TFsyncFunction Fsync = SystemFsync;
+TLinkFunction Link = SystemLink;
+TRenameFunction Rename = SystemRename;
+
+[[noreturn]] void Fail(const std::string& fileName, int error) {
+  throw EFCreateError(fileName, std::strerror(error));
+}
 
 // Returns 0, or the errno of the failure.
 int WriteAll(int fd, const char* data, std::size_t size) {
@@ -33,19 +51,119 @@ int WriteAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+// Creates `fileName` exclusively and writes it, flushed. Returns 0, or the errno of the
+// failure (EEXIST: the name is taken, nothing written); a failure leaves no file behind.
+int WriteFlushed(const std::string& fileName, const void* data, std::size_t size) {
+  const int fd = Open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  int error = WriteAll(fd, static_cast<const char*>(data), size);
+  if (error == 0 && Fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) ::unlink(fileName.c_str());  // the file is ours: never leave half of it
+  return error;
+}
+
+// Flushes the folder holding `fileName`, so that names made or changed there survive a
+// power cut. Returns 0, or the errno of the failure.
+int FlushFolder(const std::string& fileName) {
+  const std::string folder = std::filesystem::path(fileName).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int error = Fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return error == EINVAL ? 0 : error;  // a file system that cannot flush a folder at all
+}
+
+// The whole of `fileName` into `bytes`. Returns 0, or the errno of the failure.
+int ReadWhole(const std::string& fileName, std::string& bytes) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  char buffer[65536];
+  ssize_t got;
+  while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  const int error = got < 0 ? errno : 0;
+  ::close(fd);
+  return error;
+}
+
+// Copies `fileName` to its first free backup name, created exclusively and flushed; "" when
+// there is no such file.
+std::string CopyToBackup(const std::string& fileName) {
+  std::string bytes;
+  if (const int error = ReadWhole(fileName, bytes); error != 0) {
+    if (error == ENOENT) return "";
+    Fail(fileName, error);
+  }
+  for (int n = 1;; ++n) {
+    const std::string backup = BackupName(fileName, n);
+    const int error = WriteFlushed(backup, bytes.data(), bytes.size());
+    if (error == 0) return backup;
+    if (error != EEXIST) Fail(fileName, error);
+  }
+}
+
+// Gives `fileName` a second name, the first free backup name, linked or copied; "" when
+// there is no such file.
+std::string KeepUnderBackupName(const std::string& fileName) {
+  for (int n = 1;; ++n) {
+    const std::string backup = BackupName(fileName, n);
+    if (Link(fileName.c_str(), backup.c_str()) == 0) return backup;
+    const int error = errno;
+    if (error == EEXIST) continue;
+    if (error == ENOENT) return "";
+    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return CopyToBackup(fileName);
+    Fail(fileName, error);
+  }
+}
+
 }  // namespace
 
 bool WriteNewFile(const std::string& fileName, const void* data, std::size_t size) {
-  const int fd = Open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0 && errno == EEXIST) return false;
-  if (fd < 0) throw EFCreateError(fileName, std::strerror(errno));
-  int error = WriteAll(fd, static_cast<const char*>(data), size);
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(fileName.c_str());  // the file is ours: never leave half a picture behind
-    throw EFCreateError(fileName, std::strerror(error));
+  const int error = WriteFlushed(fileName, data, size);
+  if (error == EEXIST) return false;
+  if (error != 0) Fail(fileName, error);
+  if (const int folderError = FlushFolder(fileName); folderError != 0) {
+    ::unlink(fileName.c_str());
+    Fail(fileName, folderError);
   }
   return true;
+}
+
+std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size) {
+  const std::string written = fileName + ".new";
+  ::unlink(written.c_str());  // left by a swap a crash cut short: ours, and never in place
+  if (const int error = WriteFlushed(written, data, size); error != 0) Fail(fileName, error);
+  std::string backup;
+  try {
+    backup = KeepUnderBackupName(fileName);
+    if (Rename(written.c_str(), fileName.c_str()) != 0) Fail(fileName, errno);
+  } catch (const EFCreateError&) {
+    ::unlink(written.c_str());
+    if (!backup.empty()) ::unlink(backup.c_str());
+    throw;
+  }
+  if (const int error = FlushFolder(fileName); error != 0) {
+    // Put the old file back, so that the folder is as it was.
+    if (backup.empty()) {
+      ::unlink(fileName.c_str());
+    } else {
+      Rename(backup.c_str(), fileName.c_str());
+    }
+    Fail(fileName, error);
+  }
+  return backup;
+}
+
+std::string BackupName(const std::string& fileName, int n) {
+  const std::size_t slash = fileName.rfind('/');
+  std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    dot = fileName.size();
+  return fileName.substr(0, dot) + "-" + TwoDigits(n) + fileName.substr(dot);
 }
 
 std::string TwoDigits(int n) {
@@ -54,7 +172,11 @@ std::string TwoDigits(int n) {
   return text;
 }
 
-void SetFileOutputFunctions(TOpenFunction open, TWriteFunction write) {
+void SetFileOutputFunctions(TOpenFunction open, TWriteFunction write, TFsyncFunction fsync,
+                            TLinkFunction link, TRenameFunction rename) {
   Open = open ? open : SystemOpen;
   Write = write ? write : SystemWrite;
+  Fsync = fsync ? fsync : SystemFsync;
+  Link = link ? link : SystemLink;
+  Rename = rename ? rename : SystemRename;
 }

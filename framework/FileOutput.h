@@ -1,4 +1,5 @@
-// Writing a file that must not exist yet, whole or not at all.
+// Writing the program's files: new ones whole or not at all, and the doll's files swapped
+// for new ones without ever losing the old, all flushed to the disk before they count.
 #pragma once
 
 #include <sys/types.h>
@@ -7,16 +8,36 @@
 #include <string>
 
 // Creates `fileName` so that no existing file (or link, or folder) can ever be replaced,
-// and writes `size` bytes into it. Returns false, writing nothing, when the name is taken.
-// A failed write removes the partial file and raises the file-create error naming it.
+// writes `size` bytes into it and flushes the file and then its folder. Returns false,
+// writing nothing, when the name is taken. A failure removes the file and raises the
+// file-create error naming it.
 bool WriteNewFile(const std::string& fileName, const void* data, std::size_t size);
+
+// Writes `size` bytes as `fileName`, keeping the file it replaces under the first free
+// backup name, BackupName(fileName, 1), (…, 2), …. The bytes go under "<fileName>.new" (one
+// left by a crash is replaced) and are flushed; the old file is linked to its backup name,
+// or, where the file system has no hard links, copied to it and flushed; then the new file
+// is renamed into place and the folder flushed. So a whole file exists under `fileName` at
+// every moment. Returns the backup's name, or "" when there was no file to keep. A failure
+// anywhere removes what the swap made, leaves the folder as it was, and raises the
+// file-create error naming `fileName`, never a name the person did not ask for.
+std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size);
+
+// The n-th backup name of `fileName`: "テクスチャ-01.bmp" for "テクスチャ.bmp" and 1.
+std::string BackupName(const std::string& fileName, int n);
 
 // n in decimal, with a leading 0 while shorter than two characters: the number in the names
 // of numbered files ("out00.bmp", "テクスチャ-01.bmp").
 std::string TwoDigits(int n);
 
-// The system calls WriteNewFile makes, replaceable so that tests can make a folder
-// read-only or a disk full even when they run as root. Null restores the real ones.
+// The system calls that change the disk, replaceable so that tests can make a folder
+// read-only, a disk full or a file system without hard links even when they run as root.
+// Null restores the real ones.
 using TOpenFunction = int (*)(const char* path, int flags, mode_t mode);
 using TWriteFunction = ssize_t (*)(int fd, const void* data, std::size_t size);
-void SetFileOutputFunctions(TOpenFunction open, TWriteFunction write);
+using TFsyncFunction = int (*)(int fd);
+using TLinkFunction = int (*)(const char* from, const char* to);
+using TRenameFunction = int (*)(const char* from, const char* to);
+void SetFileOutputFunctions(TOpenFunction open, TWriteFunction write,
+                            TFsyncFunction fsync = nullptr, TLinkFunction link = nullptr,
+                            TRenameFunction rename = nullptr);

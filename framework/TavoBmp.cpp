@@ -226,3 +226,8 @@ bool TTavoBitmap::SaveToNewFile(const std::string& fileName) const {
   const QByteArray bytes = EncodeBmp(*this, fileName);
   return WriteNewFile(fileName, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
+
+std::string TTavoBitmap::SaveKeepingOld(const std::string& fileName) const {
+  const QByteArray bytes = EncodeBmp(*this, fileName);
+  return ReplaceKeepingOld(fileName, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}

@@ -136,6 +136,10 @@ class TTavoBitmap : public QImage {
   // no existing file can ever be replaced. Returns false, writing nothing, when the name is
   // taken; a failed write removes the partial file and raises an error naming it.
   bool SaveToNewFile(const std::string& fileName) const;
+  // Writes an uncompressed 24-bit BMP as `fileName`, keeping the file it replaces under its
+  // first free backup name (see ReplaceKeepingOld). Returns the backup's name, or "" when
+  // there was no file to keep.
+  std::string SaveKeepingOld(const std::string& fileName) const;
 
  private:
   void Assign(QImage&& picture);

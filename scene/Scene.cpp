@@ -1,10 +1,10 @@
 #include "Scene.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "SkinPicture.h"
 #include "StreakBackdrop.h"
-#include "TextureFile.h"
 #include "doll/Geometry.h"
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
@@ -26,6 +26,19 @@ constexpr int TurnStep = 2;  // texture columns per frame
 std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
     &FrontView,     &BackView,  &Texture,    &SaveSheet,    &BackdropLeft,
     &BackdropRight, &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy};
+
+// The doll a dropped picture is painted on: the one in the folder, or, when the folder has
+// no skin to replace, the doll at rest that is shown.
+DollPictures DollToPaint() {
+  std::error_code error;
+  if (std::filesystem::symlink_status(TextureFileName, error).type() !=
+      std::filesystem::file_type::not_found)
+    return ReadDollPictures();
+  DollPictures doll{CurrentProfile, std::make_unique<TTavoBitmap>()};
+  doll.Skin->SetSizeBlank(TextureColumns, DollRows);
+  TextureCopy->DrawOn(*doll.Skin, 0, 0);
+  return doll;
+}
 
 }  // namespace
 
@@ -90,10 +103,10 @@ void LoadDoll() {
 
 void DropPicture(const std::string& fileName, int firstColumn) {
   const QImage picture = ReadPicture(fileName);
-  DollPictures doll = ReadDollPictures();
+  DollPictures doll = DollToPaint();
   const int widest = *std::max_element(doll.Profile.begin(), doll.Profile.end());
   PaintSkinHalf(*doll.Skin, FitToSkinHalf(picture, widest), firstColumn);
-  ReplaceTextureKeepingOld(*doll.Skin);
+  doll.Skin->SaveKeepingOld(TextureFileName);
   ShowDoll(std::move(doll));
 }
 

@@ -58,14 +58,15 @@ void LoadDoll();
 // Paints the picture file `fileName` on the half of the skin that starts at texture column
 // `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for the back view),
 // keeps the texture image it replaces under a backup name, and shows the doll again as Load
-// does. A picture that cannot be read, or a folder that cannot be written, raises an error
-// naming the file, and nothing changes.
+// does. With no texture image in the folder, the skin shown at rest is painted and written.
+// A picture that cannot be read, or a folder that cannot be written, raises an error naming
+// the picture or the doll's file, and nothing changes.
 void DropPicture(const std::string& fileName, int firstColumn);
 
 // One frame: an opening step if one is under way, both views rendered, the turn, both
 // backdrops stepped, the frames composed and shown.
 void FrameTick();
 
-// Writes the front and back views side by side into the first free "outNN.bmp" and returns
-// that name. An existing file is never replaced.
+// Writes the front and back views side by side into the first free "outNN.bmp", flushed
+// with its folder, and returns that name. An existing file is never replaced.
 std::string SaveViews();

@@ -2,6 +2,8 @@
 // skin is kept, and that a drop that cannot be done changes nothing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <set>
 
 #include "MessageBoxWatcher.h"
 #include "TestFiles.h"
@@ -17,7 +20,6 @@
 #include "framework/FileOutput.h"
 #include "scene/Scene.h"
 #include "scene/SkinPicture.h"
-#include "scene/TextureFile.h"
 #include "scene/UnitForm.h"
 
 namespace {
@@ -138,11 +140,11 @@ TEST_F(SkinDrop, TheHalfAViewShowsIsPaintedWrappingRound) {
 
 TEST_F(SkinDrop, TheOldSkinIsKeptByteForByteUnderTheFirstFreeBackupName) {
   const Bytes old = ReadBytes(TextureFileName);
-  WriteBytes(TextureBackupName(1), {'o', 'n', 'e'});
+  WriteBytes(BackupName(TextureFileName, 1), {'o', 'n', 'e'});
   Filled(40, 60, Qt::blue).save("blue.png");
   DropPicture("blue.png", 0);
-  EXPECT_EQ(ReadBytes(TextureBackupName(2)), old);
-  EXPECT_EQ(ReadBytes(TextureBackupName(1)), (Bytes{'o', 'n', 'e'}));
+  EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 2)), old);
+  EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 1)), (Bytes{'o', 'n', 'e'}));
   TTavoBitmap written;
   written.LoadFromFileAuto(TextureFileName);
   EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(*Texture));
@@ -151,6 +153,32 @@ TEST_F(SkinDrop, TheOldSkinIsKeptByteForByteUnderTheFirstFreeBackupName) {
 
 int ReadOnlyOpen(const char*, int, mode_t) {
   errno = EROFS;
+  return -1;
+}
+ssize_t FullDiskWrite(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+bool IsFolder(int fd) {
+  struct stat status {};
+  return ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+}
+int FileFsyncFails(int fd) {
+  if (IsFolder(fd)) return ::fsync(fd);
+  errno = EIO;
+  return -1;
+}
+int FolderFsyncFails(int fd) {
+  if (!IsFolder(fd)) return ::fsync(fd);
+  errno = EDQUOT;
+  return -1;
+}
+int LinkFails(const char*, const char*) {
+  errno = EMLINK;
+  return -1;
+}
+int RenameFails(const char*, const char*) {
+  errno = EBUSY;
   return -1;
 }
 
@@ -194,27 +222,71 @@ TEST_F(SkinDrop, OnlyLocalPicturesAreTakenTheFirstOfSeveral) {
   }
 }
 
-TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedAndChangesNothing) {
+TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNothing) {
   Filled(40, 60, Qt::blue).save("blue.png");
   Bytes broken = ReadBytes("blue.png");
   broken.resize(40);  // a PNG cut short after its header
   WriteBytes("broken <b>.png", broken);
+  struct Failing {
+    TOpenFunction Open = nullptr;
+    TWriteFunction Write = nullptr;
+    TFsyncFunction Fsync = nullptr;
+    TLinkFunction Link = nullptr;
+    TRenameFunction Rename = nullptr;
+  };
+  const std::string cannot = "ファイル \"" + TextureFileName + "\" を書き込めません: ";
   const struct {
     const char* File;
-    bool ReadOnly;
-    const char* Says;
-  } rows[] = {{"blue.png", true, "Read-only file system"},
-              {"broken <b>.png", false, "broken <b>.png"}};
+    Failing Fails;
+    std::string Says;
+  } rows[] = {{"blue.png", {.Open = ReadOnlyOpen}, cannot + "Read-only file system"},
+              {"blue.png", {.Write = FullDiskWrite}, cannot + "No space left on device"},
+              {"blue.png", {.Fsync = FileFsyncFails}, cannot + "Input/output error"},
+              {"blue.png", {.Link = LinkFails}, cannot + "Too many links"},
+              {"blue.png", {.Rename = RenameFails}, cannot + "Device or resource busy"},
+              {"blue.png", {.Fsync = FolderFsyncFails}, cannot + "Disk quota exceeded"},
+              {"broken <b>.png", {}, "broken <b>.png"}};
   for (const auto& row : rows) {
     const auto files = Folder();
     const QImage skin = *Texture;
-    SetFileOutputFunctions(row.ReadOnly ? ReadOnlyOpen : nullptr, nullptr);
+    const Failing& f = row.Fails;
+    SetFileOutputFunctions(f.Open, f.Write, f.Fsync, f.Link, f.Rename);
     const std::string says = CloseNextMessageBox([&] {
                                DragAndDrop(form->PaintBox1, {Local(row.File)});
                              }).Text.toStdString();
     EXPECT_NE(says.find(row.Says), std::string::npos) << says;
-    EXPECT_EQ(Folder(), files) << row.File;
-    EXPECT_EQ(static_cast<const QImage&>(*Texture), skin) << row.File;
+    EXPECT_EQ(Folder(), files) << row.Says;
+    EXPECT_EQ(static_cast<const QImage&>(*Texture), skin) << row.Says;
+  }
+}
+
+TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
+  Filled(40, 60, Qt::blue).save("blue.png");
+  const struct {
+    bool NoSkin;
+    std::set<std::string> After;
+  } rows[] = {
+      {true, {ShapeFileName, TextureFileName, "blue.png"}},
+      {false, {ShapeFileName, TextureFileName, BackupName(TextureFileName, 1), "blue.png"}}};
+  for (const auto& row : rows) {
+    for (const auto& [name, bytes] : Folder())
+      if (name != ShapeFileName && name != "blue.png") fs::remove(name);
+    fs::copy_file(fs::path(KAVINEL_SAMPLES) / TextureFileName, TextureFileName);
+    form->BtnLoad->click();
+    const QImage shown = *TextureCopy;
+    if (row.NoSkin) fs::remove(TextureFileName);
+    if (!row.NoSkin) WriteBytes(TextureFileName + ".new", {'c', 'u', 't'});  // left by a crash
+    EXPECT_FALSE(
+        CloseNextMessageBox([&] { DragAndDrop(form->PaintBox1, {Local("blue.png")}); }).Shown);
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : Folder()) names.insert(name);
+    EXPECT_EQ(names, row.After);
+    TTavoBitmap written;
+    written.LoadFromFileAuto(TextureFileName);
+    EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(*Texture));
+    // The half the front view does not show is the skin that was shown.
+    EXPECT_EQ(Texture->copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows),
+              shown.copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows));
   }
 }
 
