@@ -13,6 +13,7 @@ packages=(
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev
+  strace dosfstools
 )
 
 missing=()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Drags a picture file from another program onto the real program's left view under Xvfb,
 # as a person drags a photo from a file manager, and checks what happened: the old skin is
-# kept as テクスチャ-01.bmp, and a sheet saved afterwards shows the picture on the doll's
-# front and not on its back.
+# kept as テクスチャ-01.bmp, a sheet saved afterwards shows the picture on the doll's front
+# and not on its back, and every file is flushed before it is put in place, the folder after.
 set -euo pipefail
 source "$(dirname "$0")/XSession.sh"
 run_under_xvfb "$0" "$@"
@@ -11,7 +11,8 @@ drag_source=$(realpath "$2")
 samples=$(realpath "$3")
 
 source_pid=
-trap 'kill $source_pid 2>/dev/null || true; stop_program; rm -rf "$work"' EXIT
+traced_pid=
+trap 'kill $source_pid $traced_pid 2>/dev/null || true; stop_program; rm -rf "$work"' EXIT
 enter_sample_folder "$samples"
 # A 2 × 2 magenta BMP, a colour the sample doll does not have.
 {
@@ -19,7 +20,12 @@ enter_sample_folder "$samples"
   printf '\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0\0\0\0\0\x10\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0'
   printf '\xff\0\xff\xff\0\xff\0\0\xff\0\xff\xff\0\xff\0\0'
 } >magenta.bmp
-start_program "$program"
+command -v strace >/dev/null || fail "strace is missing: tools/install-deps.sh installs it"
+# Under strace, for the order in which the drop and Save put their files on the disk.
+start_program strace -f -y -x -o "$work/calls.log" \
+  -e trace=fsync,fdatasync,link,rename,renameat,renameat2 "$program"
+# strace ignores the signal that ends it while it runs a program: end the program itself.
+traced_pid=$(xdotool getwindowpid "$window")
 click_stop
 sleep 0.3
 
@@ -53,5 +59,20 @@ read -r front back < <(od -An -v -t u1 -w3 -j 54 out00.bmp |
 echo "magenta pixels: front $front, back $back"
 ((front > 15000)) || fail "the front of the doll does not show the dropped picture"
 ((back == 0)) || fail "the back of the doll shows the dropped picture"
-kill -0 "$program_pid" || fail "the program ended"
+kill -0 "$traced_pid" || fail "the program ended"
+kill "$traced_pid"
+stop_program
+# The drop's steps and Save's as the program made them: a file flushed before it is renamed
+# into place or done, and the folder after. strace -x writes a name with any byte past ASCII
+# wholly in hex.
+hex() { printf %s "$1" | od -An -v -t x1 | tr -d ' \n' | sed 's/../\\x&/g'; }
+steps=$(NEW=$(hex .bmp.new) FOLDER="<$(pwd -P)>" awk '
+  /fsync\(/ && index($0, ENVIRON["NEW"] ">") { print "flush new skin" }
+  /[0-9] link\(/ { print "link backup" }
+  /rename\(/ && index($0, ENVIRON["NEW"] "\"") { print "rename into place" }
+  /fsync\(/ && /\/out00\.bmp>/ { print "flush sheet" }
+  /fsync\(/ && index($0, ENVIRON["FOLDER"]) { print "flush folder" }' calls.log | paste -sd, -)
+expected="flush new skin,link backup,rename into place,flush folder,flush sheet,flush folder"
+[[ "$steps" == "$expected" ]] || fail "the steps were $steps; expected $expected"
+echo "flushed in order: $steps"
 echo "1 passed, 0 failed"
