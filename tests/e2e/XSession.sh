@@ -136,8 +136,7 @@ check_no_maximise() {
   hints=$(xprop -id "$window" _MOTIF_WM_HINTS | sed -n 's/^_MOTIF_WM_HINTS([^)]*) = //p' | tr -d ,)
   read -r flags functions decorations _ <<<"$hints"
   [[ -n "$decorations" ]] || fail "the window has no _MOTIF_WM_HINTS"
-  ((flags & 3)) && ((functions & 0x38)) && ((decorations & 0x70)) ||
-    fail "_MOTIF_WM_HINTS $hints: no functions or decorations given"
+  (((flags & 3) == 3)) || fail "_MOTIF_WM_HINTS $hints: functions and decorations not both given"
   (((functions & 0x38) == 0x28 && (decorations & 0x70) == 0x30)) ||
     fail "_MOTIF_WM_HINTS $hints: want menu, minimise and close, without maximise"
   ! xprop -id "$window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE ||
