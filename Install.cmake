@@ -56,4 +56,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
 # time, and the window's font is IPA P Gothic: none shows up among the libraries the
 # program links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-ipafont-gothic")
+# On a Wayland desktop Qt draws natively through its Wayland plugin; without it the program
+# still runs through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -10,6 +10,7 @@ int main(int argc, char* argv[]) {
   InitApplication();
   try {
     TFormMain form;
+    CloseOnTerminationSignals(form);
     form.show();
     return QApplication::exec();
   } catch (const std::exception& e) {

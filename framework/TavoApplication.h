@@ -1,5 +1,13 @@
 // The application's identity, set up once a QApplication exists: its name, the title that
-// captions every message box, the window icon and the Japanese user-interface font.
+// captions every message box, the window icon and the Japanese user-interface font; and the
+// ending asked for by a signal.
 #pragma once
 
+class QWidget;
+
 void InitApplication();
+
+// Closes `window` when the program is asked to end by SIGTERM, SIGINT or SIGHUP (a session
+// that ends, a terminal's Ctrl+C or hang-up): the program then ends as when its window is
+// closed by the user, with status 0.
+void CloseOnTerminationSignals(QWidget& window);

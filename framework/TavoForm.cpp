@@ -18,6 +18,13 @@ bool IsKeyMessage(QEvent::Type type) {
   return type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
 }
 
+// Where a window of outer size `window` goes to be centred on the screen's own rectangle: the
+// primary screen of a desktop need not start at 0, 0 (a panel left of it, say).
+QPoint CentredOn(const QScreen& screen, QSize window) {
+  const QRect area = screen.geometry();
+  return area.topLeft() + TTavoForm::CentredPosition(area.size(), window);
+}
+
 }  // namespace
 
 int VirtualKeyOf(int qtKey) {
@@ -41,7 +48,7 @@ TTavoForm::TTavoForm(int ADesignClientWidth, int ADesignClientHeight, TLayoutLoa
   setFixedSize(FDesignClientWidth, FDesignClientHeight);
   // Not shown yet, the window has no frame: its client area stands for it until it is framed.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen) move(CentredPosition(screen->geometry().size(), frameGeometry().size()));
+  if (screen) move(CentredOn(*screen, frameGeometry().size()));
   qApp->installEventFilter(this);
 }
 
@@ -62,7 +69,7 @@ void TTavoForm::CentreFramedOnce() {
   const QMargins frame = windowHandle()->frameMargins();
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (frame.isNull() || !screen) return;
-  const QPoint outer = CentredPosition(screen->geometry().size(), size().grownBy(frame));
+  const QPoint outer = CentredOn(*screen, size().grownBy(frame));
   // Placed by its client area, which does not depend on what the widget last learnt of the
   // frame.
   setGeometry(QRect(outer + QPoint(frame.left(), frame.top()), size()));

@@ -29,9 +29,9 @@ class TTavoForm : public QWidget {
   using TLayoutLoader = void (*)(QWidget* form);
 
   // In this order: reads the clock, loads the stored layout, replaces its client size by the
-  // design size, and centres the window on the primary screen. A window has no frame before
-  // it is shown; at its first exposure, when the window system has framed it, the window is
-  // centred again with its frame, once.
+  // design size, and centres the window on the primary screen's own rectangle. A window has no
+  // frame before it is shown; at its first exposure, when the window system has framed it, the
+  // window is centred again with its frame, once.
   TTavoForm(int ADesignClientWidth, int ADesignClientHeight, TLayoutLoader ALoadLayout,
             QWidget* AOwner = nullptr);
   ~TTavoForm() override;
@@ -70,7 +70,7 @@ class TTavoForm : public QWidget {
   QSize DesignClientSize() const { return {FDesignClientWidth, FDesignClientHeight}; }
 
   // Left and top that centre a window of outer size `window` on a screen of size `screen`,
-  // each an integer division truncating toward zero.
+  // counted from the screen's own top left, each an integer division truncating toward zero.
   static QPoint CentredPosition(QSize screen, QSize window);
 
  protected:

@@ -1,6 +1,11 @@
 #include "TavoPaintBox.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDropEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
@@ -9,6 +14,31 @@
 #include <cstring>
 
 #include "TavoBmp.h"
+#include "TavoErrors.h"
+#include "TavoUtility.h"
+
+namespace {
+
+bool IsRegularFile(const struct stat& info) {
+  return S_ISREG(info.st_mode);
+}
+
+// Whether the regular file at `path` is a picture a reader recognises. Opened without waiting
+// and checked again once open, in case something else took the name after it was looked at:
+// opening a pipe for reading waits for a writer, for good if none comes.
+bool IsPicture(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  QFile file(path);
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && IsRegularFile(info) && QImageReader(&file).canRead();
+}
+
+}  // namespace
 
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
   // Every pixel is painted from the picture, so Qt need not clear the area first.
@@ -44,11 +74,22 @@ void TPaintBox::AcceptPictureDrops(TPictureDrop onDrop) {
   setAcceptDrops(true);
 }
 
-QString TPaintBox::FirstPicture(const QMimeData* data) {
+QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) {
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
-    if (QImageReader(path).canRead()) return path;
+    // Looked at before anything opens it.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) continue;
+    if (!IsRegularFile(info)) {
+      if (notRegular && notRegular->empty())
+        *notRegular =
+            EFOpenError(path.toStdString(),
+                        S_ISDIR(info.st_mode) ? "フォルダーです" : "通常のファイルではありません")
+                .what();
+      continue;
+    }
+    if (IsPicture(path)) return path;
   }
   return {};
 }
@@ -74,7 +115,13 @@ void TPaintBox::dragLeaveEvent(QDragLeaveEvent* /*event*/) {
 
 void TPaintBox::dropEvent(QDropEvent* event) {
   SetDropFrame(false);
-  const QString picture = FirstPicture(event->mimeData());
+  std::string refusal;
+  const QString picture = FirstPicture(event->mimeData(), &refusal);
+  if (picture.isEmpty() && !refusal.empty()) {
+    // Told once the drop has completed, like a picture that is taken.
+    QTimer::singleShot(0, this, [refusal] { ShowMsg(refusal); });
+    return;
+  }
   if (picture.isEmpty() || !FOnDrop) return;
   event->acceptProposedAction();
   QTimer::singleShot(0, this, [this, picture] { FOnDrop(picture.toStdString()); });

@@ -23,7 +23,10 @@ class TPaintBox : public QWidget {
   // Takes picture files dragged onto the box: while one is over it a light frame shows that
   // it will be taken, and once it is dropped `onDrop` gets the first picture's path (after
   // the drop has completed, so that the program it came from is not kept waiting). Anything
-  // that is not a local picture file is refused.
+  // that is not a local picture file is refused; only regular files are ever opened, so a
+  // pipe or a device never keeps the program waiting. A drop that holds no picture but a
+  // local file that is not a regular one (it changed after it was dragged in) is refused
+  // with a message.
   void AcceptPictureDrops(TPictureDrop onDrop);
   bool ShowsDropFrame() const { return FDropFrame; }
 
@@ -35,8 +38,10 @@ class TPaintBox : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // The first local file among the dragged ones that a picture reader recognises, or "".
-  static QString FirstPicture(const QMimeData* data);
+  // The first local regular file among the dragged ones that a picture reader recognises, or
+  // "". `notRegular`, if given, gets the first local file that is there but is not a regular
+  // file, with the reason.
+  static QString FirstPicture(const QMimeData* data, std::string* notRegular = nullptr);
   void SetDropFrame(bool shown);
 
   QImage FPicture;

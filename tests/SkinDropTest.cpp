@@ -9,10 +9,13 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
 #include <set>
+#include <thread>
 
 #include "MessageBoxWatcher.h"
 #include "TestFiles.h"
@@ -21,6 +24,10 @@
 #include "scene/Scene.h"
 #include "scene/SkinPicture.h"
 #include "scene/UnitForm.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -288,6 +295,73 @@ TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
     EXPECT_EQ(Texture->copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows),
               shown.copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows));
   }
+}
+
+// Whenever something opens the pipe for reading, opens it for writing too, so that the reader,
+// which would otherwise wait for good, goes on and finds it empty; tells whether it happened.
+class PipeWatch {
+ public:
+  explicit PipeWatch(std::string pipe)
+      : FThread([this, pipe] {
+          while (!FStop) {
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) FOpened = true, ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          }
+        }) {}
+  ~PipeWatch() {
+    FStop = true;
+    FThread.join();
+  }
+  bool Opened() const { return FOpened; }
+
+ private:
+  std::atomic<bool> FStop{false};
+  std::atomic<bool> FOpened{false};
+  std::thread FThread;
+};
+
+TEST_F(SkinDrop, APipeADeviceOrAFolderIsNeverOpenedAndIsRefused) {
+  ASSERT_EQ(::mkfifo("pipe.png", 0600), 0);
+  fs::create_directory("folder.png");
+  Filled(40, 60, Qt::blue).save("blue.png");
+  const struct {
+    std::string File;
+    const char* Reason;
+  } rows[] = {{fs::absolute("pipe.png"), "通常のファイルではありません"},
+              {"/dev/null", "通常のファイルではありません"},
+              {fs::absolute("folder.png"), "フォルダーです"}};
+  const PipeWatch pipe("pipe.png");
+  const QImage skin = *Texture;
+  for (const auto& row : rows) {
+    // Held over a view: the cursor says no, and nothing is said.
+    bool taken = true;
+    EXPECT_FALSE(CloseNextMessageBox([&] {
+                   taken = DragAndDrop(form->PaintBox1, {Local(row.File)});
+                 }).Shown);
+    EXPECT_FALSE(taken) << row.File;
+    // A picture when it came over the view, then the name was given to the file: dropped, it
+    // is refused with a message that names it.
+    fs::remove("swap.png");
+    fs::create_symlink("blue.png", "swap.png");
+    QMimeData data;
+    data.setUrls({Local("swap.png")});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->PaintBox2, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    fs::remove("swap.png");
+    fs::create_symlink(row.File, "swap.png");
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    const std::string says = CloseNextMessageBox([&] {
+                               QCoreApplication::sendEvent(form->PaintBox2, &drop);
+                               QCoreApplication::processEvents();
+                             }).Text.toStdString();
+    EXPECT_EQ(says,
+              "ファイル \"" + fs::absolute("swap.png").string() + "\" を開けません: " + row.Reason);
+  }
+  FrameTick();  // the next frame comes
+  EXPECT_FALSE(pipe.Opened());
+  EXPECT_EQ(*Texture, skin);
 }
 
 }  // namespace

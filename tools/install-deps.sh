@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
+  weston qt6-wayland
   qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
   fonts-ipafont-gothic
   clang-format

@@ -126,6 +126,24 @@ check_centred_unframed() {
   [[ "$frame" == "$centred" ]] || fail "the window is at $frame, centred it would be at $centred"
 }
 
+# The window asks the window manager for a system menu, a minimise and a close button and for
+# nothing that would make it larger: in its Motif hints (flags, functions, decorations) the
+# functions minimise (8) and close (32) and the decorations menu (16) and minimise (32) are
+# set, maximise (16 among the functions, 64 among the decorations) is not, and the window
+# manager offers no maximising either.
+check_no_maximise() {
+  local hints flags functions decorations
+  hints=$(xprop -id "$window" _MOTIF_WM_HINTS | sed -n 's/^_MOTIF_WM_HINTS([^)]*) = //p' | tr -d ,)
+  read -r flags functions decorations _ <<<"$hints"
+  [[ -n "$decorations" ]] || fail "the window has no _MOTIF_WM_HINTS"
+  (((flags & 3) == 3)) || fail "_MOTIF_WM_HINTS $hints: functions and decorations not both given"
+  (((functions & 0x38) == 0x28 && (decorations & 0x70) == 0x30)) ||
+    fail "_MOTIF_WM_HINTS $hints: want menu, minimise and close, without maximise"
+  ! xprop -id "$window" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE ||
+    fail "the window manager offers to maximise the window"
+  echo "_MOTIF_WM_HINTS $hints: menu, minimise and close, no maximise"
+}
+
 # Alt+F4 as the user types it, to the window manager, which closes the active window: the
 # program must end, and end well.
 close_with_alt_f4() {

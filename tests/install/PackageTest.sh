@@ -46,6 +46,8 @@ depends=$(dpkg-deb -f "$package" Depends)
 for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
+recommends=$(dpkg-deb -f "$package" Recommends)
+[[ "$recommends" == *qt6-wayland* ]] || fail "the package does not recommend qt6-wayland: $recommends"
 
 installed=yes
 apt-get install -y -q "$package" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not install $package"; }
