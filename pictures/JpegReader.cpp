@@ -49,12 +49,16 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 // A complete Huffman-coded JPEG spends at least one bit on every 8 × 8 block of its
 // full-size component (luminance, in every file cameras and editors write), so it holds at
 // least one byte for 512 pixels. Arithmetic coding can spend a small fraction of a bit on a
-// block, so no such bound holds for every complete sequential arithmetic-coded file: one byte
-// for 4096 pixels admits any picture with content (a smooth 12-megapixel gradient takes
-// 8 kB) and only nearly flat large ones are refused. A smaller file is cut short or forged:
-// refused before anything is allocated, it cannot make the decoder work long on nothing.
+// block, so no such bound holds for every complete sequential arithmetic-coded file; these
+// get what decodes about as fast as the Huffman bound allows: a colour picture one byte for
+// 4096 pixels (a smooth 12-megapixel gradient takes 8 kB; only nearly flat large pictures are
+// smaller), a grey or CMYK one, which costs this reader three to five times as much a pixel,
+// one byte for 1024. A smaller file is cut short or forged: refused before anything is
+// allocated, it cannot make the decoder work long on nothing.
 std::int64_t MaxPixelsPerByte(const jpeg_decompress_struct& cinfo) {
-  return cinfo.arith_code && !cinfo.progressive_mode ? 8 * 512 : 512;
+  if (!cinfo.arith_code || cinfo.progressive_mode) return 512;
+  const bool colour = cinfo.jpeg_color_space == JCS_YCbCr || cinfo.jpeg_color_space == JCS_RGB;
+  return colour ? 4096 : 1024;
 }
 
 // Every scan walks the whole picture again, so the number of scans is limited too: a file
