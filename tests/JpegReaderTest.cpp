@@ -6,6 +6,9 @@
 #include <random>
 #include <set>
 
+#include <QBuffer>
+#include <QImageWriter>
+
 #include "TestFiles.h"
 #include "framework/TavoBmp.h"
 #include "pictures/PictureReader.h"
@@ -185,12 +188,15 @@ Bytes NoisyRgb(int width, int height) {
   return rgb;
 }
 
-// The frame header (FF C0 or FF C9 for arithmetic coding) made to claim side × side pixels.
-Bytes Forged(Bytes file, int side) {
+// The frame header (FF C0, FF C2 progressive, FF C9 arithmetic) made to claim width × height
+// pixels.
+Bytes Forged(Bytes file, int width, int height) {
   for (std::size_t i = 0; i + 8 < file.size(); ++i)
-    if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC9)) {
-      file[i + 5] = file[i + 7] = static_cast<std::uint8_t>(side >> 8);
-      file[i + 6] = file[i + 8] = static_cast<std::uint8_t>(side);
+    if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2 || file[i + 1] == 0xC9)) {
+      file[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      file[i + 6] = static_cast<std::uint8_t>(height);
+      file[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      file[i + 8] = static_cast<std::uint8_t>(width);
       break;
     }
   return file;
@@ -213,10 +219,10 @@ TEST_F(JpegReader, AForgedOrCutShortJpegIsRefusedAsCutShortWhereTheReaderNeedsIt
     bool Load;  // Load's reader, which takes what there is of data cut short; else the drop's
     bool Refused;
   } rows[] = {
-      {"huffman claiming 8000 square", Forged(smallHuffman, 8000), true, true},
-      {"huffman claiming 8000 square", Forged(smallHuffman, 8000), false, true},
-      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000), true, true},
-      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000), false, true},
+      {"huffman claiming 8000 square", Forged(smallHuffman, 8000, 8000), true, true},
+      {"huffman claiming 8000 square", Forged(smallHuffman, 8000, 8000), false, true},
+      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000, 8000), true, true},
+      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000, 8000), false, true},
       {"huffman cut at 6 %", FirstPart(huffman, 0.06), true, false},
       {"huffman cut at 6 %", FirstPart(huffman, 0.06), false, true},
       {"arithmetic cut at 6 %", FirstPart(arithmetic, 0.06), false, true},
@@ -237,6 +243,52 @@ TEST_F(JpegReader, AForgedOrCutShortJpegIsRefusedAsCutShortWhereTheReaderNeedsIt
       EXPECT_NE(std::string(e.what()).find("画素データが途中で切れています"), std::string::npos)
           << e.what();
       EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+}
+
+// The library's progressive JPEG of `picture`: ten scans.
+Bytes ProgressiveJpeg(const QImage& picture) {
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  writer.write(picture);
+  return Bytes(data.begin(), data.end());
+}
+
+// `file` with its last scan (start-of-scan marker to the end marker) repeated.
+Bytes LastScanTwice(Bytes file) {
+  std::size_t last = 0;
+  for (std::size_t i = 0; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) last = i;
+  const Bytes scan(file.begin() + static_cast<std::ptrdiff_t>(last), file.end() - 2);
+  file.insert(file.end() - 2, scan.begin(), scan.end());
+  return file;
+}
+
+TEST_F(JpegReader, AFileDoesTheWorkOfTenScansOfTheLargestPictureItsLengthAdmitsAtMost) {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  std::mt19937 random(9);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) picture.setPixel(x, y, random() | 0xFF000000);
+  const struct {
+    Bytes File;
+    bool Refused;
+  } rows[] = {{ProgressiveJpeg(picture), false}, {LastScanTwice(ProgressiveJpeg(picture)), true}};
+  for (const auto& row : rows) {
+    // 512 × length pixels: as many as the file's length admits, so ten scans at most.
+    const Bytes file = Forged(row.File, 512, static_cast<int>(row.File.size()));
+    const std::string name = folder.Path("scans.jpg");
+    WriteBytes(name, file);
+    try {
+      bitmap.LoadFromFileAuto(name);
+      EXPECT_FALSE(row.Refused) << file.size();
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_TRUE(row.Refused) << e.what();
+      EXPECT_NE(std::string(e.what()).find("スキャンが多すぎます (11 回目)"), std::string::npos)
+          << e.what();
     }
   }
 }
