@@ -61,6 +61,11 @@ void RefusePixelDataCutShort(std::int64_t fileBytes, std::int64_t neededBytes,
                                       " / " + std::to_string(neededBytes) + " バイト)");
 }
 
+void RefusePixelDataEndingEarly(std::int64_t fileBytes, const std::string& fileName) {
+  throw EInvalidGraphic(fileName, "画素データが途中で切れています (" + std::to_string(fileBytes) +
+                                      " バイトで終わっています)");
+}
+
 void CheckImageDimensions(std::int64_t width, std::int64_t height, const std::string& fileName) {
   if (width < 1 || height < 1)
     throw EInvalidGraphic(fileName, "幅または高さが 0 以下です (" + std::to_string(width) + " × " +

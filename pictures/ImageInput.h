@@ -23,6 +23,10 @@ std::vector<std::uint8_t> ReadImageFile(const std::string& fileName);
 [[noreturn]] void RefusePixelDataCutShort(std::int64_t fileBytes, std::int64_t neededBytes,
                                           const std::string& fileName);
 
+// Raises the same error for pixel data that ends before the picture does, found while
+// decoding, with the file's length.
+[[noreturn]] void RefusePixelDataEndingEarly(std::int64_t fileBytes, const std::string& fileName);
+
 // Raises the invalid-bitmap error for dimensions outside 1..MaxImageSide or an area past
 // MaxImagePixels, before anything of that size is allocated.
 void CheckImageDimensions(std::int64_t width, std::int64_t height, const std::string& fileName);

@@ -4,9 +4,11 @@
 #include <QByteArray>
 #include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 
 #include "BmpReader.h"
 #include "ImageInput.h"
+#include "JpegReader.h"
 #include "framework/TavoErrors.h"
 
 namespace {
@@ -29,6 +31,30 @@ QImage DecodeWithQt(const std::vector<std::uint8_t>& bytes, const std::string& f
   return picture;
 }
 
+// How the camera says the stored picture is to be turned, read from the header alone.
+QImageIOHandler::Transformations StoredTurn(const std::vector<std::uint8_t>& bytes) {
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  return QImageReader(&buffer, "jpeg").transformation();
+}
+
+// Decoded as small as the caller allows, then turned upright: a sideways photo's stored width
+// is its upright height.
+QImage ReadJpeg(const std::vector<std::uint8_t>& bytes, const std::string& fileName,
+                const std::function<bool(QSize)>& largeEnough) {
+  const QImageIOHandler::Transformations turn = StoredTurn(bytes);
+  const bool sideways = turn.testFlag(QImageIOHandler::TransformationRotate90);
+  const auto storedLargeEnough = [&](QSize stored) {
+    return largeEnough && largeEnough(sideways ? stored.transposed() : stored);
+  };
+  QImage picture = DecodeJpegReduced(bytes, fileName, storedLargeEnough);
+  picture = picture.mirrored(turn.testFlag(QImageIOHandler::TransformationMirror),
+                             turn.testFlag(QImageIOHandler::TransformationFlip));
+  return sideways ? picture.transformed(QTransform().rotate(90)) : picture;
+}
+
 // Transparent parts become white, as on paper.
 QImage OnWhite(const QImage& picture) {
   QImage flat(picture.size(), QImage::Format_RGB32);
@@ -40,10 +66,13 @@ QImage OnWhite(const QImage& picture) {
 
 }  // namespace
 
-QImage ReadPicture(const std::string& fileName) {
+QImage ReadPicture(const std::string& fileName, const std::function<bool(QSize)>& largeEnough) {
   const std::vector<std::uint8_t> bytes = ReadImageFile(fileName);
   const bool bmp = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
-  QImage picture = bmp ? DecodeBmp(bytes, fileName) : DecodeWithQt(bytes, fileName);
+  const bool jpeg = bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+  QImage picture = bmp    ? DecodeBmp(bytes, fileName)
+                   : jpeg ? ReadJpeg(bytes, fileName, largeEnough)
+                          : DecodeWithQt(bytes, fileName);
   if (picture.hasAlphaChannel()) return OnWhite(picture);
   picture.convertTo(QImage::Format_RGB32);
   if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 #include <string>
 
 // Reads PNG, JPEG, BMP, GIF (its first frame), WebP, TIFF and whatever else Qt's readers
@@ -9,4 +10,8 @@
 // reader. Transparent parts are laid on white. Returns a Format_RGB32 picture. Raises the
 // file-open error or the invalid-bitmap error naming the file; a picture past the readers'
 // size limit is refused before it is decoded.
-QImage ReadPicture(const std::string& fileName);
+// A JPEG is read by the JPEG library, at the smallest of its reduced sizes (1/8 to 8/8,
+// straight from the blocks) whose upright size `largeEnough` accepts, or at full size when it
+// accepts none or is empty; one whose data ends before the picture does is refused as cut
+// short.
+QImage ReadPicture(const std::string& fileName, const std::function<bool(QSize)>& largeEnough = {});

@@ -102,9 +102,10 @@ void LoadDoll() {
 }
 
 void DropPicture(const std::string& fileName, int firstColumn) {
-  const QImage picture = ReadPicture(fileName);
   DollPictures doll = DollToPaint();
   const int widest = *std::max_element(doll.Profile.begin(), doll.Profile.end());
+  const QImage picture =
+      ReadPicture(fileName, [widest](QSize size) { return HoldsTwiceTheSkinHalf(size, widest); });
   PaintSkinHalf(*doll.Skin, FitToSkinHalf(picture, widest), firstColumn);
   doll.Skin->SaveKeepingOld(TextureFileName);
   ShowDoll(std::move(doll));

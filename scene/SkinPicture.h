@@ -16,6 +16,11 @@ inline constexpr int SkinHalfColumns = TextureColumns / 2;
 // Returns a Format_BGR888 picture of 125 × 200.
 QImage FitToSkinHalf(const QImage& picture, int widestRadius);
 
+// Whether the part of a picture of `size` that FitToSkinHalf keeps still holds twice the half
+// in each direction (250 × 400 pixels): what a picture may be shrunk to before the fit
+// without the fit's averaging losing anything it would show.
+bool HoldsTwiceTheSkinHalf(QSize size, int widestRadius);
+
 // Paints `half` (125 × 200) into `skin` from texture column `firstColumn` on, wrapping round
 // at 250; all 200 rows, the other columns untouched.
 void PaintSkinHalf(TTavoBitmap& skin, const QImage& half, int firstColumn);

@@ -3,10 +3,15 @@
 
 #include <array>
 #include <cstdlib>
+#include <random>
 #include <set>
+
+#include <QBuffer>
+#include <QImageWriter>
 
 #include "TestFiles.h"
 #include "framework/TavoBmp.h"
+#include "pictures/PictureReader.h"
 
 namespace {
 
@@ -141,6 +146,150 @@ TEST_F(JpegReader, RefusesForgedDimensionsBeforeDecoding) {
       EXPECT_NE(std::string(e.what()).find(row.Says), std::string::npos) << e.what();
     }
     EXPECT_EQ(bitmap.width(), 32);  // the picture it had is kept
+  }
+}
+
+// A gentle gradient, 2000 × 1500: red and green rise by 8 across the picture. Arithmetic
+// coding spends less than a byte on 512 of its pixels.
+Bytes GentleGradient(int width, int height) {
+  Bytes rgb;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rgb.insert(rgb.end(), {std::uint8_t(100 + x * 8 / width), std::uint8_t(100 + y * 8 / height),
+                             std::uint8_t(128)});
+  return rgb;
+}
+
+TEST_F(JpegReader, ACompleteJpegReadsWhateverItsEntropyCoding) {
+  const int width = 2000, height = 1500;
+  const Bytes rgb = GentleGradient(width, height);
+  const Bytes files[] = {EncodeJpeg(width, height, false, rgb, 90),
+                         EncodeArithmeticJpeg(width, height, rgb, 90)};
+  for (const Bytes& file : files) {
+    std::printf("%zu bytes, %.0f pixels a byte\n", file.size(),
+                width * height / double(file.size()));
+    const std::string name = folder.Path("gradient.jpg");
+    WriteBytes(name, file);
+    bitmap.LoadFromFileAuto(name);  // Load's reader
+    ASSERT_EQ(bitmap.width(), width);
+    EXPECT_TRUE(Near(bitmap.Rows[1499][1999], 128, 108, 108)) << bitmap.Rows[1499][1999];
+    const QImage dropped = ReadPicture(name);  // the reader of a dropped picture
+    ASSERT_EQ(dropped.size(), QSize(width, height));
+    EXPECT_EQ(dropped.pixel(0, 0), qRgb(100, 100, 128));
+  }
+}
+
+// A noisy photo-like picture: its JPEG holds far more than a byte for 512 pixels.
+Bytes NoisyRgb(int width, int height) {
+  std::mt19937 random(3);
+  Bytes rgb;
+  for (int i = 0; i < width * height; ++i)
+    rgb.insert(rgb.end(), {std::uint8_t(random()), std::uint8_t(random() % 64), std::uint8_t(90)});
+  return rgb;
+}
+
+// The frame header (FF C0, FF C2 progressive, FF C9 arithmetic) made to claim width × height
+// pixels.
+Bytes Forged(Bytes file, int width, int height) {
+  for (std::size_t i = 0; i + 8 < file.size(); ++i)
+    if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2 || file[i + 1] == 0xC9)) {
+      file[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      file[i + 6] = static_cast<std::uint8_t>(height);
+      file[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      file[i + 8] = static_cast<std::uint8_t>(width);
+      break;
+    }
+  return file;
+}
+
+Bytes FirstPart(Bytes file, double share) {
+  file.resize(static_cast<std::size_t>(static_cast<double>(file.size()) * share));
+  return file;
+}
+
+TEST_F(JpegReader, AForgedOrCutShortJpegIsRefusedAsCutShortWhereTheReaderNeedsItWhole) {
+  const Bytes huffman = EncodeJpeg(400, 300, false, NoisyRgb(400, 300), 90);
+  const Bytes arithmetic = EncodeArithmeticJpeg(400, 300, NoisyRgb(400, 300), 90);
+  // Small files, so that the claim is far past what their length admits.
+  const Bytes smallHuffman = EncodeJpeg(40, 30, false, NoisyRgb(40, 30), 90);
+  const Bytes smallArithmetic = EncodeArithmeticJpeg(40, 30, NoisyRgb(40, 30), 90);
+  const struct {
+    const char* What;
+    Bytes File;
+    bool Load;  // Load's reader, which takes what there is of data cut short; else the drop's
+    bool Refused;
+  } rows[] = {
+      {"huffman claiming 8000 square", Forged(smallHuffman, 8000, 8000), true, true},
+      {"huffman claiming 8000 square", Forged(smallHuffman, 8000, 8000), false, true},
+      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000, 8000), true, true},
+      {"arithmetic claiming 8000 square", Forged(smallArithmetic, 8000, 8000), false, true},
+      {"huffman cut at 6 %", FirstPart(huffman, 0.06), true, false},
+      {"huffman cut at 6 %", FirstPart(huffman, 0.06), false, true},
+      {"arithmetic cut at 6 %", FirstPart(arithmetic, 0.06), false, true},
+      {"huffman cut at 99 %", FirstPart(huffman, 0.99), false, true},
+  };
+  for (const auto& row : rows) {
+    const std::string name = folder.Path("photo.jpg");
+    WriteBytes(name, row.File);
+    try {
+      if (row.Load) {
+        bitmap.LoadFromFileAuto(name);
+      } else {
+        ReadPicture(name);
+      }
+      EXPECT_FALSE(row.Refused) << row.What << " taken by " << (row.Load ? "Load" : "the drop");
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_TRUE(row.Refused) << row.What << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find("画素データが途中で切れています"), std::string::npos)
+          << e.what();
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+}
+
+// The library's progressive JPEG of `picture`: ten scans.
+Bytes ProgressiveJpeg(const QImage& picture) {
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "jpeg");
+  writer.setProgressiveScanWrite(true);
+  writer.write(picture);
+  return Bytes(data.begin(), data.end());
+}
+
+// `file` with its last scan (start-of-scan marker to the end marker) repeated.
+Bytes LastScanTwice(Bytes file) {
+  std::size_t last = 0;
+  for (std::size_t i = 0; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) last = i;
+  const Bytes scan(file.begin() + static_cast<std::ptrdiff_t>(last), file.end() - 2);
+  file.insert(file.end() - 2, scan.begin(), scan.end());
+  return file;
+}
+
+TEST_F(JpegReader, AFileDoesTheWorkOfTenScansOfTheLargestPictureItsLengthAdmitsAtMost) {
+  QImage picture(40, 30, QImage::Format_RGB32);
+  std::mt19937 random(9);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) picture.setPixel(x, y, random() | 0xFF000000);
+  const struct {
+    Bytes File;
+    bool Refused;
+  } rows[] = {{ProgressiveJpeg(picture), false}, {LastScanTwice(ProgressiveJpeg(picture)), true}};
+  for (const auto& row : rows) {
+    // 512 × length pixels: as many as the file's length admits, so ten scans at most.
+    const Bytes file = Forged(row.File, 512, static_cast<int>(row.File.size()));
+    const std::string name = folder.Path("scans.jpg");
+    WriteBytes(name, file);
+    try {
+      bitmap.LoadFromFileAuto(name);
+      EXPECT_FALSE(row.Refused) << file.size();
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_TRUE(row.Refused) << e.what();
+      EXPECT_NE(std::string(e.what()).find("スキャンが多すぎます (11 回目)"), std::string::npos)
+          << e.what();
+    }
   }
 }
 

@@ -2,8 +2,7 @@
 // skin is kept, and that a drop that cannot be done changes nothing.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -14,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -21,6 +21,7 @@
 #include "TestFiles.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
+#include "pictures/PictureReader.h"
 #include "scene/Scene.h"
 #include "scene/SkinPicture.h"
 #include "scene/UnitForm.h"
@@ -92,6 +93,71 @@ TEST(SkinPicture, AWideOrTallPictureIsCutEquallyFromBothSidesToTheDollsProportio
     const QColor end = wide ? half.pixelColor(124, 100) : half.pixelColor(60, 199);
     EXPECT_NEAR(start.red(), std::floor(first) * 255 / (length - 1), 1.0) << wide;
     EXPECT_NEAR(end.red(), 255 - std::floor(first) * 255 / (length - 1), 1.0) << wide;
+  }
+}
+
+// A photo-like 3000 × 2000 picture: gradients, soft waves, a little noise.
+QImage Photo() {
+  QImage photo(3000, 2000, QImage::Format_RGB32);
+  std::mt19937 random(5);
+  for (int y = 0; y < photo.height(); ++y)
+    for (int x = 0; x < photo.width(); ++x) {
+      // Detail in the light, as in photos; colour changes slowly.
+      const int light =
+          static_cast<int>(random() % 12 + 40 * std::sin(x / 90.0) * std::cos(y / 70.0));
+      photo.setPixel(x, y,
+                     qRgb(x * 150 / 3000 + 50 + light, y * 150 / 2000 + 50 + light, 120 + light));
+    }
+  return photo;
+}
+
+// `jpeg` with an EXIF orientation note right after its start marker.
+Bytes WithOrientation(const Bytes& jpeg, std::uint8_t orientation) {
+  const Bytes app1 = {
+      0xFF,        0xE1, 0,    34,   'E', 'x', 'i', 'f', 0, 0,  // segment of 34 bytes
+      'I',         'I',  42,   0,    8,   0,   0,   0,          // little-endian TIFF
+      1,           0,    0x12, 0x01, 3,   0,   1,   0,   0, 0,  // one tag: orientation
+      orientation, 0,    0,    0,    0,   0,   0,   0};         // its value; no next IFD
+  Bytes file(jpeg.begin(), jpeg.begin() + 2);
+  file.insert(file.end(), app1.begin(), app1.end());
+  file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
+  return file;
+}
+
+Bytes JpegOf(const QImage& picture) {
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "jpeg", 95);
+  return Bytes(data.begin(), data.end());
+}
+
+TEST(SkinPicture, AJpegReadReducedFromItsBlocksFitsAsTheFullSizeDecodeDoes) {
+  // Stored as the camera held it, with the note that turns it upright again.
+  const QImage upright = Photo();
+  const struct {
+    std::uint8_t Orientation;
+    QTransform Stored;
+  } rows[] = {{1, QTransform()}, {6, QTransform().rotate(-90)}, {3, QTransform().rotate(180)}};
+  ScratchFolder folder;
+  WriteBytes(folder.Path("upright.jpg"), JpegOf(upright));
+  const QImage expected = FitToSkinHalf(ReadPicture(folder.Path("upright.jpg")), 90);
+  for (const auto& row : rows) {
+    const std::string name = folder.Path("stored.jpg");
+    WriteBytes(name, WithOrientation(JpegOf(upright.transformed(row.Stored)), row.Orientation));
+    const QImage reduced =
+        ReadPicture(name, [](QSize size) { return HoldsTwiceTheSkinHalf(size, 90); });
+    // 3000 × 2000 at 1/4; at 1/8 the kept part (π·90 : 200) would be only 250 rows high.
+    ASSERT_EQ(reduced.size(), QSize(750, 500)) << int{row.Orientation};
+    const QImage half = FitToSkinHalf(reduced, 90);
+    int worst = 0;
+    for (int y = 0; y < DollRows; ++y)
+      for (int x = 0; x < SkinHalfColumns; ++x) {
+        const QRgb a = half.pixel(x, y), b = expected.pixel(x, y);
+        worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b))});
+      }
+    EXPECT_LE(worst, 1) << "orientation " << int{row.Orientation};
   }
 }
 
@@ -241,18 +307,22 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
     TLinkFunction Link = nullptr;
     TRenameFunction Rename = nullptr;
   };
+  const Bytes photo = JpegOf(Photo());
+  WriteBytes("cut.jpg", Bytes(photo.begin(), photo.begin() + photo.size() * 6 / 100));
   const std::string cannot = "ファイル \"" + TextureFileName + "\" を書き込めません: ";
   const struct {
     const char* File;
     Failing Fails;
     std::string Says;
-  } rows[] = {{"blue.png", {.Open = ReadOnlyOpen}, cannot + "Read-only file system"},
-              {"blue.png", {.Write = FullDiskWrite}, cannot + "No space left on device"},
-              {"blue.png", {.Fsync = FileFsyncFails}, cannot + "Input/output error"},
-              {"blue.png", {.Link = LinkFails}, cannot + "Too many links"},
-              {"blue.png", {.Rename = RenameFails}, cannot + "Device or resource busy"},
-              {"blue.png", {.Fsync = FolderFsyncFails}, cannot + "Disk quota exceeded"},
-              {"broken <b>.png", {}, "broken <b>.png"}};
+  } rows[] = {
+      {"blue.png", {.Open = ReadOnlyOpen}, cannot + "Read-only file system"},
+      {"blue.png", {.Write = FullDiskWrite}, cannot + "No space left on device"},
+      {"blue.png", {.Fsync = FileFsyncFails}, cannot + "Input/output error"},
+      {"blue.png", {.Link = LinkFails}, cannot + "Too many links"},
+      {"blue.png", {.Rename = RenameFails}, cannot + "Device or resource busy"},
+      {"blue.png", {.Fsync = FolderFsyncFails}, cannot + "Disk quota exceeded"},
+      {"broken <b>.png", {}, "broken <b>.png"},
+      {"cut.jpg", {}, "cut.jpg\" は読める画像ではありません: 画素データが途中で切れています"}};
   for (const auto& row : rows) {
     const auto files = Folder();
     const QImage skin = *Texture;

@@ -129,7 +129,7 @@ namespace {
 
 // `samples` in colour space `in` with `components` per pixel, stored as `stored`.
 Bytes Compress(int width, int height, J_COLOR_SPACE in, int components, J_COLOR_SPACE stored,
-               bool adobeMarker, const Bytes& samples, int quality) {
+               bool adobeMarker, const Bytes& samples, int quality, bool arithmetic = false) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors{};
   cinfo.err = jpeg_std_error(&errors);
@@ -145,6 +145,7 @@ Bytes Compress(int width, int height, J_COLOR_SPACE in, int components, J_COLOR_
   jpeg_set_colorspace(&cinfo, stored);
   cinfo.write_Adobe_marker = adobeMarker;
   jpeg_set_quality(&cinfo, quality, TRUE);
+  cinfo.arith_code = arithmetic;
   jpeg_start_compress(&cinfo, TRUE);
   const std::size_t stride = static_cast<std::size_t>(width) * components;
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -163,6 +164,10 @@ Bytes Compress(int width, int height, J_COLOR_SPACE in, int components, J_COLOR_
 Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality) {
   return grey ? Compress(width, height, JCS_GRAYSCALE, 1, JCS_GRAYSCALE, false, samples, quality)
               : Compress(width, height, JCS_RGB, 3, JCS_YCbCr, false, samples, quality);
+}
+
+Bytes EncodeArithmeticJpeg(int width, int height, const Bytes& rgb, int quality) {
+  return Compress(width, height, JCS_RGB, 3, JCS_YCbCr, false, rgb, quality, true);
 }
 
 Bytes EncodeCmykJpeg(int width, int height, CmykJpeg kind, const Bytes& cmyk) {

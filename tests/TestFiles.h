@@ -61,6 +61,8 @@ Bytes ShapeBmp(const std::vector<int>& radii, int width = 100, Pixel24 inside = 
 
 // A baseline JPEG of `samples` (3 bytes per pixel in RGB order, or 1 for greyscale).
 Bytes EncodeJpeg(int width, int height, bool grey, const Bytes& samples, int quality = 95);
+// The same colour picture, arithmetic-coded.
+Bytes EncodeArithmeticJpeg(int width, int height, const Bytes& rgb, int quality);
 
 // How a four-channel JPEG stores its ink samples.
 enum class CmykJpeg { Plain, Adobe, AdobeYcck };

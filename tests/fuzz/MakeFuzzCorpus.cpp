@@ -100,6 +100,7 @@ void SeedJpegs() {
   }
   Seed("jpeg-colour", 1, EncodeJpeg(16, 16, false, rgb, 80));
   Seed("jpeg-grey", 1, EncodeJpeg(16, 16, true, grey, 80));
+  Seed("jpeg-arithmetic", 1, EncodeArithmeticJpeg(16, 16, rgb, 80));
 }
 
 void SeedShapes() {
