@@ -50,6 +50,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# dpkg-shlibdeps adds the libraries the program links, giflib (libgif7) and libimagequant
+# (libimagequant0) among them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
 # Qt loads its window-system plugin and the readers of dropped pictures (WebP, TIFF) at run
