@@ -109,9 +109,10 @@ struct SceneSnapshot {
   std::int32_t Shade = ShadeLevel;
   std::int32_t Progress = OpenProgress;
   DollProfile Profile = DisplayedProfile;
-  QImage Front = *FrontView;
-  QImage Back = *BackView;
-  QImage Skin = *Texture;
+  // Deep copies: the bitmaps are written through their row tables, behind QImage's sharing.
+  QImage Front = FrontView->copy();
+  QImage Back = BackView->copy();
+  QImage Skin = Texture->copy();
   bool operator==(const SceneSnapshot&) const = default;
 };
 
