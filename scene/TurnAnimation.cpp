@@ -41,13 +41,13 @@ QImage Sheet(TTavoBitmap& front, TTavoBitmap& back, int rotation) {
   return sheet;
 }
 
-// The first "outNN.gif" not taken now, to name in an error that comes before the file.
+// The first "outNN.gif" not taken now (or not to be looked at), to name in an error that
+// comes before the file.
 std::string FirstFreeName() {
   for (int n = 0;; ++n) {
     const std::string name = "out" + TwoDigits(n) + ".gif";
     std::error_code error;
-    if (std::filesystem::symlink_status(name, error).type() ==
-        std::filesystem::file_type::not_found)
+    if (!std::filesystem::exists(std::filesystem::symlink_status(name, error)) || error)
       return name;
   }
 }
