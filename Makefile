@@ -105,10 +105,10 @@ bench: build
 	@$(BUILD_DIR)/bench/drop_bench
 
 format:
-	@tools/source-files.sh | xargs -d '\n' clang-format -i
+	@tools/source-files.sh | xargs -r -d '\n' clang-format -i
 
 format-check:
-	@tools/source-files.sh | xargs -d '\n' clang-format --dry-run -Werror
+	@set -o pipefail; tools/source-files.sh | grep . | xargs -d '\n' clang-format --dry-run -Werror
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
