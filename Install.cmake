@@ -1,7 +1,7 @@
 # Where `cmake --install` (and the Debian package) puts Kavinel:
-#   bin/kavinel                        link to the program, for starting it in any folder
+#   bin/kavinel                        link to the launcher, for starting it in any folder
 #   lib/kavinel/Kavinel, dat/          the program and the sound library it binds ($ORIGIN/dat)
-#   lib/kavinel/kavinel-launcher       the menu entry's command
+#   lib/kavinel/kavinel-launcher       the menu entry's command, and the terminal's by that link
 #   share/applications, share/icons    the menu entry and its icon
 #   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
 include(GNUInstallDirs)
@@ -17,8 +17,11 @@ target_compile_definitions(kavinel-launcher
 install(TARGETS Kavinel kavinel-launcher RUNTIME DESTINATION ${KAVINEL_PROGRAM_DIR})
 install(TARGETS GuruGuruSMF LIBRARY DESTINATION ${KAVINEL_PROGRAM_DIR}/dat)
 
-file(RELATIVE_PATH program_from_bin /${CMAKE_INSTALL_BINDIR} /${KAVINEL_PROGRAM_DIR}/Kavinel)
-file(CREATE_LINK ${program_from_bin} ${CMAKE_BINARY_DIR}/kavinel SYMBOLIC)
+# Started by this name, the launcher stays in a folder that holds a doll and goes to
+# ~/Kavinel from any other.
+file(RELATIVE_PATH launcher_from_bin /${CMAKE_INSTALL_BINDIR}
+     /${KAVINEL_PROGRAM_DIR}/kavinel-launcher)
+file(CREATE_LINK ${launcher_from_bin} ${CMAKE_BINARY_DIR}/kavinel SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/kavinel DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)

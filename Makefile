@@ -1,5 +1,6 @@
 # Kavinel: `make run` builds and starts the program on the sample doll, `make test` runs
-# every test. Both first install any missing Debian package.
+# every test. Both first install any missing Debian package. On a system without make,
+# ./run.sh and ./test.sh install it (and the rest) and then hand over to these two.
 SHELL        := /bin/bash
 BUILD_DIR    ?= build
 ASAN_DIR     ?= build-asan
@@ -13,6 +14,9 @@ PREFIX       ?= $(if $(filter 0,$(shell id -u)),/usr/local,$(HOME)/.local)
 SOAK_FRAMES  ?= 72000
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The packager archives the sample's Japanese file names only in a UTF-8 locale, which a bare
+# root shell (POSIX) is not; C.UTF-8 is on every Debian system.
+CPACK       = LC_ALL=C.UTF-8 cpack
 CTEST       = ctest --output-on-failure -j $(JOBS) --test-dir
 # Leaks count as failures; every sanitizer report ends the test.
 export ASAN_OPTIONS  = detect_leaks=1:abort_on_error=1
@@ -48,7 +52,7 @@ uninstall:
 # A Debian package in this folder: sudo apt install ./kavinel_*.deb
 package: build
 	@rm -rf $(BUILD_DIR)/package kavinel_*.deb
-	@cpack -G DEB --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package >/dev/null
+	@$(CPACK) -G DEB --config $(BUILD_DIR)/CPackConfig.cmake -B $(BUILD_DIR)/package >/dev/null
 	@cp $(BUILD_DIR)/package/kavinel_*.deb .
 	@ls kavinel_*.deb
 
@@ -102,10 +106,10 @@ bench: build
 	@$(BUILD_DIR)/bench/animation_bench
 
 format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	@tools/source-files.sh | xargs -r -d '\n' clang-format -i
 
 format-check:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+	@set -o pipefail; tools/source-files.sh | grep . | xargs -d '\n' clang-format --dry-run -Werror
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

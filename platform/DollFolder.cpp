@@ -60,3 +60,8 @@ void PrepareDollFolder(const std::string& folder, const std::string& samples) {
     WriteNewFile(target.string(), bytes.data(), bytes.size());
   }
 }
+
+bool HoldsDoll(const std::string& folder) {
+  return NameTaken(fs::path(folder) / ShapeFileName) ||
+         NameTaken(fs::path(folder) / TextureFileName);
+}

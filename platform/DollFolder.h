@@ -12,3 +12,7 @@ std::string DollFolderPath();
 // pictures from `samples` that the folder lacks. Raises the framework's file errors, naming
 // the folder or file that failed.
 void PrepareDollFolder(const std::string& folder, const std::string& samples);
+
+// Whether `folder` holds a doll, or the start of one: either of its two pictures is there
+// (under any kind of file), so that the program rather reports the one that is missing.
+bool HoldsDoll(const std::string& folder);

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "TestFiles.h"
 #include "framework/TavoErrors.h"
@@ -80,6 +82,33 @@ TEST_F(DollFolderTest, MissingSamplesAreReportedByName) {
     EXPECT_NE(std::string(e.what()).find(Samples("テクスチャ.bmp")), std::string::npos) << e.what();
   }
   EXPECT_FALSE(fs::exists(InFolder("テクスチャ.bmp")));
+}
+
+// The `kavinel` command stays in a folder with either picture, so that the program names
+// the one that is missing, and leaves one with neither for ~/Kavinel.
+TEST(HoldsDollTest, EitherPictureMakesADollFolder) {
+  struct Row {
+    std::vector<std::string> files;
+    bool holds;
+  };
+  const Row rows[] = {
+      {{}, false},
+      {{"out00.bmp", "shape.bmp", "テクスチャ.BMP"}, false},
+      {{"シェイプ.bmp", "テクスチャ.bmp"}, true},
+      {{"シェイプ.bmp"}, true},
+      {{"テクスチャ.bmp"}, true},
+      {{"テクスチャ.bmp/"}, true},  // a folder under the name: the program reports it
+  };
+  for (const Row& row : rows) {
+    ScratchFolder scratch;
+    for (const std::string& name : row.files) {
+      if (name.ends_with('/'))
+        fs::create_directory(scratch.Path(name));
+      else
+        WriteBytes(scratch.Path(name), {'x'});
+    }
+    EXPECT_EQ(HoldsDoll(scratch.Path("")), row.holds) << ::testing::PrintToString(row.files);
+  }
 }
 
 TEST(DollFolderPathTest, LiesInTheHomeFolder) {

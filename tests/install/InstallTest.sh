@@ -2,7 +2,8 @@
 # Installs the build into a scratch prefix and uses it as a person would, under Xvfb:
 # the menu entry starts the program in ~/Kavinel (made and filled with the sample doll on the
 # first start) and Save writes out00.bmp there; started as `kavinel` from a terminal it works
-# in the terminal's folder instead. The program must find its sound library by itself.
+# in the terminal's folder instead, or, in a folder without a doll, says so and works in
+# ~/Kavinel. The program must find its sound library by itself.
 set -euo pipefail
 source "$(dirname "$0")/../e2e/XSession.sh"
 run_under_xvfb "$0" "$@"
@@ -50,5 +51,18 @@ start_program "$prefix/bin/kavinel"
 click_save
 wait_for_file "$scratch/mine/out00.bmp"
 check_sheet "$scratch/mine/out00.bmp"
+stop_program
+
+# Typed in a folder without a doll, the command says so on the terminal and starts in
+# ~/Kavinel, prepared as the menu entry prepares it: here in a home where it was never made.
+export HOME=$scratch/home2
+mkdir -p "$HOME" "$scratch/empty"
+cd "$scratch/empty"
+start_program "$prefix/bin/kavinel" 2>"$scratch/said"
+[[ $(readlink "/proc/$program_pid/cwd") == "$HOME/Kavinel" ]] || fail "not started in ~/Kavinel"
+cmp -s "$samples/シェイプ.bmp" "$HOME/Kavinel/シェイプ.bmp" || fail "shape image not copied"
+cmp -s "$samples/テクスチャ.bmp" "$HOME/Kavinel/テクスチャ.bmp" || fail "texture not copied"
+grep -q "$HOME/Kavinel で起動します" "$scratch/said" || fail "the terminal was not told: $(cat "$scratch/said")"
+[[ -z $(ls -A "$scratch/empty") ]] || fail "the command wrote into the folder without a doll"
 stop_program
 echo "1 passed, 0 failed"

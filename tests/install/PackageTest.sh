@@ -34,7 +34,10 @@ export DEBIAN_FRONTEND=noninteractive
 if [[ -f "$source" ]]; then
   package=$source
 else
-  cpack -G DEB --config "$source/CPackConfig.cmake" -B "$scratch/package" >/dev/null 2>&1
+  # In a UTF-8 locale whatever the caller's (a bare root shell's is POSIX): the packager cannot
+  # archive the sample's Japanese file names otherwise.
+  LC_ALL=C.UTF-8 cpack -G DEB --config "$source/CPackConfig.cmake" -B "$scratch/package" \
+    >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log"; fail "cpack could not build the package"; }
   package=$(ls "$scratch"/package/kavinel_*.deb)
 fi
 # Nothing of the package's own runs at install or removal, so nothing can touch ~/Kavinel.
