@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev zlib1g-dev
+  libpng-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
