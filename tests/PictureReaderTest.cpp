@@ -110,7 +110,7 @@ TEST(PictureReader, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
 
 // Every kind of transparency a PNG can hold, 16-bit ones included, comes out white where it
 // is transparent, blended on white where it is partly so, 16-bit samples scaled to 8 bits.
-TEST(PictureReader, TransparentPartsOfEveryPngKindComeOutWhite) {
+TEST(PictureReader, TransparentPartsComeOutWhiteInEveryFormatAndDepth) {
   ScratchFolder folder;
   PngParts rgb16 = Png(3, 16, 2, Samples16({0xFFFF, 0, 0, 0x1234, 0x5678, 0x9ABC, 0, 0x8080, 0}));
   rgb16.TransparentColour = {{0x1234, 0x5678, 0x9ABC}};
@@ -137,6 +137,11 @@ TEST(PictureReader, TransparentPartsOfEveryPngKindComeOutWhite) {
       {"1-bit grey, transparent white",
        EncodePng(grey1),
        {White, 0xFF000000, White, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}},
+      {"GIF with a transparent index",
+       {'G', 'I', 'F', '8', '9',  'a',  2, 0, 2, 0,    0x80, 0,    0,    255, 0,
+        0,   0,   0,   255, 0x21, 0xF9, 4, 1, 0, 0,    1,    0,    0x2C, 0,   0,
+        0,   0,   2,   0,   2,    0,    0, 2, 3, 0x44, 0x02, 0x05, 0,    0x3B},
+       {0xFFFF0000, White}},
       {"16-bit TIFF with alpha",
        WrittenByQt("tiff",
                    {QRgba64::fromRgba64(0xFFFF, 0, 0, 0xFFFF), QRgba64::fromRgba64(0, 0, 0, 0)}),
