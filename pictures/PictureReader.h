@@ -5,8 +5,10 @@
 #include <string>
 
 // Reads PNG, JPEG, BMP, GIF (its first frame), WebP, TIFF and whatever else Qt's readers
-// know, turned upright as the camera recorded it; BMP files go to the framework's own
-// reader. Transparent parts are laid on white. Returns a Format_RGB32 picture. Raises the
-// file-open error or the invalid-bitmap error naming the file; a picture past the readers'
-// size limit is refused before it is decoded.
+// know, turned upright as the camera recorded it. Only a regular file is opened, and without
+// waiting (see ImageFile). PNG goes to the PNG library row by row, BMP to the framework's own
+// reader (with its alpha), the rest to Qt's readers over the file itself. Transparent parts
+// are laid on white. Returns a Format_RGB32 picture in which every byte was written. Raises
+// the file-open error or the invalid-bitmap error naming the file; a picture past the
+// readers' size limit is refused before it is decoded.
 QImage ReadPicture(const std::string& fileName);

@@ -80,6 +80,8 @@ PngDecoder::PngDecoder(const ImageFile& file) : FFile(file) {
     throw EInvalidGraphic(file.Name(), "画像を作るメモリが足りません");
   }
   png_set_read_fn(FPng, &FState, ReadFromFile);
+  // Text and colour-profile chunks are never needed whole past this.
+  png_set_chunk_malloc_max(FPng, 8 << 20);
 }
 
 bool PngDecoder::ReadHeader() {
