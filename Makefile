@@ -83,7 +83,8 @@ fuzz-build: deps
 	  -DBUILD_TESTING=OFF -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_images make_fuzz_corpus
 
-# Fuzzes the BMP and JPEG readers and the shape reading for FUZZ_SECONDS. Findings are
+# Fuzzes the BMP and JPEG readers, the shape reading and the reader of dropped pictures for
+# FUZZ_SECONDS. Findings are
 # written into tests/fuzz/regressions, which the ordinary tests replay.
 fuzz: fuzz-build
 	@mkdir -p $(FUZZ_DIR)/corpus

@@ -12,6 +12,7 @@ constexpr std::size_t FileHeaderSize = 14;
 constexpr std::uint32_t CoreHeaderSize = 12;
 // From 52 bytes on, the red, green and blue masks are part of the information header.
 constexpr std::uint32_t MasksInHeaderSize = 52;
+constexpr std::uint32_t AlphaMaskInHeaderSize = 56;
 constexpr std::size_t LargestHeaderSize = 124;
 
 constexpr std::array<std::uint32_t, 3> Masks555 = {0x7C00, 0x03E0, 0x001F};
@@ -98,11 +99,14 @@ std::uint32_t ReadGeometry(const InfoHeader& header, BmpLayout& bmp, const std::
 }
 
 // Reads the masks of a 16- or 32-bit picture; returns where the colour table starts, after
-// the masks when they follow a short header (three, or four with alpha).
+// the masks when they follow a short header (three, or four with alpha). A header long enough
+// to hold an alpha mask gives it whatever the encoding.
 std::size_t ReadMasks(const std::vector<std::uint8_t>& bytes, const InfoHeader& header,
                       BmpLayout& bmp, const std::string& fileName) {
   std::size_t at = FileHeaderSize + header.Size();
   bmp.Masks = bmp.Bits == 16 ? Masks555 : Masks888;
+  const bool wordPixels = bmp.Bits == 16 || bmp.Bits == 32;
+  if (wordPixels && header.Size() >= AlphaMaskInHeaderSize) bmp.AlphaMask = header.U32(52);
   if (bmp.Compression != BiBitFields && bmp.Compression != BiAlphaBitFields) return at;
   if (header.Size() >= MasksInHeaderSize) {
     for (std::size_t i = 0; i < 3; ++i) bmp.Masks[i] = header.U32(40 + 4 * i);
@@ -111,6 +115,7 @@ std::size_t ReadMasks(const std::vector<std::uint8_t>& bytes, const InfoHeader& 
   const std::size_t count = bmp.Compression == BiAlphaBitFields ? 4 : 3;
   if (bytes.size() < at + 4 * count) Refuse(fileName, "ヘッダーが途中で切れています");
   for (std::size_t i = 0; i < 3; ++i) bmp.Masks[i] = Read32(&bytes[at + 4 * i]);
+  if (count == 4) bmp.AlphaMask = Read32(&bytes[at + 12]);
   return at + 4 * count;
 }
 

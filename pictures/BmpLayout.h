@@ -23,6 +23,8 @@ struct BmpLayout {
   // Red, green and blue masks of 16- and 32-bit pixels: the file's, or the plain layouts
   // (5-5-5, and 8-8-8 with blue in the low byte).
   std::array<std::uint32_t, 3> Masks{};
+  // The alpha mask of a 16- or 32-bit picture whose header or masks hold one; else 0.
+  std::uint32_t AlphaMask = 0;
   std::size_t PaletteOffset = 0;
   // The colour entries the file holds: more or fewer than the depth can address.
   std::size_t PaletteEntries = 0;

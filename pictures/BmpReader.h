@@ -13,3 +13,8 @@
 // so that a cut file is refused; pixels skipped by run-length codes and colour indices past
 // the table are black. Raises the invalid-bitmap error, naming `fileName`.
 QImage DecodeBmp(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
+
+// The same for a picture a person drops: a 16- or 32-bit picture with an alpha mask comes
+// back as Format_ARGB32 with its alpha, unless every pixel's alpha is 0 (the byte left
+// unused), which is read as opaque.
+QImage DecodeBmpForDrop(const std::vector<std::uint8_t>& bytes, const std::string& fileName);

@@ -55,7 +55,8 @@ BmpRowDecoder::BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette)
       FPalette(palette),
       FRed(bmp.Masks[0]),
       FGreen(bmp.Masks[1]),
-      FBlue(bmp.Masks[2]) {
+      FBlue(bmp.Masks[2]),
+      FAlpha(bmp.AlphaMask) {
   const bool plainBytes = bmp.Masks[0] == Bgr888Masks[0] && bmp.Masks[1] == Bgr888Masks[1] &&
                           bmp.Masks[2] == Bgr888Masks[2];
   if (bmp.Bits <= 8) {
@@ -87,6 +88,29 @@ void BmpRowDecoder::Decode(const std::uint8_t* in, std::uint8_t* out) const {
       DecodeFields<4>(in, out);
       break;
   }
+}
+
+std::uint32_t BmpRowDecoder::PixelAt(const std::uint8_t* in, int x) const {
+  return FBits == 16 ? LoadPixel<2>(in + 2 * x) : LoadPixel<4>(in + 4 * x);
+}
+
+void BmpRowDecoder::DecodeWithAlpha(const std::uint8_t* in, std::uint8_t* out) const {
+  Decode(in, out);
+  // Spread the 3-byte pixels to 4 from the right, where no pixel still to move is written.
+  for (int x = FWidth - 1; x >= 0; --x) {
+    const std::uint8_t blue = out[3 * x], green = out[3 * x + 1], red = out[3 * x + 2];
+    std::uint8_t* pixel = out + 4 * x;
+    pixel[0] = blue;
+    pixel[1] = green;
+    pixel[2] = red;
+    pixel[3] = static_cast<std::uint8_t>(FAlpha(PixelAt(in, x)));
+  }
+}
+
+bool BmpRowDecoder::AnyAlpha(const std::uint8_t* in) const {
+  for (int x = 0; x < FWidth; ++x)
+    if (FAlpha(PixelAt(in, x)) != 0) return true;
+  return false;
 }
 
 void BmpRowDecoder::DecodeIndexed(const std::uint8_t* in, std::uint8_t* out) const {

@@ -12,6 +12,11 @@ class BmpRowDecoder {
   BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette);
   // Reads one stored row from `in` and writes Width pixels (blue, green, red) to `out`.
   void Decode(const std::uint8_t* in, std::uint8_t* out) const;
+  // For a 16- or 32-bit picture: the same with each pixel's alpha after it (blue, green, red,
+  // alpha: Format_ARGB32's bytes), `out` holding 4 bytes a pixel.
+  void DecodeWithAlpha(const std::uint8_t* in, std::uint8_t* out) const;
+  // Whether any pixel of a stored 16- or 32-bit row has an alpha other than 0.
+  bool AnyAlpha(const std::uint8_t* in) const;
 
  private:
   // One colour channel of a bit-field pixel, widened to 8 bits: a channel of v bits is
@@ -34,6 +39,7 @@ class BmpRowDecoder {
   };
   enum class Kind { Indexed, Copy24, Bytes32, Fields16, Fields32 };
 
+  std::uint32_t PixelAt(const std::uint8_t* in, int x) const;
   void DecodeIndexed(const std::uint8_t* in, std::uint8_t* out) const;
   void DecodeBytes32(const std::uint8_t* in, std::uint8_t* out) const;
   template <int Bytes>
@@ -46,4 +52,5 @@ class BmpRowDecoder {
   Channel FRed;
   Channel FGreen;
   Channel FBlue;
+  Channel FAlpha;
 };

@@ -14,8 +14,8 @@ inline constexpr std::int64_t MaxImageSide = 65535;
 inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 26;
 inline constexpr std::int64_t MaxImageFileBytes = (std::int64_t{1} << 28) + (std::int64_t{1} << 20);
 
-// Reads the whole file. Raises the file-open error (a missing file, a directory, no read
-// permission) or the invalid-bitmap error for a file past MaxImageFileBytes.
+// Reads the whole file. Raises the file-open error (a missing file, a folder, a pipe or a
+// device, no read permission) or the invalid-bitmap error for a file past MaxImageFileBytes.
 std::vector<std::uint8_t> ReadImageFile(const std::string& fileName);
 
 // Raises the invalid-bitmap error for a file too short for the pixels its header claims,
@@ -26,6 +26,10 @@ std::vector<std::uint8_t> ReadImageFile(const std::string& fileName);
 // Raises the same error for pixel data that ends before the picture does, found while
 // decoding, with the file's length.
 [[noreturn]] void RefusePixelDataEndingEarly(std::int64_t fileBytes, const std::string& fileName);
+
+// The same for a compressed picture whose data ends after `rows` of its `height` rows.
+[[noreturn]] void RefuseRowsCutShort(std::int64_t rows, std::int64_t height,
+                                     const std::string& fileName);
 
 // Raises the invalid-bitmap error for dimensions outside 1..MaxImageSide or an area past
 // MaxImagePixels, before anything of that size is allocated.

@@ -2,32 +2,57 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFile>
 #include <QImageReader>
-#include <QPainter>
 #include <QTransform>
+#include <cstring>
 
 #include "BmpReader.h"
+#include "ImageFile.h"
 #include "ImageInput.h"
 #include "JpegReader.h"
+#include "PngReader.h"
+#include "WhiteBackground.h"
 #include "framework/TavoErrors.h"
 
 namespace {
 
-QImage DecodeWithQt(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
-  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                            static_cast<qsizetype>(bytes.size()));
-  QBuffer buffer(&data);
-  buffer.open(QIODevice::ReadOnly);
-  QImageReader reader(&buffer);
-  reader.setAutoTransform(true);  // phone photos are stored sideways with an EXIF note
-  if (!reader.canRead()) throw EInvalidGraphic(fileName, "画像の形式がわかりません");
+bool StartsWith(const std::vector<std::uint8_t>& head, const char* signature, std::size_t length) {
+  return head.size() >= length && std::memcmp(head.data(), signature, length) == 0;
+}
+
+// Turns the picture upright once it is 32-bit, rather than a 64-bit one before.
+void Transform(QImage& picture, QImageIOHandler::Transformations transformation) {
+  const bool mirror = transformation & QImageIOHandler::TransformationMirror;
+  const bool flip = transformation & QImageIOHandler::TransformationFlip;
+  if (mirror || flip) picture.mirror(mirror, flip);
+  if (transformation & QImageIOHandler::TransformationRotate90)
+    picture = picture.transformed(QTransform().rotate(90));
+}
+
+// Qt's readers read the file itself through its descriptor, so that no copy of the file is
+// held beside the picture.
+QImage DecodeWithQt(const ImageFile& file) {
+  QFile device;
+  if (!device.open(file.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    throw EFOpenError(file.Name(), device.errorString().toStdString());
+  QImageReader reader(&device);
+  if (!reader.canRead()) throw EInvalidGraphic(file.Name(), "画像の形式がわかりません");
   const QSize size = reader.size();
-  if (size.isValid()) CheckImageDimensions(size.width(), size.height(), fileName);
-  // Qt's own allocation limit is below ours: a picture inside our limit must not fail there.
-  QImageReader::setAllocationLimit(static_cast<int>(4 * MaxImagePixels >> 20) + 1);
+  if (size.isValid()) CheckImageDimensions(size.width(), size.height(), file.Name());
+  // Qt's own allocation limit must not refuse a picture inside ours, 16-bit ones included.
+  QImageReader::setAllocationLimit(static_cast<int>(8 * MaxImagePixels >> 20) + 1);
+  // A reader that fills in the picture it is given leaves no byte of it unwritten.
   QImage picture;
-  if (!reader.read(&picture)) throw EInvalidGraphic(fileName, reader.errorString().toStdString());
-  CheckImageDimensions(picture.width(), picture.height(), fileName);
+  if (size.isValid() && reader.imageFormat() != QImage::Format_Invalid) {
+    picture = QImage(size, reader.imageFormat());
+    picture.fill(Qt::white);
+  }
+  if (!reader.read(&picture))
+    throw EInvalidGraphic(file.Name(), reader.errorString().toStdString());
+  CheckImageDimensions(picture.width(), picture.height(), file.Name());
+  FlattenOnWhite(picture, file.Name());
+  Transform(picture, reader.transformation());  // phone photos are stored sideways
   return picture;
 }
 
@@ -42,39 +67,27 @@ QImageIOHandler::Transformations StoredTurn(const std::vector<std::uint8_t>& byt
 
 // Decoded as small as the caller allows, then turned upright: a sideways photo's stored width
 // is its upright height.
-QImage ReadJpeg(const std::vector<std::uint8_t>& bytes, const std::string& fileName,
-                const std::function<bool(QSize)>& largeEnough) {
+QImage DecodeJpegUpright(const ImageFile& file, const std::function<bool(QSize)>& largeEnough) {
+  const std::vector<std::uint8_t> bytes = file.ReadAll();
   const QImageIOHandler::Transformations turn = StoredTurn(bytes);
   const bool sideways = turn.testFlag(QImageIOHandler::TransformationRotate90);
   const auto storedLargeEnough = [&](QSize stored) {
     return largeEnough && largeEnough(sideways ? stored.transposed() : stored);
   };
-  QImage picture = DecodeJpegReduced(bytes, fileName, storedLargeEnough);
-  picture = picture.mirrored(turn.testFlag(QImageIOHandler::TransformationMirror),
-                             turn.testFlag(QImageIOHandler::TransformationFlip));
-  return sideways ? picture.transformed(QTransform().rotate(90)) : picture;
-}
-
-// Transparent parts become white, as on paper.
-QImage OnWhite(const QImage& picture) {
-  QImage flat(picture.size(), QImage::Format_RGB32);
-  flat.fill(Qt::white);
-  QPainter painter(&flat);
-  painter.drawImage(0, 0, picture);
-  return flat;
+  QImage picture = DecodeJpegReduced(bytes, file.Name(), storedLargeEnough);
+  Transform(picture, turn);
+  return picture;
 }
 
 }  // namespace
 
 QImage ReadPicture(const std::string& fileName, const std::function<bool(QSize)>& largeEnough) {
-  const std::vector<std::uint8_t> bytes = ReadImageFile(fileName);
-  const bool bmp = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
-  const bool jpeg = bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
-  QImage picture = bmp    ? DecodeBmp(bytes, fileName)
-                   : jpeg ? ReadJpeg(bytes, fileName, largeEnough)
-                          : DecodeWithQt(bytes, fileName);
-  if (picture.hasAlphaChannel()) return OnWhite(picture);
-  picture.convertTo(QImage::Format_RGB32);
-  if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  const ImageFile file(fileName);
+  const std::vector<std::uint8_t> head = file.Head(8);
+  if (StartsWith(head, "\x89PNG\r\n\x1A\n", 8)) return DecodePng(file);
+  if (StartsWith(head, "\xFF\xD8\xFF", 3)) return DecodeJpegUpright(file, largeEnough);
+  if (!StartsWith(head, "BM", 2)) return DecodeWithQt(file);
+  QImage picture = DecodeBmpForDrop(file.ReadAll(), fileName);
+  FlattenOnWhite(picture, fileName);
   return picture;
 }

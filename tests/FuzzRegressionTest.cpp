@@ -16,7 +16,7 @@ TEST(FuzzRegressions, EveryRecordedInputEndsInAPictureOrAnError) {
     const Bytes input = ReadBytes(entry.path().string());
     if (input.empty() || entry.path().extension() == ".md") continue;
     const FuzzReader reader = ReaderOf(input[0]);
-    const std::string name = folder.Path(reader == FuzzReader::Jpeg ? "input.jpg" : "input.bmp");
+    const std::string name = folder.Path(InputName(reader));
     WriteBytes(name, Bytes(input.begin() + 1, input.end()));
     EXPECT_NO_THROW(ReadLikeTheProgram(reader, name)) << entry.path();
     ++replayed;

@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include <jpeglib.h>
+#include <png.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -173,6 +174,56 @@ Bytes EncodeArithmeticJpeg(int width, int height, const Bytes& rgb, int quality)
 Bytes EncodeCmykJpeg(int width, int height, CmykJpeg kind, const Bytes& cmyk) {
   const J_COLOR_SPACE stored = kind == CmykJpeg::AdobeYcck ? JCS_YCCK : JCS_CMYK;
   return Compress(width, height, JCS_CMYK, 4, stored, kind != CmykJpeg::Plain, cmyk, 100);
+}
+
+namespace {
+
+void AppendPngBytes(png_structp png, png_bytep data, std::size_t length) {
+  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void WritePng(png_structp png, png_infop info, const PngParts& parts, Bytes& out) {
+  png_set_write_fn(png, &out, AppendPngBytes, nullptr);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(parts.Width),
+               static_cast<png_uint_32>(parts.Height), parts.Depth, parts.ColourType,
+               parts.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> palette;
+  for (std::size_t i = 0; i + 2 < parts.Palette.size(); i += 3)
+    palette.push_back({parts.Palette[i], parts.Palette[i + 1], parts.Palette[i + 2]});
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  png_color_16 colour{};
+  if (parts.TransparentColour) {
+    const auto& c = *parts.TransparentColour;
+    colour = {0, c[0], c[1], c[2], c[0]};
+  }
+  if (!parts.PaletteAlpha.empty() || parts.TransparentColour)
+    png_set_tRNS(png, info, parts.PaletteAlpha.empty() ? nullptr : parts.PaletteAlpha.data(),
+                 static_cast<int>(parts.PaletteAlpha.size()),
+                 parts.TransparentColour ? &colour : nullptr);
+  png_write_info(png, info);
+  const std::size_t rowBytes = parts.Samples.size() / static_cast<std::size_t>(parts.Height);
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < parts.Height; ++y)
+    rows.push_back(const_cast<png_bytep>(parts.Samples.data()) + y * rowBytes);
+  png_write_image(png, rows.data());
+  png_write_end(png, info);
+}
+
+}  // namespace
+
+Bytes EncodePng(const PngParts& parts) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  Bytes out;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("the PNG library cannot write these parts");
+  }
+  WritePng(png, info, parts, out);
+  png_destroy_write_struct(&png, &info);
+  return out;
 }
 
 bool operator==(const Pixel24& a, const Pixel24& b) {

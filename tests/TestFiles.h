@@ -70,6 +70,21 @@ enum class CmykJpeg { Plain, Adobe, AdobeYcck };
 // Adobe kinds carry the Adobe marker, which says the samples are inverted (255 − ink).
 Bytes EncodeCmykJpeg(int width, int height, CmykJpeg kind, const Bytes& cmyk);
 
+// A PNG written with the PNG library, so that every depth and kind of transparency can be
+// made. Samples are given row after row as the file stores them (16-bit ones big-endian).
+struct PngParts {
+  int Width = 0;
+  int Height = 0;
+  int Depth = 8;
+  int ColourType = 2;  // PNG_COLOR_TYPE_RGB
+  bool Interlaced = false;
+  Bytes Samples;
+  Bytes Palette;       // red, green, blue triples
+  Bytes PaletteAlpha;  // the tRNS chunk of a palette picture
+  std::optional<std::array<std::uint16_t, 3>> TransparentColour;  // grey uses the first
+};
+Bytes EncodePng(const PngParts& parts);
+
 // Compares every pixel; reports the first difference.
 ::testing::AssertionResult PixelsAre(const TTavoBitmap& bitmap,
                                      const std::vector<std::vector<Pixel24>>& expected);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libgif-dev libimagequant-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   weston qt6-wayland

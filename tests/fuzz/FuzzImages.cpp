@@ -1,8 +1,9 @@
 // Fuzzing the picture readers. The first byte of an input chooses what reads the rest:
 // 0 the BMP reader, 1 the JPEG reader (by the file name's ending, as the program does),
-// 2 the shape-profile reading. Every input must end in a picture or one of the program's
-// own errors; anything else (a crash, another exception, a hang, a huge allocation) is a
-// finding.
+// 2 the shape-profile reading, 3 the reader of dropped pictures (PNG, GIF, WebP, TIFF, BMP,
+// JPEG and whatever else it takes, by their contents). Every input must end in a picture or one of
+// the program's own errors; anything else (a crash, another exception, a hang, a huge allocation)
+// is a finding.
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string folder = ScratchFolder();
   if (size < 1) return 0;
   const FuzzReader reader = ReaderOf(data[0]);
-  const std::string name = folder + "/input" + (reader == FuzzReader::Jpeg ? ".jpg" : ".bmp");
+  const std::string name = folder + "/" + InputName(reader);
   {
     std::ofstream file(name, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));

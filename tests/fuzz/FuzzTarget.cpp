@@ -8,6 +8,7 @@
 #include "doll/ShapeProfile.h"
 #include "framework/TavoBmp.h"
 #include "pictures/ImageInput.h"
+#include "pictures/PictureReader.h"
 
 // AddressSanitizer brings a malloc of its own, on which mallopt does nothing; clang 14 tells
 // of it only through __has_feature.
@@ -49,15 +50,38 @@ void FillFreshMemoryWith(std::uint8_t byte) {
 #endif
 }
 
-void LoadOverFilledMemory(TTavoBitmap& bitmap, const std::string& fileName, std::uint8_t fill) {
+template <typename Read>
+void OverFilledMemory(std::uint8_t fill, Read read) {
   FillFreshMemoryWith(fill);
   try {
-    bitmap.LoadFromFileAuto(fileName);
+    read();
   } catch (...) {
     FillFreshMemoryWith(0);
     throw;
   }
   FillFreshMemoryWith(0);
+}
+
+void LoadOverFilledMemory(TTavoBitmap& bitmap, const std::string& fileName, std::uint8_t fill) {
+  OverFilledMemory(fill, [&] { bitmap.LoadFromFileAuto(fileName); });
+}
+
+QImage DropOverFilledMemory(const std::string& fileName, std::uint8_t fill) {
+  QImage picture;
+  OverFilledMemory(fill, [&] { picture = ReadPicture(fileName); });
+  return picture;
+}
+
+void ReadDroppedPicture(const std::string& fileName) {
+  const QImage picture = DropOverFilledMemory(fileName, 0x5A);
+  const bool consistent = picture.format() == QImage::Format_RGB32 &&
+                          picture.width() <= MaxImageSide && picture.height() <= MaxImageSide;
+  if (!consistent) std::abort();
+  const QImage again = DropOverFilledMemory(fileName, 0xA5);
+  if (again.size() != picture.size()) std::abort();
+  const auto rowBytes = static_cast<std::size_t>(4 * picture.width());
+  for (int y = 0; y < picture.height(); ++y)
+    if (std::memcmp(picture.constScanLine(y), again.constScanLine(y), rowBytes) != 0) std::abort();
 }
 
 }  // namespace
@@ -76,13 +100,26 @@ void PrepareFreshMemoryFill() {
 }
 
 FuzzReader ReaderOf(std::uint8_t selector) {
-  switch (selector % 3) {
+  switch (selector % 4) {
     case 0:
       return FuzzReader::Bmp;
     case 1:
       return FuzzReader::Jpeg;
-    default:
+    case 2:
       return FuzzReader::Shape;
+    default:
+      return FuzzReader::Picture;
+  }
+}
+
+const char* InputName(FuzzReader reader) {
+  switch (reader) {
+    case FuzzReader::Jpeg:
+      return "input.jpg";
+    case FuzzReader::Picture:
+      return "input.picture";
+    default:
+      return "input.bmp";
   }
 }
 
@@ -94,6 +131,7 @@ void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName) {
         if (r < 0 || r > MaxRadius) std::abort();
       return;
     }
+    if (reader == FuzzReader::Picture) return ReadDroppedPicture(fileName);
     TTavoBitmap bitmap;
     LoadOverFilledMemory(bitmap, fileName, 0x5A);
     const bool consistent = bitmap.format() == QImage::Format_BGR888 &&

@@ -4,13 +4,18 @@
 #include <cstdint>
 #include <string>
 
-enum class FuzzReader { Bmp, Jpeg, Shape };
+enum class FuzzReader { Bmp, Jpeg, Shape, Picture };
 
 // The reader an input's first byte chooses.
 FuzzReader ReaderOf(std::uint8_t selector);
 
-// Reads `fileName` as the program would; returns normally for a picture or one of the
-// program's errors, and checks that a loaded picture is consistent. Any other outcome is
+// The name an input of that reader is written under (the Load readers go by the name).
+const char* InputName(FuzzReader reader);
+
+// Reads `fileName` as the program would (Load's readers, the shape reading, or the reader of
+// dropped pictures); returns normally for a picture or one of the program's errors, and
+// checks that a picture is consistent and that reading it twice over differently filled
+// fresh memory gives the same bytes. Any other outcome is
 // left to escape (an exception) or aborts.
 void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName);
 

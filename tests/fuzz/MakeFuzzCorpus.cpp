@@ -1,5 +1,10 @@
 // Writes the image fuzzer's seed corpus into the folder given: a valid file of every BMP
-// variant, colour and greyscale JPEGs and a shape image, each behind its reader's byte.
+// variant, colour and greyscale JPEGs, a shape image, and for the reader of dropped pictures
+// PNGs of every depth and kind of transparency, a GIF, WebPs, TIFFs, a BMP with alpha and a
+// JPEG; each behind its reader's byte.
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
 #include <string>
 
 #include "FuzzTarget.h"
@@ -103,6 +108,82 @@ void SeedJpegs() {
   Seed("jpeg-arithmetic", 1, EncodeArithmeticJpeg(16, 16, rgb, 80));
 }
 
+Bytes WrittenByQt(const QImage& picture, const char* format, int quality) {
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setQuality(quality);
+  if (!writer.write(picture)) std::abort();
+  return Bytes(data.begin(), data.end());
+}
+
+PngParts Png(int width, int height, int depth, int colourType, std::size_t rowBytes) {
+  PngParts parts;
+  parts.Width = width;
+  parts.Height = height;
+  parts.Depth = depth;
+  parts.ColourType = colourType;
+  for (std::size_t i = 0; i < rowBytes * static_cast<std::size_t>(height); ++i)
+    parts.Samples.push_back(static_cast<std::uint8_t>(i * 37));
+  return parts;
+}
+
+void SeedPngs() {
+  PngParts rgb16 = Png(5, 3, 16, 2, 30);
+  rgb16.TransparentColour = {{0x0025, 0x4A6F, 0x94B9}};  // the first pixel's
+  Seed("png-rgb16-trns", 3, EncodePng(rgb16));
+  rgb16.Interlaced = true;
+  Seed("png-rgb16-trns-interlaced", 3, EncodePng(rgb16));
+  PngParts grey16 = Png(5, 3, 16, 0, 10);
+  grey16.TransparentColour = {{0x0025, 0, 0}};
+  Seed("png-grey16-trns", 3, EncodePng(grey16));
+  Seed("png-rgba16", 3, EncodePng(Png(5, 3, 16, 6, 40)));
+  Seed("png-grey-alpha8", 3, EncodePng(Png(5, 3, 8, 4, 10)));
+  PngParts palette = Png(5, 3, 4, 3, 3);
+  palette.Palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+  palette.PaletteAlpha = {255, 0, 128};
+  for (auto& sample : palette.Samples) sample &= 0x33;  // indices 0 to 3
+  Seed("png-palette4-trns", 3, EncodePng(palette));
+  PngParts grey1 = Png(9, 3, 1, 0, 2);
+  grey1.TransparentColour = {{1, 0, 0}};
+  Seed("png-grey1-trns", 3, EncodePng(grey1));
+}
+
+// A 2 × 2 GIF: red, then the transparent index, in the top row and the other way round below.
+Bytes TransparentGif() {
+  return {'G', 'I', 'F', '8', '9',  'a',  2, 0, 2, 0,    0x80, 0,    0,    255, 0,
+          0,   0,   0,   255, 0x21, 0xF9, 4, 1, 0, 0,    1,    0,    0x2C, 0,   0,
+          0,   0,   2,   0,   2,    0,    0, 2, 3, 0x44, 0x02, 0x05, 0,    0x3B};
+}
+
+void SeedOtherDropped() {
+  QImage picture(7, 5, QImage::Format_RGBA64);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x)
+      picture.setPixelColor(x, y, QColor::fromRgba64(x * 9000, y * 13000, 0x1234, x * 10000));
+  Seed("tiff-rgba16", 3, WrittenByQt(picture, "tiff", 100));
+  Seed("tiff-rgb16", 3, WrittenByQt(picture.convertToFormat(QImage::Format_RGBX64), "tiff", 100));
+  Seed("tiff-rgb8", 3, WrittenByQt(picture.convertToFormat(QImage::Format_RGB32), "tiff", 100));
+  const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+  Seed("webp-lossless-alpha", 3, WrittenByQt(argb, "webp", 100));
+  Seed("webp-lossy-alpha", 3, WrittenByQt(argb, "webp", 60));
+  Seed("gif-transparent", 3, TransparentGif());
+  BmpParts v5;
+  v5.HeaderSize = 124;
+  v5.Bits = 32;
+  v5.Width = 2;
+  v5.Height = 2;
+  v5.Compression = 3;
+  v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  v5.Rows = {{1, 2, 3, 255, 5, 6, 7, 0}, {8, 7, 6, 128, 4, 3, 2, 1}};
+  Seed("bmp32-v5-alpha", 3, BuildBmp(v5));
+  Bytes rgb;
+  for (int i = 0; i < 8 * 8; ++i)
+    rgb.insert(rgb.end(), {std::uint8_t(i * 4), std::uint8_t(255 - i), std::uint8_t(i * 7)});
+  Seed("jpeg-dropped", 3, EncodeJpeg(8, 8, false, rgb, 80));
+}
+
 void SeedShapes() {
   std::vector<int> radii(200);
   for (int y = 0; y < 200; ++y) radii[y] = y < 100 ? y : 199 - y;
@@ -116,5 +197,7 @@ int main(int argc, char** argv) {
   SeedBmps();
   SeedJpegs();
   SeedShapes();
+  SeedPngs();
+  SeedOtherDropped();
   return 0;
 }
