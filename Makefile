@@ -99,6 +99,7 @@ bench: build
 	@$(BUILD_DIR)/bench/frame_pacing
 	@$(BUILD_DIR)/bench/load_bench
 	@$(BUILD_DIR)/bench/drop_bench
+	@$(BUILD_DIR)/bench/shape_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
