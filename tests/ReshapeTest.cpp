@@ -245,6 +245,11 @@ TEST_F(Reshape, UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost) {
   expect(shape0, skin1, 2);
   PressKey(redoY);
   expect(shape2, skin1, 2);
+  PressKey(undo);
+  PressKey(undo);
+  expect(shape0, skin0, 2);  // the first reshape is no longer in the history
+  PressKey(undo);
+  expect(shape0, skin0, 3);
 }
 
 TEST_F(Reshape, AStepThatCannotBeTakenChangesNothingAndStaysInTheHistory) {
