@@ -105,6 +105,7 @@ bench: build
 	@$(BUILD_DIR)/bench/load_bench
 	@$(BUILD_DIR)/bench/drop_bench
 	@$(BUILD_DIR)/bench/animation_bench
+	@$(BUILD_DIR)/bench/shape_bench
 
 format:
 	@tools/source-files.sh | xargs -r -d '\n' clang-format -i

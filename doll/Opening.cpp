@@ -42,6 +42,7 @@ void OpenDoll() {
   MakeInnerTexture();
   DrawOnTextureCopy(*InnerTexture);
   OpenProgress = 0;
+  DollAsRead = false;
 }
 
 void AdvanceOpening() {

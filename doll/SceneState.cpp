@@ -31,6 +31,7 @@ bool Openable = false;
 std::int32_t SplitRow = 0;
 std::int32_t OpenProgress = OpenProgressAtRest;
 std::string Direction = DirectionClockwise;
+bool DollAsRead = false;
 
 StreakSet StreaksLeft{};
 StreakSet StreaksRight{};

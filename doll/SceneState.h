@@ -105,6 +105,7 @@ extern bool Openable;                // the last shape read can open
 extern std::int32_t SplitRow;        // where every doll of the series opens
 extern std::int32_t OpenProgress;    // rows each half has moved; 200 = at rest
 extern std::string Direction;        // DirectionClockwise, DirectionCounterClockwise or ""
+extern bool DollAsRead;              // the doll at rest is the one last read: no Open since
 
 extern StreakSet StreaksLeft;
 extern StreakSet StreaksRight;

@@ -90,6 +90,11 @@ int ReadWhole(const std::string& fileName, std::string& bytes) {
   return error;
 }
 
+// Whether a failed link() means that the file system has no hard links at all.
+bool NoHardLinks(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
+}
+
 // Copies `fileName` to its first free backup name, created exclusively and flushed; "" when
 // there is no such file.
 std::string CopyToBackup(const std::string& fileName) {
@@ -115,9 +120,54 @@ std::string KeepUnderBackupName(const std::string& fileName) {
     const int error = errno;
     if (error == EEXIST) continue;
     if (error == ENOENT) return "";
-    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) return CopyToBackup(fileName);
+    if (NoHardLinks(error)) return CopyToBackup(fileName);
     Fail(fileName, error);
   }
+}
+
+// Gives the kept file `keptName` the second name `written`, linked or, where the file system
+// has no hard links, copied, and flushed either way: it may be a file put there by hand.
+// Returns 0, or the errno of the failure (ENOENT: there is no such kept file).
+int LinkFlushed(const std::string& keptName, const std::string& written) {
+  if (Link(keptName.c_str(), written.c_str()) != 0) {
+    if (!NoHardLinks(errno)) return errno;
+    std::string bytes;
+    if (const int error = ReadWhole(keptName, bytes); error != 0) return error;
+    return WriteFlushed(written, bytes.data(), bytes.size());
+  }
+  const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
+  int error = fd < 0 ? errno : 0;
+  if (fd >= 0 && Fsync(fd) != 0) error = errno;
+  if (fd >= 0) ::close(fd);
+  if (error != 0) ::unlink(written.c_str());
+  return error;
+}
+
+// The swap's second half: the flushed file `written` takes the place of `fileName`, whose
+// file is kept under its first free backup name, and the folder is flushed. Returns the
+// backup's name, or "" when there was no file to keep; a failure leaves the folder as it was.
+std::string SwapIntoPlace(const std::string& fileName, const std::string& written) {
+  std::string backup;
+  try {
+    backup = KeepUnderBackupName(fileName);
+    if (Rename(written.c_str(), fileName.c_str()) != 0) Fail(fileName, errno);
+  } catch (const EFCreateError&) {
+    ::unlink(written.c_str());
+    if (!backup.empty()) ::unlink(backup.c_str());
+    throw;
+  }
+  // Renaming a file onto another name of itself succeeds and leaves both names.
+  ::unlink(written.c_str());
+  if (const int error = FlushFolder(fileName); error != 0) {
+    // Put the old file back, so that the folder is as it was.
+    if (backup.empty()) {
+      ::unlink(fileName.c_str());
+    } else {
+      Rename(backup.c_str(), fileName.c_str());
+    }
+    Fail(fileName, error);
+  }
+  return backup;
 }
 
 }  // namespace
@@ -137,25 +187,17 @@ std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std
   const std::string written = fileName + ".new";
   ::unlink(written.c_str());  // left by a swap a crash cut short: ours, and never in place
   if (const int error = WriteFlushed(written, data, size); error != 0) Fail(fileName, error);
-  std::string backup;
-  try {
-    backup = KeepUnderBackupName(fileName);
-    if (Rename(written.c_str(), fileName.c_str()) != 0) Fail(fileName, errno);
-  } catch (const EFCreateError&) {
-    ::unlink(written.c_str());
-    if (!backup.empty()) ::unlink(backup.c_str());
-    throw;
-  }
-  if (const int error = FlushFolder(fileName); error != 0) {
-    // Put the old file back, so that the folder is as it was.
-    if (backup.empty()) {
-      ::unlink(fileName.c_str());
-    } else {
-      Rename(backup.c_str(), fileName.c_str());
-    }
+  return SwapIntoPlace(fileName, written);
+}
+
+std::string PutBackKeepingCurrent(const std::string& fileName, const std::string& keptName) {
+  const std::string written = fileName + ".new";
+  ::unlink(written.c_str());
+  if (const int error = LinkFlushed(keptName, written); error != 0) {
+    if (error == ENOENT) throw EFOpenError(keptName, std::strerror(error));
     Fail(fileName, error);
   }
-  return backup;
+  return SwapIntoPlace(fileName, written);
 }
 
 std::string BackupName(const std::string& fileName, int n) {

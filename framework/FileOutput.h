@@ -23,6 +23,14 @@ bool WriteNewFile(const std::string& fileName, const void* data, std::size_t siz
 // file-create error naming `fileName`, never a name the person did not ask for.
 std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size);
 
+// Puts the kept file `keptName` (a backup) back in place of `fileName` the same way: the
+// kept file gets the second name "<fileName>.new" (linked, or copied where the file system has
+// no hard links), is flushed, and is swapped in as above, the file it replaces kept under the
+// first free backup name, whose name is returned. The kept file itself stays where it is. A
+// missing kept file raises the file-open error naming it, any other failure the file-create
+// error naming `fileName`; either way the folder is left as it was.
+std::string PutBackKeepingCurrent(const std::string& fileName, const std::string& keptName);
+
 // The n-th backup name of `fileName`: "テクスチャ-01.bmp" for "テクスチャ.bmp" and 1.
 std::string BackupName(const std::string& fileName, int n);
 

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
+#include <cmath>
 #include <cstring>
 
 #include "TavoBmp.h"
@@ -36,6 +37,12 @@ bool IsPicture(const QString& path) {
   }
   struct stat info {};
   return ::fstat(fd, &info) == 0 && IsRegularFile(info) && QImageReader(&file).canRead();
+}
+
+// The box pixel under the pointer: its column and row.
+QPoint PixelAt(const QMouseEvent* event) {
+  const QPointF at = event->position();
+  return {static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))};
 }
 
 }  // namespace
@@ -125,6 +132,51 @@ void TPaintBox::dropEvent(QDropEvent* event) {
   if (picture.isEmpty() || !FOnDrop) return;
   event->acceptProposedAction();
   QTimer::singleShot(0, this, [this, picture] { FOnDrop(picture.toStdString()); });
+}
+
+void TPaintBox::AcceptEdgeDrags(TEdgeDrag handlers) {
+  FEdgeDrag = std::move(handlers);
+  setMouseTracking(true);  // the cursor changes over the edge without a button held
+}
+
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  if (!FEdgeDrag.CanGrab) return;
+  const QPoint pixel = PixelAt(event);
+  if (FDragging) {
+    FEdgeDrag.Move(pixel.x());
+  } else if (FEdgeDrag.CanGrab(pixel.y(), pixel.x())) {
+    setCursor(Qt::SizeHorCursor);
+  } else {
+    unsetCursor();
+  }
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* event) {
+  if (!FEdgeDrag.Press || FDragging || event->button() != Qt::LeftButton) return;
+  const QPoint pixel = PixelAt(event);
+  if (!FEdgeDrag.Press(pixel.y(), pixel.x())) return;
+  FDragging = true;
+  setCursor(Qt::SizeHorCursor);
+  grabKeyboard();  // Escape reaches the drag whichever button has the focus
+}
+
+void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (FDragging && event->button() == Qt::LeftButton) EndDrag(true);
+}
+
+void TPaintBox::keyPressEvent(QKeyEvent* event) {
+  if (FDragging && event->key() == Qt::Key_Escape) {
+    EndDrag(false);
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TPaintBox::EndDrag(bool keep) {
+  FDragging = false;
+  releaseKeyboard();
+  unsetCursor();
+  FEdgeDrag.Release(keep);
 }
 
 void TTavoBitmap::DrawToPaintBox(TPaintBox& paintBox) const {

@@ -30,12 +30,30 @@ class TPaintBox : public QWidget {
   void AcceptPictureDrops(TPictureDrop onDrop);
   bool ShowsDropFrame() const { return FDropFrame; }
 
+  // What the box reports of a drag along the doll's edge, in the box's own pixel columns and
+  // rows whatever the screen's scale. Over a point where `CanGrab` answers true the pointer
+  // is a left-right resize cursor; a left press there calls `Press`, which answers whether a
+  // drag starts; the drag reports each `Move`, and ends with `Release(true)` when the button
+  // is let go, or `Release(false)` when Escape is pressed first.
+  struct TEdgeDrag {
+    std::function<bool(int row, int x)> CanGrab;
+    std::function<bool(int row, int x)> Press;
+    std::function<void(int x)> Move;
+    std::function<void(bool keep)> Release;
+  };
+  void AcceptEdgeDrags(TEdgeDrag handlers);
+  bool Dragging() const { return FDragging; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dragLeaveEvent(QDragLeaveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // The first local regular file among the dragged ones that a picture reader recognises, or
@@ -43,8 +61,11 @@ class TPaintBox : public QWidget {
   // file, with the reason.
   static QString FirstPicture(const QMimeData* data, std::string* notRegular = nullptr);
   void SetDropFrame(bool shown);
+  void EndDrag(bool keep);
 
   QImage FPicture;
   TPictureDrop FOnDrop;
   bool FDropFrame = false;
+  TEdgeDrag FEdgeDrag;
+  bool FDragging = false;
 };

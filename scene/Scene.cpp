@@ -17,6 +17,7 @@ std::unique_ptr<TTavoMidi> SoundDevice;
 std::unique_ptr<TTavoTimer> TaskTimer;
 TPaintBox* FrontBox = nullptr;
 TPaintBox* BackBox = nullptr;
+TDollHistory DollHistory;
 
 namespace {
 
@@ -49,6 +50,7 @@ void StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
   FrontBox = frontBox;
   BackBox = backBox;
   CreateSceneBitmaps();
+  DollHistory.Clear();
   TaskTimer->AddTask(FrameTick, FrameInterval, "");
 }
 
@@ -95,6 +97,7 @@ void ShowDoll(DollPictures doll) {
   Texture = std::move(doll.Skin);
   DrawOnTextureCopy(*Texture);
   OpenProgress = OpenProgressAtRest;
+  DollAsRead = true;
 }
 
 void LoadDoll() {
@@ -107,8 +110,20 @@ void DropPicture(const std::string& fileName, int firstColumn) {
   const QImage picture =
       ReadPicture(fileName, [widest](QSize size) { return HoldsTwiceTheSkinHalf(size, widest); });
   PaintSkinHalf(*doll.Skin, FitToSkinHalf(picture, widest), firstColumn);
-  doll.Skin->SaveKeepingOld(TextureFileName);
+  DollHistory.Record(TextureFileName, doll.Skin->SaveKeepingOld(TextureFileName));
   ShowDoll(std::move(doll));
+}
+
+bool UndoDollChange() {
+  if (!DollHistory.Undo()) return false;
+  LoadDoll();
+  return true;
+}
+
+bool RedoDollChange() {
+  if (!DollHistory.Redo()) return false;
+  LoadDoll();
+  return true;
 }
 
 void FrameTick() {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "DollHistory.h"
 #include "doll/SceneState.h"
 #include "framework/TavoMidi.h"
 #include "framework/TavoPaintBox.h"
@@ -25,6 +26,9 @@ extern std::unique_ptr<TTavoTimer> TaskTimer;
 // Where the two frames are shown; null when the scene runs without a window.
 extern TPaintBox* FrontBox;
 extern TPaintBox* BackBox;
+// The changes this run made to the doll's files: drops and reshapes, and what undo and redo
+// did with them. Emptied when the scene starts.
+extern TDollHistory DollHistory;
 
 // Seeds the random generator, opens the sound device, creates the task table for `form`
 // (which queues the start of the main loop), creates the bitmaps and loads the doll, and
@@ -57,11 +61,18 @@ void LoadDoll();
 
 // Paints the picture file `fileName` on the half of the skin that starts at texture column
 // `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for the back view),
-// keeps the texture image it replaces under a backup name, and shows the doll again as Load
+// keeps the texture image it replaces under a backup name, records the change in
+// DollHistory, and shows the doll again as Load
 // does. With no texture image in the folder, the skin shown at rest is painted and written.
 // A picture that cannot be read, or a folder that cannot be written, raises an error naming
 // the picture or the doll's file, and nothing changes.
 void DropPicture(const std::string& fileName, int firstColumn);
+
+// Takes back the last change to the doll's files (see TDollHistory::Undo) and reads the doll
+// again as Load does. Returns false, changing nothing, when there is none to take back.
+bool UndoDollChange();
+// Puts back the last change taken back, the same way; false when there is none.
+bool RedoDollChange();
 
 // One frame: an opening step if one is under way, both views rendered, the turn, both
 // backdrops stepped, the frames composed and shown.

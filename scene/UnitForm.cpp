@@ -1,5 +1,8 @@
 #include "UnitForm.h"
 
+#include <QShortcut>
+
+#include "Reshape.h"
 #include "Scene.h"
 #include "doll/Opening.h"
 #include "doll/ShapeProfile.h"
@@ -27,6 +30,15 @@ void LoadFormMainLayout(QWidget* form) {
     bold.setBold(true);
     button->setFont(bold);
   }
+}
+
+// The platform's redo keys, with Ctrl+Shift+Z and Ctrl+Y on every desktop.
+QList<QKeySequence> RedoKeys() {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
+  for (const QKeySequence& key :
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+    if (!keys.contains(key)) keys.append(key);
+  return keys;
 }
 
 template <class Control>
@@ -58,6 +70,14 @@ TFormMain::TFormMain(QWidget* AOwner)
   PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); });
   PaintBox2->AcceptPictureDrops(
       [this](const std::string& file) { DropOnView(file, BackViewTurn); });
+  AcceptReshaping(PaintBox1);
+  AcceptReshaping(PaintBox2);
+  // Window shortcuts: they work whichever button has the focus.
+  connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
+          &TFormMain::UndoKeyPress);
+  auto* redo = new QShortcut(this);
+  redo->setKeys(RedoKeys());
+  connect(redo, &QShortcut::activated, this, &TFormMain::RedoKeyPress);
   try {
     StartScene(*this, PaintBox1, PaintBox2);
   } catch (...) {
@@ -115,4 +135,40 @@ void TFormMain::BtnOpenClick() {
   } else {
     ShowMsg(NotOpenableMessage);
   }
+}
+
+void TFormMain::AcceptReshaping(TPaintBox* box) {
+  box->AcceptEdgeDrags(
+      {CanReshapeAt, BeginReshape, DragReshape, [this](bool keep) { EndReshapeInView(keep); }});
+}
+
+void TFormMain::EndReshapeInView(bool keep) {
+  if (!keep) {
+    CancelReshape();
+    return;
+  }
+  ReportErrors([] {
+    const TBusyCursor busy;
+    EndReshape();
+  });
+}
+
+bool TFormMain::ViewDragging() const {
+  return PaintBox1->Dragging() || PaintBox2->Dragging();
+}
+
+void TFormMain::UndoKeyPress() {
+  if (ViewDragging()) return;  // the drag has the pointer; Escape takes it back
+  ReportErrors([] {
+    const TBusyCursor busy;
+    if (!UndoDollChange()) DefaultBeep();
+  });
+}
+
+void TFormMain::RedoKeyPress() {
+  if (ViewDragging()) return;
+  ReportErrors([] {
+    const TBusyCursor busy;
+    if (!RedoDollChange()) DefaultBeep();
+  });
 }

@@ -33,6 +33,9 @@ class TFormMain : public TTavoForm {
   void BtnSaveClick();
   void BtnShadeClick();
   void BtnOpenClick();
+  // Ctrl+Z and the redo keys: take back or put back a change to the doll's files.
+  void UndoKeyPress();
+  void RedoKeyPress();
 
  private:
   // Sets the turn buttons' captions from Direction.
@@ -40,6 +43,11 @@ class TFormMain : public TTavoForm {
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
   // texture columns on from RotationOffset.
   void DropOnView(const std::string& fileName, int turn);
+  // Lets `box` shape the doll by dragging its edge.
+  void AcceptReshaping(TPaintBox* box);
+  // Ends the drag in a view: writes the new outline, or with `keep` false puts it back.
+  void EndReshapeInView(bool keep);
+  bool ViewDragging() const;
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

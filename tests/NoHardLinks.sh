@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# A drop where the file system has no hard links: on a real FAT file system where this
-# machine lets root mount one from a file, otherwise with link() failing as it does there.
+# A drop, and undo and redo, where the file system has no hard links: on a real FAT file
+# system where this machine lets root mount one from a file, otherwise with link() failing
+# as it does there.
 # Usage: NoHardLinks.sh <kavinel_window_tests> <no_hard_links library>
 set -euo pipefail
 tests=$1
 no_links=$2
 drop=SkinDrop.TheOldSkinIsKeptByteForByteUnderTheFirstFreeBackupName
+undo=Reshape.UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost
 
 image=$(mktemp)
 mount_point=$(mktemp -d)
@@ -31,4 +33,4 @@ else
   # A sanitizer's runtime would otherwise refuse to come after the stand-in.
   run=(env LD_PRELOAD="$no_links" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" "$tests")
 fi
-"${run[@]}" --gtest_filter="$drop" | tee /dev/stderr | grep '^\[  PASSED  \] 1 test\.$' >/dev/null
+"${run[@]}" --gtest_filter="$drop:$undo" | tee /dev/stderr | grep '^\[  PASSED  \] 2 tests\.$' >/dev/null

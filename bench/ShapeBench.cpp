@@ -1,0 +1,74 @@
+// How fast shaping by hand answers: one drag step (the outline moved and the geometry rebuilt
+// for it) and a release on the sample doll (the outline written, the old one kept, the doll
+// read again).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "MedianReporter.h"
+#include "SampleFolder.h"
+#include "framework/FileOutput.h"
+#include "scene/Reshape.h"
+#include "scene/Scene.h"
+
+namespace {
+
+constexpr int Row = 120;  // among the sample doll's widest rows
+
+int RightEdge(int r) {
+  return ViewSize / 2 - 1 + r;
+}
+
+void DragStep(benchmark::State& state) {
+  const int radius = DisplayedProfile[Row];
+  BeginReshape(Row, RightEdge(radius));
+  int step = 0;
+  for (auto _ : state) DragReshape(RightEdge(radius + 1 + step++ % 8));  // each a change
+  CancelReshape();
+}
+
+// Each release keeps the outline it replaces under a new backup name; those are removed
+// untimed.
+void RemoveBackups() {
+  for (int n = 1; std::filesystem::remove(BackupName(ShapeFileName, n)); ++n) {
+  }
+}
+
+void Release(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int radius = DisplayedProfile[Row];
+    BeginReshape(Row, RightEdge(radius));
+    DragReshape(RightEdge(radius >= 95 ? radius - 5 : radius + 5));  // 92 and 97 in turn
+    state.ResumeTiming();
+    if (!EndReshape()) state.SkipWithError("nothing written");
+    state.PauseTiming();
+    RemoveBackups();
+    DollHistory.Clear();
+    state.ResumeTiming();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto before = EnterSampleFolder("kavinel-shape-bench");
+  CreateSceneBitmaps();
+  for (auto* run : {DragStep, Release})
+    benchmark::RegisterBenchmark(run == DragStep ? "DragStep" : "Release", run)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
+  benchmark::Initialize(&argc, argv);
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  std::cout << "\nMedians, shaping the sample doll by hand:\n"
+            << "  one drag step: " << reporter.Medians["DragStep"] << " ms (target: at most 0.3)\n"
+            << "  a release (write, keep, read again): " << reporter.Medians["Release"]
+            << " ms (target: at most 30)\n";
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-shape-bench");
+}

@@ -1,0 +1,36 @@
+// The changes a run made to the doll's files, so that each can be taken back and put back
+// again, in order, without ever deleting a file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class TDollHistory {
+ public:
+  // A change just made: `fileName` was replaced and its earlier version kept as `keptName`
+  // ("" when there was none). The changes that could have been put back are forgotten.
+  void Record(const std::string& fileName, const std::string& keptName);
+
+  // Takes back the last change: the file now in place is kept under its next free backup
+  // name and the earlier version is put back (PutBackKeepingCurrent). Returns false when
+  // there is nothing to take back. A step that cannot be taken (its kept file is gone, the
+  // folder cannot be written) raises an error naming the file; the folder and the history
+  // stay as they were.
+  bool Undo();
+  // Puts back the last change taken back, the same way; false when there is none.
+  bool Redo();
+
+  void Clear();
+  std::size_t UndoCount() const { return FDone; }
+  std::size_t RedoCount() const { return FSteps.size() - FDone; }
+
+ private:
+  struct TStep {
+    std::string FileName;
+    std::string Before;  // where the version before the change is kept
+    std::string After;   // where the changed version is kept once taken back
+  };
+  std::vector<TStep> FSteps;
+  std::size_t FDone = 0;  // steps in effect: FSteps[0..FDone)
+};
