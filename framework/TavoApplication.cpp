@@ -25,8 +25,13 @@ void WriteSignalByte(int /*signal*/) {
 
 }  // namespace
 
+const char* ApplicationVersion() {
+  return KAVINEL_VERSION;
+}
+
 void InitApplication() {
   QApplication::setApplicationName("kavinel");
+  QApplication::setApplicationVersion(ApplicationVersion());
   QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
   // The icon's sizes are compiled into the executable from the icon theme's files.
   QIcon icon;

@@ -1,10 +1,14 @@
-// The application's identity, set up once a QApplication exists: its name, the title that
-// captions every message box, the window icon and the Japanese user-interface font; and the
+// The application's identity, set up once a QApplication exists: its name and version, the title
+// that captions every message box, the window icon and the Japanese user-interface font; and the
 // ending asked for by a signal.
 #pragma once
 
 class QWidget;
 
+// The program's version: the project's, as the build gives it.
+const char* ApplicationVersion();
+
+// Sets the application's name, version, title, icon and font substitution.
 void InitApplication();
 
 // Closes `window` when the program is asked to end by SIGTERM, SIGINT or SIGHUP (a session

@@ -1,11 +1,20 @@
 #include "UnitForm.h"
 
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QImageReader>
+#include <QMenu>
 #include <QShortcut>
+#include <functional>
 
+#include "AboutBox.h"
 #include "Reshape.h"
 #include "Scene.h"
+#include "TurnAnimation.h"
 #include "doll/Opening.h"
 #include "doll/ShapeProfile.h"
+#include "framework/TavoButtonStyle.h"
+#include "framework/TavoDesktop.h"
 #include "framework/TavoUtility.h"
 #include "ui_FormMain.h"
 
@@ -39,6 +48,44 @@ QList<QKeySequence> RedoKeys() {
        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
     if (!keys.contains(key)) keys.append(key);
   return keys;
+}
+
+// What each button does, said in a few words when the pointer rests on it.
+struct TButtonTip {
+  const char* Name;
+  const char* Tip;
+};
+constexpr TButtonTip ButtonTips[] = {
+    {"BtnTurnLeft", "人形を左回りに回します（左回りのときは止めます）"},
+    {"BtnTurnRight", "人形を右回りに回します（右回りのときは止めます）"},
+    {"BtnLoad", "シェイプ.bmp とテクスチャ.bmp を読み直します"},
+    {"BtnSave", "表と裏の絵を outNN.bmp に保存します"},
+    {"BtnShade", "陰影を 6 段階で切り替えます"},
+    {"BtnOpen", "人形を開いて、中の小さな人形を見せます"},
+};
+
+// Return and keypad Enter press the focused button as Space does, and its focus is framed so
+// that it can be seen on the dark panel.
+void PrepareButtons(QWidget* form) {
+  auto* style = new TButtonStyle;
+  style->setParent(form);
+  for (const TButtonTip& tip : ButtonTips) {
+    auto* button = form->findChild<QPushButton*>(tip.Name);
+    button->setAutoDefault(true);
+    button->setStyle(style);
+    button->setToolTip(QString::fromUtf8(tip.Tip));
+  }
+}
+
+// The pictures a drop takes, as a name filter: every format Qt's readers know, in lower and
+// upper case.
+QString PictureFilter() {
+  QStringList patterns;
+  for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+    const QString suffix = QString::fromLatin1(format).toLower();
+    patterns << "*." + suffix << "*." + suffix.toUpper();
+  }
+  return "画像 (" + patterns.join(' ') + ");;すべてのファイル (*)";
 }
 
 template <class Control>
@@ -78,6 +125,15 @@ TFormMain::TFormMain(QWidget* AOwner)
   auto* redo = new QShortcut(this);
   redo->setKeys(RedoKeys());
   connect(redo, &QShortcut::activated, this, &TFormMain::RedoKeyPress);
+  connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TFormMain::AboutClick);
+  const auto showMenu = [this](TPaintBox* box, int turn) {
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box, &QWidget::customContextMenuRequested, this,
+            [this, box, turn](QPoint at) { ShowViewMenu(turn, box->mapToGlobal(at)); });
+  };
+  showMenu(PaintBox1, 0);
+  showMenu(PaintBox2, BackViewTurn);
+  PrepareButtons(this);
   try {
     StartScene(*this, PaintBox1, PaintBox2);
   } catch (...) {
@@ -171,4 +227,65 @@ void TFormMain::RedoKeyPress() {
     const TBusyCursor busy;
     if (!RedoDollChange()) DefaultBeep();
   });
+}
+
+void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+  // The Menu key goes to the focused button, which passes it on: the front view's menu.
+  if (event->reason() != QContextMenuEvent::Keyboard) {
+    event->ignore();
+    return;
+  }
+  ShowViewMenu(0, PaintBox1->mapToGlobal(PaintBox1->rect().center()));
+}
+
+void TFormMain::ShowViewMenu(int turn, QPoint at) {
+  if (ViewDragging()) return;
+  struct TItem {
+    const char* Text;
+    std::function<void()> Action;
+    bool Enabled = true;
+  };
+  const TItem items[] = {
+      {"写真を貼る(&P)…", [this, turn] { PastePictureOnView(turn); }},
+      {"元に戻す(&U)", [this] { UndoKeyPress(); }, DollHistory.UndoCount() > 0},
+      {"やり直す(&R)", [this] { RedoKeyPress(); }, DollHistory.RedoCount() > 0},
+      {"回転アニメーションを保存(&A)", [this] { SaveAnimationClick(); }},
+      {"フォルダーを開く(&F)", [this] { OpenFolderClick(); }},
+      {"カヴィネルについて(&H)", [this] { AboutClick(); }},
+  };
+  QMenu menu(this);
+  QAction* actions[std::size(items)];
+  for (std::size_t i = 0; i < std::size(items); ++i) {
+    // Separators group the skin, the history, the files and the About box.
+    if (i == 1 || i == 3 || i == 5) menu.addSeparator();
+    actions[i] = menu.addAction(QString::fromUtf8(items[i].Text));
+    actions[i]->setEnabled(items[i].Enabled);
+  }
+  // Done once the menu is closed, so that a dialog an item opens stands on its own.
+  const QAction* chosen = menu.exec(at);
+  for (std::size_t i = 0; i < std::size(items); ++i)
+    if (chosen && chosen == actions[i]) items[i].Action();
+}
+
+void TFormMain::PastePictureOnView(int turn) {
+  const QString file = ChooseFileToOpen(this, "写真を貼る", QDir::currentPath(), PictureFilter());
+  if (!file.isEmpty()) DropOnView(file.toStdString(), turn);
+}
+
+void TFormMain::SaveAnimationClick() {
+  ReportErrors([] {
+    const TBusyCursor busy;
+    SaveTurnAnimation();
+  });
+}
+
+void TFormMain::OpenFolderClick() {
+  const QString folder = QDir::currentPath();
+  if (!ShowFolder(folder))
+    ShowMsg("フォルダー \"" + QDir::toNativeSeparators(folder).toStdString() +
+            "\" を開けません: ファイルマネージャーを起動できません");
+}
+
+void TFormMain::AboutClick() {
+  ShowAboutBox(this);
 }

@@ -1,8 +1,9 @@
-// The main window: the two views of the doll over their backdrops and six buttons to turn,
-// save, load, shade and open it.
+// The main window: the two views of the doll over their backdrops, six buttons to turn,
+// save, load, shade and open it, and the views' menu.
 #pragma once
 
 #include <QFrame>
+#include <QPoint>
 #include <QPushButton>
 #include <string>
 
@@ -36,6 +37,18 @@ class TFormMain : public TTavoForm {
   // Ctrl+Z and the redo keys: take back or put back a change to the doll's files.
   void UndoKeyPress();
   void RedoKeyPress();
+  // The views' menu, from a right click on a view or the Menu key (for the front view); a
+  // view's items act on the half of the skin that view shows, `turn` columns on from
+  // RotationOffset.
+  void ShowViewMenu(int turn, QPoint at);
+  // Lets the person choose a picture and paints it as if it had been dropped on the view.
+  void PastePictureOnView(int turn);
+  void SaveAnimationClick();
+  void OpenFolderClick();
+  void AboutClick();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   // Sets the turn buttons' captions from Direction.

@@ -1,0 +1,16 @@
+// The About box: the program's name, version and licence, the folder it works in, and what
+// the mouse and the keys do.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The box's caption.
+inline const char* const AboutCaption = "カヴィネルについて";
+
+// The box's text, naming `folder` as the folder the program works in.
+QString AboutText(const QString& folder);
+
+// Shows the box for the current folder, modal over `parent`, with one OK button.
+void ShowAboutBox(QWidget* parent);

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The views' menu in the real program under Xvfb, as a person uses it: a right click on the
+# back view and the key a save the turn as out00.gif; the Menu key and a again save out01.gif;
+# the menu's f shows the doll's folder through xdg-open (here a stand-in that writes down its
+# argument).
+set -euo pipefail
+source "$(dirname "$0")/XSession.sh"
+run_under_xvfb "$0" "$@"
+program=$(realpath "$1")
+samples=$(realpath "$2")
+
+trap 'stop_program; rm -rf "$work" "$bin"' EXIT
+bin=$(mktemp -d)
+printf '#!/bin/sh\necho "$1" > "%s/opened"\n' "$bin" > "$bin/xdg-open"
+chmod +x "$bin/xdg-open"
+export PATH="$bin:$PATH"
+enter_sample_folder "$samples"
+start_program "$program"
+
+# The back view lies at 275, 25 in the window.
+xdotool mousemove --window "$window" 375 125 click 3
+sleep 0.5
+xdotool key a
+wait_for_file out00.gif
+[[ $(head -c 6 out00.gif) == GIF89a ]] || fail "out00.gif is not a GIF"
+
+xdotool windowfocus --sync "$window"
+xdotool key Menu
+sleep 0.5
+xdotool key a
+wait_for_file out01.gif
+
+xdotool mousemove --window "$window" 125 125 click 3
+sleep 0.5
+xdotool key f
+wait_for_file "$bin/opened"
+[[ $(cat "$bin/opened") == "file://$work" ]] || fail "xdg-open was given $(cat "$bin/opened"), not $work"
+kill -0 "$program_pid" || fail "the program ended"
+echo "1 passed, 0 failed"
