@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# The views' menu in the real program under Xvfb, as a person uses it: a right click on the
-# back view and the key a save the turn as out00.gif; the Menu key and a again save out01.gif;
+# The views' menu in the real program under Xvfb, as a person uses it: with the doll stopped
+# and a sheet saved, a right click on the back view and the key a save the turn as out00.gif,
+# which a GIF reader finds to start from that sheet and turn; the Menu key and a again save
+# out01.gif;
 # the menu's f shows the doll's folder through xdg-open (here a stand-in that writes down its
 # argument).
 set -euo pipefail
 source "$(dirname "$0")/XSession.sh"
 run_under_xvfb "$0" "$@"
 program=$(realpath "$1")
-samples=$(realpath "$2")
+turn_gif_check=$(realpath "$2")
+samples=$(realpath "$3")
 
 trap 'stop_program; rm -rf "$work" "$bin"' EXIT
 bin=$(mktemp -d)
@@ -17,12 +20,15 @@ export PATH="$bin:$PATH"
 enter_sample_folder "$samples"
 start_program "$program"
 
+click_stop
+click_save
+wait_for_file out00.bmp
 # The back view lies at 275, 25 in the window.
 xdotool mousemove --window "$window" 375 125 click 3
 sleep 0.5
 xdotool key a
 wait_for_file out00.gif
-[[ $(head -c 6 out00.gif) == GIF89a ]] || fail "out00.gif is not a GIF"
+"$turn_gif_check" out00.gif out00.bmp || fail "out00.gif is not the turn from the saved sheet"
 
 xdotool windowfocus --sync "$window"
 xdotool key Menu
