@@ -4,6 +4,7 @@
 #   lib/kavinel/kavinel-launcher       the menu entry's command, and the terminal's by that link
 #   share/applications, share/icons    the menu entry and its icon
 #   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
+#   share/doc/kavinel/copyright        the terms, in Debian's machine-readable format
 include(GNUInstallDirs)
 set(KAVINEL_PROGRAM_DIR lib/kavinel)
 set(KAVINEL_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/kavinel/samples)
@@ -25,6 +26,8 @@ file(CREATE_LINK ${launcher_from_bin} ${CMAKE_BINARY_DIR}/kavinel SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/kavinel DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The terms, file by file, in Debian's machine-readable format.
+install(FILES resources/COPYING.debian DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavinel RENAME copyright)
 install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATTERN "*.bmp")
 
 # The menu entry names the launcher by its full path, known only when installing: the prefix

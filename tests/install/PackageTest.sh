@@ -46,11 +46,17 @@ for script in preinst postinst prerm postrm; do
   [[ ! -e "$scratch/control/$script" ]] || fail "the package has a $script script"
 done
 depends=$(dpkg-deb -f "$package" Depends)
-for needed in libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
+for needed in libqt6widgets6 libjpeg62-turbo libgif7 libimagequant0 libpng16-16 qt6-qpa-plugins \
+  qt6-image-formats-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
 recommends=$(dpkg-deb -f "$package" Recommends)
 [[ "$recommends" == *qt6-wayland* ]] || fail "the package does not recommend qt6-wayland: $recommends"
+# Its terms, in Debian's machine-readable format, GPL-3.0-or-later for the whole.
+dpkg-deb --fsys-tarfile "$package" | tar -xO ./usr/share/doc/kavinel/copyright >"$scratch/copyright" ||
+  fail "the package carries no /usr/share/doc/kavinel/copyright"
+grep -q '^Format: .*copyright-format/1.0' "$scratch/copyright" &&
+  grep -q '^License: GPL-3+$' "$scratch/copyright" || fail "the copyright file is not GPL-3+ in Debian's format"
 
 installed=yes
 apt-get install -y -q "$package" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not install $package"; }
