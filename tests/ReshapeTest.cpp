@@ -12,6 +12,7 @@
 #include <map>
 
 #include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
 #include "TestFiles.h"
 #include "doll/Opening.h"
 #include "doll/ShapeProfile.h"
@@ -84,23 +85,17 @@ int LinkFails(const char*, const char*) {
 constexpr int NeckRow = 160;
 constexpr int NeckRadius = 87;
 
-class Reshape : public ::testing::Test {
+class Reshape : public SampleDollWindow {
  protected:
   void SetUp() override {
-    for (const std::string& file : {ShapeFileName, TextureFileName})
-      fs::copy_file(fs::path(KAVINEL_SAMPLES) / file, file);
-    Direction.clear();
-    RotationOffset = 0;
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    SampleDollWindow::SetUp();
     sample = DisplayedProfile;
     Beeps = 0;
     SetBeepHandler(CountBeep);
   }
   void TearDown() override {
-    SetFileOutputFunctions(nullptr, nullptr);
     SetBeepHandler(nullptr);
-    form.reset();
+    SampleDollWindow::TearDown();
   }
 
   // Activates the window shortcut that `key` belongs to, as pressing the key does.
@@ -114,8 +109,6 @@ class Reshape : public ::testing::Test {
     ADD_FAILURE() << "no shortcut for " << key.toString().toStdString();
   }
 
-  ScratchFolder folder{true};
-  std::unique_ptr<TFormMain> form;
   DollProfile sample{};
 };
 

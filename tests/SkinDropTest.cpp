@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
 #include "TestFiles.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
@@ -54,25 +55,7 @@ QImage Filled(int width, int height, QColor colour) {
   return picture;
 }
 
-class SkinDrop : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const std::string& file : {ShapeFileName, TextureFileName})
-      fs::copy_file(fs::path(KAVINEL_SAMPLES) / file, file);
-    Direction.clear();
-    RotationOffset = 0;
-    ShadeLevel = 0;
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
-  }
-  void TearDown() override {
-    SetFileOutputFunctions(nullptr, nullptr);
-    form.reset();
-  }
-
-  ScratchFolder folder{true};
-  std::unique_ptr<TFormMain> form;
-};
+using SkinDrop = SampleDollWindow;
 
 TEST(SkinPicture, AWideOrTallPictureIsCutEquallyFromBothSidesToTheDollsProportions) {
   // Red rises from 0 to 255 along the picture's long side. The box for radius 90 is

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
 #include "TestFiles.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
@@ -73,15 +74,10 @@ ssize_t FullDiskWrite(int, const void*, std::size_t) {
 
 enum class TFrom { FrontView, BackView, MenuKey };
 
-class ViewMenu : public ::testing::Test {
+class ViewMenu : public SampleDollWindow {
  protected:
   void SetUp() override {
-    for (const std::string& file : {ShapeFileName, TextureFileName})
-      fs::copy_file(fs::path(KAVINEL_SAMPLES) / file, file);
-    Direction.clear();
-    RotationOffset = 0;
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    SampleDollWindow::SetUp();
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -89,7 +85,7 @@ class ViewMenu : public ::testing::Test {
   void TearDown() override {
     SetFileDialog(nullptr);
     SetFolderOpener(nullptr);
-    form.reset();
+    SampleDollWindow::TearDown();
   }
 
   // What a right click on a view, or the Menu key on a focused button, asks for.
@@ -114,8 +110,6 @@ class ViewMenu : public ::testing::Test {
   }
 
   static constexpr QPoint At{30, 40};
-  ScratchFolder folder{true};
-  std::unique_ptr<TFormMain> form;
 };
 
 TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBeep) {
