@@ -95,6 +95,9 @@ void SeedBmps() {
   alpha.Compression = 6;
   alpha.WriteMasks = true;
   Seed("bmp32-alpha-fields", 0, BuildBmp(alpha));
+  // The same picture with its alpha set, for the reader of dropped pictures, which keeps it.
+  v5.Rows = {{1, 2, 3, 255, 5, 6, 7, 0}, {8, 7, 6, 128, 4, 3, 2, 1}};
+  Seed("bmp32-v5-alpha", 3, BuildBmp(v5));
 }
 
 void SeedJpegs() {
@@ -169,15 +172,6 @@ void SeedOtherDropped() {
   Seed("webp-lossless-alpha", 3, WrittenByQt(argb, "webp", 100));
   Seed("webp-lossy-alpha", 3, WrittenByQt(argb, "webp", 60));
   Seed("gif-transparent", 3, TransparentGif());
-  BmpParts v5;
-  v5.HeaderSize = 124;
-  v5.Bits = 32;
-  v5.Width = 2;
-  v5.Height = 2;
-  v5.Compression = 3;
-  v5.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-  v5.Rows = {{1, 2, 3, 255, 5, 6, 7, 0}, {8, 7, 6, 128, 4, 3, 2, 1}};
-  Seed("bmp32-v5-alpha", 3, BuildBmp(v5));
   Bytes rgb;
   for (int i = 0; i < 8 * 8; ++i)
     rgb.insert(rgb.end(), {std::uint8_t(i * 4), std::uint8_t(255 - i), std::uint8_t(i * 7)});
