@@ -58,12 +58,7 @@ int main(int argc, char** argv) {
   Register("SaveTurnAnimation", Save);
   Register("TurnAnimationFrames", Render);
   Register("EncodeAnimatedGif", Encode);
-  benchmark::Initialize(&argc, argv);
-  MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  auto& m = reporter.Medians;
+  auto m = RunBenchmarksForMedians(argc, argv);
   std::cout << "\nThe sample doll's turn as a GIF (" << TurnAnimationLength << " frames):\n"
             << "  saved in " << m["SaveTurnAnimation"] << " ms (target: at most 2000): frames "
             << m["TurnAnimationFrames"] << " ms, palette, dithering and GIF "

@@ -101,12 +101,7 @@ int main(int argc, char** argv) {
   Register("DropPicture(png)", Drop, PngFile);
   Register("QImage::load(png)", QtLoad, PngFile);
   Register("FitToSkinHalf(png)", Fit, PngFile);
-  benchmark::Initialize(&argc, argv);
-  MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  auto& m = reporter.Medians;
+  auto m = RunBenchmarksForMedians(argc, argv);
   std::cout << "\nMedians, drop to new skin beside Qt's plain decode:\n"
             << "  JPEG: " << m["DropPicture(jpeg)"] << " ms (target: at most 100), QImage::load "
             << m["QImage::load(jpeg)"] << " ms\n"

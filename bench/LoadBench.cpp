@@ -227,12 +227,7 @@ int main(int argc, char** argv) {
   Register("QImage::load(bmp)", QtLoad);
   Register("LoadFromFileAuto(jpeg)", [](benchmark::State& state) { LoadAuto(state, JpegFile); });
   Register("libjpeg(jpeg)", PlainJpeg);
-  benchmark::Initialize(&argc, argv);
-  MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  auto& m = reporter.Medians;
+  auto m = RunBenchmarksForMedians(argc, argv);
   std::cout << "\nMedians beside the plain decode (target: ratio at most 1.5):\n"
             << "  BMP:  " << m["LoadFromFileAuto(bmp)"] << " ms, QImage::load "
             << m["QImage::load(bmp)"] << " ms, ratio "

@@ -18,3 +18,13 @@ class MedianReporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> Medians;
 };
+
+// Runs the benchmarks the command line selects, printing them as the console reporter does,
+// and returns each one's median by name.
+inline std::map<std::string, double> RunBenchmarksForMedians(int& argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return reporter.Medians;
+}

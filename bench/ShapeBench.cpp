@@ -60,14 +60,10 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(7)
         ->ReportAggregatesOnly(true);
-  benchmark::Initialize(&argc, argv);
-  MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
+  auto m = RunBenchmarksForMedians(argc, argv);
   std::cout << "\nMedians, shaping the sample doll by hand:\n"
-            << "  one drag step: " << reporter.Medians["DragStep"] << " ms (target: at most 0.3)\n"
-            << "  a release (write, keep, read again): " << reporter.Medians["Release"]
+            << "  one drag step: " << m["DragStep"] << " ms (target: at most 0.3)\n"
+            << "  a release (write, keep, read again): " << m["Release"]
             << " ms (target: at most 30)\n";
   std::filesystem::current_path(before);
   std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-shape-bench");
