@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Geometry.h"
+#include "Nest.h"
 #include "ShapeProfile.h"
 
 namespace {
@@ -37,12 +38,14 @@ void CopyTextureRow(const TTavoBitmap& from, int fromRow, TTavoBitmap& to, int t
 }  // namespace
 
 void OpenDoll() {
-  MakeInnerProfile();
-  SetCurrentProfile(InnerProfile);
-  MakeInnerTexture();
-  DrawOnTextureCopy(*InnerTexture);
+  MakeLevelAtRest(DollLevel + 1, DollLevel);
+  ++DollLevel;
   OpenProgress = 0;
-  DollAsRead = false;
+  CloseProgress = OpenProgressAtRest;
+}
+
+bool DollAtRest() {
+  return OpenProgress == OpenProgressAtRest && CloseProgress == OpenProgressAtRest;
 }
 
 void AdvanceOpening() {
@@ -52,15 +55,62 @@ void AdvanceOpening() {
   OpenProgress = std::min(OpenProgress + Step, OpenProgressAtRest);
 }
 
+bool CanCloseDoll() {
+  return DollAtRest() && DollLevel >= 2;
+}
+
+void CloseDoll() {
+  const int outer = DollLevel - 1;
+  MakeLevelAtRest(outer, 0);
+  const DollProfile rest = CurrentProfile;
+  const std::unique_ptr<TTavoBitmap> restSkin = CopyOfSkin(*TextureCopy);
+  MakeLevelAtRest(DollLevel, outer);  // what the opening of `outer` reveals
+  SetCurrentProfile(rest);
+  DrawOnTextureCopy(*restSkin);
+  DollLevel = outer;
+  CloseProgress = 0;
+}
+
+void AdvanceClosing() {
+  CloseProgress = std::min(CloseProgress + Step, OpenProgressAtRest);
+  ShowOpenedBy(OpenProgressAtRest - CloseProgress);
+}
+
+void ShowOpenedBy(int apart) {
+  // The halves of the doll at rest, `apart` rows from where they were, and the nested doll
+  // between them; row SplitRow is in both halves.
+  const auto restRow = [apart, split = SplitRow](int i) {
+    if (i <= split - apart) return i + apart;
+    if (i >= split + apart) return i - apart;
+    return -1;
+  };
+  for (int i = 0; i < DollRows; ++i)
+    DisplayedProfile[i] = restRow(i) < 0 ? InnerProfile[i] : CurrentProfile[restRow(i)];
+  RefreshGeometry();
+  TTavoBitmap& t = *Texture;
+  if (t.width() < TextureColumns) throw ERangeError();
+  for (int i = 0; i < DollRows; ++i) {
+    if (restRow(i) < 0) {
+      CopyTextureRow(*InnerTexture, i, t, i);
+    } else {
+      CopyTextureRow(*TextureCopy, restRow(i), t, i);
+    }
+  }
+}
+
 void MakeInnerProfile() {
+  InnerProfile = NestedProfile(CurrentProfile, SplitRow);
+}
+
+DollProfile NestedProfile(const DollProfile& parent, int splitRow) {
   const double s = InnerScale;
-  const int split = SplitRow;
+  const int split = splitRow;
   CheckIndex(split, DollRows);
   // Where the top of parent row 0 lands.
   const float a = Stored((1 - s) * split);
   float acc[DollRows + 1] = {};  // entry 200 is a spare no index reaches
   for (int i = 0; i < DollRows; ++i) {
-    const int r = CurrentProfile[i];
+    const int r = parent[i];
     const float b = Stored(i * s + a);  // top of the row's image
     const float d = Stored(b + s);      // its bottom
     const int first = static_cast<int>(b);
@@ -71,7 +121,9 @@ void MakeInnerProfile() {
     acc[first] = Stored(acc[first] - (static_cast<double>(b) - first) * r);
     acc[last] = Stored(acc[last] - (last + 1 - static_cast<double>(d)) * r);
   }
-  for (int j = 0; j < DollRows; ++j) InnerProfile[j] = static_cast<std::int32_t>(acc[j] * s);
+  DollProfile nested;
+  for (int j = 0; j < DollRows; ++j) nested[j] = static_cast<std::int32_t>(acc[j] * s);
+  return nested;
 }
 
 InnerRows InnerTextureRows(int splitRow) {

@@ -1,12 +1,33 @@
-// Opening the doll: it splits at SplitRow, the halves slide apart ten rows a frame, and a
-// copy scaled by InnerScale about the split row is revealed inside, again and again.
+// Opening and closing the doll: it splits at SplitRow, the halves slide apart ten rows a frame, and
+// a copy scaled by InnerScale about the split row is revealed inside, again and again.
 #pragma once
 
 #include "SceneState.h"
 
-// Makes the nested doll from the doll at rest (CurrentProfile, TextureCopy), makes it the
-// doll at rest, and starts the animation (OpenProgress = 0).
+// Makes the nested doll, the next level of the nest, from the doll at rest (CurrentProfile,
+// TextureCopy) or from its own pictures where it has them, makes it the doll at rest, and
+// starts the animation (OpenProgress = 0). A close under way stops where it stands.
 void OpenDoll();
+
+// No opening and no close is under way.
+bool DollAtRest();
+
+// Whether the doll can close: a nested doll is at rest.
+bool CanCloseDoll();
+
+// Runs the opening of the doll outside the one at rest backwards: makes that doll the doll
+// at rest again, from the pictures as they are now, with the doll at rest now as its nested
+// doll, and starts the close (CloseProgress = 0).
+void CloseDoll();
+
+// One frame of the close: adds 10 to CloseProgress and shows what the opening shows once its
+// halves are 200 − CloseProgress rows apart.
+void AdvanceClosing();
+
+// Shows (DisplayedProfile, the geometry and Texture) what an opening of the doll at rest
+// (CurrentProfile, TextureCopy) into the nested doll (InnerProfile, InnerTexture) shows once
+// each half has moved `apart` rows: the step that raised OpenProgress to `apart`.
+void ShowOpenedBy(int apart);
 
 // One frame of the opening: moves the profile's rows apart, rebuilds the geometry, moves the
 // texture's rows the same way, and adds 10 to OpenProgress (at most 200).
@@ -15,6 +36,8 @@ void AdvanceOpening();
 // InnerProfile: CurrentProfile scaled by InnerScale in height and radius about SplitRow,
 // each parent row's radius spread over the nested rows it covers.
 void MakeInnerProfile();
+// The profile nested in `parent` by that rule, about `splitRow`.
+DollProfile NestedProfile(const DollProfile& parent, int splitRow);
 
 // Shrinks the whole of TextureCopy into rows v..u of InnerTexture, where v is where parent
 // row 0 lands and u where parent row 199 begins; other rows keep what they held.

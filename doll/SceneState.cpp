@@ -31,7 +31,8 @@ bool Openable = false;
 std::int32_t SplitRow = 0;
 std::int32_t OpenProgress = OpenProgressAtRest;
 std::string Direction = DirectionClockwise;
-bool DollAsRead = false;
+std::int32_t DollLevel = 1;
+std::int32_t CloseProgress = OpenProgressAtRest;
 
 StreakSet StreaksLeft{};
 StreakSet StreaksRight{};

@@ -105,7 +105,8 @@ extern bool Openable;                // the last shape read can open
 extern std::int32_t SplitRow;        // where every doll of the series opens
 extern std::int32_t OpenProgress;    // rows each half has moved; 200 = at rest
 extern std::string Direction;        // DirectionClockwise, DirectionCounterClockwise or ""
-extern bool DollAsRead;              // the doll at rest is the one last read: no Open since
+extern std::int32_t DollLevel;       // which doll of the nest is at rest: 1 is the outer one
+extern std::int32_t CloseProgress;   // steps of a close done, ten rows each; 200 = none
 
 extern StreakSet StreaksLeft;
 extern StreakSet StreaksRight;

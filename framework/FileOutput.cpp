@@ -200,6 +200,21 @@ std::string PutBackKeepingCurrent(const std::string& fileName, const std::string
   return SwapIntoPlace(fileName, written);
 }
 
+std::string SetAside(const std::string& fileName) {
+  const std::string backup = KeepUnderBackupName(fileName);
+  if (backup.empty()) throw EFOpenError(fileName, std::strerror(ENOENT));
+  if (::unlink(fileName.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(backup.c_str());
+    Fail(fileName, error);
+  }
+  if (const int error = FlushFolder(fileName); error != 0) {
+    Rename(backup.c_str(), fileName.c_str());  // back under its own name, as it was
+    Fail(fileName, error);
+  }
+  return backup;
+}
+
 std::string BackupName(const std::string& fileName, int n) {
   const std::size_t slash = fileName.rfind('/');
   std::size_t dot = fileName.rfind('.');

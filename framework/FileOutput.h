@@ -31,6 +31,13 @@ std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std
 // error naming `fileName`; either way the folder is left as it was.
 std::string PutBackKeepingCurrent(const std::string& fileName, const std::string& keptName);
 
+// Takes `fileName` out of the way without losing it: it is kept under its first free backup
+// name (linked, or copied where the file system has no hard links), then its own name is
+// removed and the folder flushed. Returns the backup's name. A missing file raises the
+// file-open error naming it, any other failure the file-create error; either way the folder
+// is left as it was.
+std::string SetAside(const std::string& fileName);
+
 // The n-th backup name of `fileName`: "テクスチャ-01.bmp" for "テクスチャ.bmp" and 1.
 std::string BackupName(const std::string& fileName, int n);
 

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <cmath>
 #include <cstring>
@@ -76,9 +77,22 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-void TPaintBox::AcceptPictureDrops(TPictureDrop onDrop) {
+void TPaintBox::AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake) {
   FOnDrop = std::move(onDrop);
+  FCanTake = std::move(canTake);
   setAcceptDrops(true);
+}
+
+void TPaintBox::DescribeWith(std::function<QString()> describe) {
+  FDescribe = std::move(describe);
+}
+
+bool TPaintBox::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && FDescribe) {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), FDescribe(), this);
+    return true;
+  }
+  return QWidget::event(event);
 }
 
 QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) {
@@ -107,13 +121,19 @@ void TPaintBox::SetDropFrame(bool shown) {
 }
 
 void TPaintBox::dragEnterEvent(QDragEnterEvent* event) {
-  if (FirstPicture(event->mimeData()).isEmpty()) return;  // ignored: the cursor says no
-  event->acceptProposedAction();
-  SetDropFrame(true);
+  FDragHoldsPicture = !FirstPicture(event->mimeData()).isEmpty();
+  dragMoveEvent(event);
 }
 
 void TPaintBox::dragMoveEvent(QDragMoveEvent* event) {
-  event->acceptProposedAction();
+  // Asked again at every move: the box may take pictures again while one is held over it.
+  const bool takes = FDragHoldsPicture && FCanTake();
+  if (takes) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();  // the cursor says no
+  }
+  if (takes != FDropFrame) SetDropFrame(takes);
 }
 
 void TPaintBox::dragLeaveEvent(QDragLeaveEvent* /*event*/) {
@@ -130,6 +150,10 @@ void TPaintBox::dropEvent(QDropEvent* event) {
     return;
   }
   if (picture.isEmpty() || !FOnDrop) return;
+  if (!FCanTake()) {
+    DefaultBeep();
+    return;
+  }
   event->acceptProposedAction();
   QTimer::singleShot(0, this, [this, picture] { FOnDrop(picture.toStdString()); });
 }

@@ -26,8 +26,9 @@ class TPaintBox : public QWidget {
   // that is not a local picture file is refused; only regular files are ever opened, so a
   // pipe or a device never keeps the program waiting. A drop that holds no picture but a
   // local file that is not a regular one (it changed after it was dragged in) is refused
-  // with a message.
-  void AcceptPictureDrops(TPictureDrop onDrop);
+  // with a message. While `canTake` says no, pictures are refused too, and one dropped all
+  // the same (the answer changed under the pointer) only beeps.
+  void AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake);
   bool ShowsDropFrame() const { return FDropFrame; }
 
   // What the box reports of a drag along the doll's edge, in the box's own pixel columns and
@@ -44,7 +45,11 @@ class TPaintBox : public QWidget {
   void AcceptEdgeDrags(TEdgeDrag handlers);
   bool Dragging() const { return FDragging; }
 
+  // Where the pointer rests on the box, it shows what `describe` says at that moment.
+  void DescribeWith(std::function<QString()> describe);
+
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -65,7 +70,10 @@ class TPaintBox : public QWidget {
 
   QImage FPicture;
   TPictureDrop FOnDrop;
+  std::function<bool()> FCanTake;
+  bool FDragHoldsPicture = false;
   bool FDropFrame = false;
+  std::function<QString()> FDescribe;
   TEdgeDrag FEdgeDrag;
   bool FDragging = false;
 };

@@ -5,9 +5,11 @@
 
 namespace {
 
-// Puts the version kept as `keptName` in place of `fileName`; returns where the version it
-// replaces is kept.
-std::string PutBack(const std::string& fileName, const std::string& keptName) {
+// Puts the version kept as `keptName` in place of `fileName`, or where there was none before
+// the change, sets the file aside when the doll does without it; returns where the version
+// it replaces is kept.
+std::string PutBack(const std::string& fileName, const std::string& keptName, bool mayBeMissing) {
+  if (keptName.empty() && mayBeMissing) return SetAside(fileName);
   if (keptName.empty())
     throw ETavoError("ファイル \"" + fileName + "\" には戻せる前の版がありません");
   return PutBackKeepingCurrent(fileName, keptName);
@@ -15,26 +17,27 @@ std::string PutBack(const std::string& fileName, const std::string& keptName) {
 
 }  // namespace
 
-void TDollHistory::Record(const std::string& fileName, const std::string& keptName) {
+void TDollHistory::Record(const std::string& fileName, const std::string& keptName,
+                          bool mayBeMissing) {
   FSteps.resize(FDone);
-  FSteps.push_back({fileName, keptName, ""});
+  FSteps.push_back({fileName, keptName, "", mayBeMissing});
   FDone = FSteps.size();
 }
 
-bool TDollHistory::Undo() {
-  if (FDone == 0) return false;
+std::optional<std::string> TDollHistory::Undo() {
+  if (FDone == 0) return std::nullopt;
   TStep& step = FSteps[FDone - 1];
-  step.After = PutBack(step.FileName, step.Before);
+  step.After = PutBack(step.FileName, step.Before, step.MayBeMissing);
   --FDone;
-  return true;
+  return step.FileName;
 }
 
-bool TDollHistory::Redo() {
-  if (FDone == FSteps.size()) return false;
+std::optional<std::string> TDollHistory::Redo() {
+  if (FDone == FSteps.size()) return std::nullopt;
   TStep& step = FSteps[FDone];
-  step.Before = PutBack(step.FileName, step.After);
+  step.Before = PutBack(step.FileName, step.After, step.MayBeMissing);
   ++FDone;
-  return true;
+  return step.FileName;
 }
 
 void TDollHistory::Clear() {

@@ -3,23 +3,27 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 class TDollHistory {
  public:
   // A change just made: `fileName` was replaced and its earlier version kept as `keptName`
-  // ("" when there was none). The changes that could have been put back are forgotten.
-  void Record(const std::string& fileName, const std::string& keptName);
+  // ("" when there was none: it was made). With `mayBeMissing`, the doll does without the
+  // file, and taking back its making sets it aside. The changes that could have been put
+  // back are forgotten.
+  void Record(const std::string& fileName, const std::string& keptName, bool mayBeMissing);
 
   // Takes back the last change: the file now in place is kept under its next free backup
-  // name and the earlier version is put back (PutBackKeepingCurrent). Returns false when
-  // there is nothing to take back. A step that cannot be taken (its kept file is gone, the
-  // folder cannot be written) raises an error naming the file; the folder and the history
-  // stay as they were.
-  bool Undo();
-  // Puts back the last change taken back, the same way; false when there is none.
-  bool Redo();
+  // name and the earlier version is put back (PutBackKeepingCurrent), or, where there was
+  // none, the file is only kept under that name (SetAside). Returns the file's name, or none
+  // when there is nothing to take back. A step that cannot be taken (its kept file is gone,
+  // the folder cannot be written) raises an error naming the file; the folder and the
+  // history stay as they were.
+  std::optional<std::string> Undo();
+  // Puts back the last change taken back, the same way; none when there is none.
+  std::optional<std::string> Redo();
 
   void Clear();
   std::size_t UndoCount() const { return FDone; }
@@ -30,6 +34,7 @@ class TDollHistory {
     std::string FileName;
     std::string Before;  // where the version before the change is kept
     std::string After;   // where the changed version is kept once taken back
+    bool MayBeMissing;
   };
   std::vector<TStep> FSteps;
   std::size_t FDone = 0;  // steps in effect: FSteps[0..FDone)

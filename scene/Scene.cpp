@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "SkinPicture.h"
 #include "StreakBackdrop.h"
@@ -28,30 +29,50 @@ std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
     &FrontView,     &BackView,  &Texture,    &SaveSheet,    &BackdropLeft,
     &BackdropRight, &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy};
 
-// The doll a dropped picture is painted on: the one in the folder, or, when the folder has
-// no skin to replace, the doll at rest that is shown.
-DollPictures DollToPaint() {
+// A dangling link or anything else under the name counts as there: reading it says what it is.
+bool NameTaken(const std::string& fileName) {
   std::error_code error;
-  if (std::filesystem::symlink_status(TextureFileName, error).type() !=
-      std::filesystem::file_type::not_found)
-    return ReadDollPictures();
-  DollPictures doll{CurrentProfile, std::make_unique<TTavoBitmap>()};
-  doll.Skin->SetSizeBlank(TextureColumns, DollRows);
-  TextureCopy->DrawOn(*doll.Skin, 0, 0);
-  return doll;
+  return std::filesystem::symlink_status(fileName, error).type() !=
+         std::filesystem::file_type::not_found;
+}
+
+// The top-left TextureColumns × DollRows of the skin `fileName`.
+std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName) {
+  TTavoBitmap file;
+  file.LoadFromFileAuto(fileName);
+  if (file.width() < TextureMinWidth || file.height() < TextureMinHeight)
+    throw EImageSizeError(fileName, file.width(), file.height(), TextureMinWidth, TextureMinHeight);
+  return CopyOfSkin(file);
+}
+
+// The levels inside the outer doll that have a picture in the working folder.
+std::set<int> LevelsInFolder() {
+  std::set<int> levels;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(".", error))
+    if (const int level = LevelOfFile(entry.path().filename().string()); level >= 2)
+      levels.insert(level);
+  return levels;
+}
+
+// The level a level inside takes a picture from when it has none of its own.
+int OutsideLevel(int level) {
+  return std::max(level - 1, 1);
 }
 
 }  // namespace
 
-void StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
+std::vector<std::string> StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
   RandSeed = MillisecondsSinceUtcMidnight();
   SoundDevice = std::make_unique<TTavoMidi>();
   TaskTimer = std::make_unique<TTavoTimer>(form);
   FrontBox = frontBox;
   BackBox = backBox;
-  CreateSceneBitmaps();
+  std::vector<std::string> setAside;
+  CreateSceneBitmaps(&setAside);
   DollHistory.Clear();
   TaskTimer->AddTask(FrameTick, FrameInterval, "");
+  return setAside;
 }
 
 void StopScene() {
@@ -62,7 +83,7 @@ void StopScene() {
   BackBox = nullptr;
 }
 
-void CreateSceneBitmaps() {
+void CreateSceneBitmaps(std::vector<std::string>* setAside) {
   for (auto* bitmap : SceneBitmaps) *bitmap = std::make_unique<TTavoBitmap>();
   FrontView->SetSizeBlank(ViewSize, ViewSize);
   BackView->SetSizeBlank(ViewSize, ViewSize);
@@ -73,61 +94,121 @@ void CreateSceneBitmaps() {
   FrameRight->SetSizeBlank(ViewSize, ViewSize);
   InnerTexture->SetSizeBlank(TextureColumns, DollRows);
   TextureCopy->SetSizeBlank(TextureColumns, DollRows);
-  LoadDoll();
+  LoadDoll(setAside);
   SeedStreaks();
 }
 
-DollPictures ReadDollPictures() {
-  DollPictures doll{ReadShapeProfile(ShapeFileName), std::make_unique<TTavoBitmap>()};
-  TTavoBitmap file;
-  file.LoadFromFileAuto(TextureFileName);
-  if (file.width() < TextureMinWidth || file.height() < TextureMinHeight)
-    throw EImageSizeError(TextureFileName, file.width(), file.height(), TextureMinWidth,
-                          TextureMinHeight);
-  doll.Skin->SetSizeBlank(TextureColumns, DollRows);
-  file.DrawOn(*doll.Skin, 0, 0);  // cut off at the skin's edges
-  return doll;
+TLevelPictures ReadLevel(int level, std::vector<std::string>* setAside) {
+  TLevelPictures own;
+  const auto read = [&](const std::string& fileName, const auto& reader) {
+    if (level >= 2 && !NameTaken(fileName)) return;
+    try {
+      reader(fileName);
+    } catch (const std::exception& error) {
+      if (level == 1 || !setAside) throw;
+      setAside->push_back(error.what());
+    }
+  };
+  read(LevelShapeName(level),
+       [&](const std::string& name) { own.Outline = ReadShapeProfile(name); });
+  read(LevelSkinName(level), [&](const std::string& name) { own.Skin = ReadSkin(name); });
+  return own;
 }
 
-void ShowDoll(DollPictures doll) {
-  DisplayedProfile = doll.Profile;
-  TestOpenability();
+TNest ReadNest(std::vector<std::string>* setAside) {
+  TNest nest;
+  nest[1] = ReadLevel(1);
+  for (const int level : LevelsInFolder())
+    if (TLevelPictures own = ReadLevel(level, setAside); own.Outline || own.Skin)
+      nest[level] = std::move(own);
+  return nest;
+}
+
+void ReloadLevel(int level) {
+  TLevelPictures own = ReadLevel(level);
+  if (level >= 2 && !own.Outline && !own.Skin) {
+    Nest.erase(level);
+  } else {
+    Nest[level] = std::move(own);
+  }
+  ShowLevel(level);
+}
+
+void ShowNest(TNest nest) {
+  Nest = std::move(nest);
+  ShowLevel(1);
+}
+
+void ShowLevel(int level) {
+  if (level == 1) {
+    DisplayedProfile = *Nest.at(1).Outline;
+    TestOpenability();  // the outer doll's shape decides for the whole nest
+  }
+  MakeLevelAtRest(level, 0);
+  DisplayedProfile = CurrentProfile;
   RefreshGeometry();
-  SetCurrentProfile(DisplayedProfile);
-  Texture = std::move(doll.Skin);
-  DrawOnTextureCopy(*Texture);
+  Texture = CopyOfSkin(*TextureCopy);
+  DollLevel = level;
   OpenProgress = OpenProgressAtRest;
-  DollAsRead = true;
+  CloseProgress = OpenProgressAtRest;
 }
 
-void LoadDoll() {
-  ShowDoll(ReadDollPictures());
+void LoadDoll(std::vector<std::string>* setAside) {
+  ShowNest(ReadNest(setAside));
 }
 
 void DropPicture(const std::string& fileName, int firstColumn) {
-  DollPictures doll = DollToPaint();
-  const int widest = *std::max_element(doll.Profile.begin(), doll.Profile.end());
+  const int level = DollLevel;
+  // The level's own pictures as the folder holds them, or, for an outer doll with no skin
+  // in the folder, as it is shown.
+  TLevelPictures own = level == 1 && !NameTaken(TextureFileName) ? Nest.at(1) : ReadLevel(level);
+  const DollProfile& outline =
+      own.Outline ? *own.Outline : *Nest.at(OutlineLevel(OutsideLevel(level))).Outline;
+  const TTavoBitmap& skinUsed =
+      own.Skin ? *own.Skin : *Nest.at(SkinLevel(OutsideLevel(level))).Skin;
+  const int widest = *std::max_element(outline.begin(), outline.end());
   const QImage picture =
       ReadPicture(fileName, [widest](QSize size) { return HoldsTwiceTheSkinHalf(size, widest); });
-  PaintSkinHalf(*doll.Skin, FitToSkinHalf(picture, widest), firstColumn);
-  DollHistory.Record(TextureFileName, doll.Skin->SaveKeepingOld(TextureFileName));
-  ShowDoll(std::move(doll));
+  std::unique_ptr<TTavoBitmap> skin = CopyOfSkin(skinUsed);
+  PaintSkinHalf(*skin, FitToSkinHalf(picture, widest), firstColumn);
+  const std::string skinName = LevelSkinName(level);
+  DollHistory.Record(skinName, skin->SaveKeepingOld(skinName), level >= 2);
+  own.Skin = std::move(skin);
+  Nest[level] = std::move(own);
+  ShowLevel(level);
+}
+
+std::string DescribeDollAtRest() {
+  const int level = DollLevel;
+  std::string text =
+      std::to_string(level) + " 番目の人形: " + LevelShapeName(level) + ", " + LevelSkinName(level);
+  const auto borrowed = [&](const std::string& own, int source, const std::string& used) {
+    if (source != level)
+      text += "\n" + own + " はまだないので、外の人形の " + used + " を使っています";
+  };
+  borrowed(LevelShapeName(level), OutlineLevel(level), LevelShapeName(OutlineLevel(level)));
+  borrowed(LevelSkinName(level), SkinLevel(level), LevelSkinName(SkinLevel(level)));
+  return text;
 }
 
 bool UndoDollChange() {
-  if (!DollHistory.Undo()) return false;
-  LoadDoll();
-  return true;
+  const std::optional<std::string> changed = DollHistory.Undo();
+  if (changed) ReloadLevel(LevelOfFile(*changed));
+  return changed.has_value();
 }
 
 bool RedoDollChange() {
-  if (!DollHistory.Redo()) return false;
-  LoadDoll();
-  return true;
+  const std::optional<std::string> changed = DollHistory.Redo();
+  if (changed) ReloadLevel(LevelOfFile(*changed));
+  return changed.has_value();
 }
 
 void FrameTick() {
-  if (OpenProgress < OpenProgressAtRest) AdvanceOpening();
+  if (OpenProgress < OpenProgressAtRest) {
+    AdvanceOpening();
+  } else if (CloseProgress < OpenProgressAtRest) {
+    AdvanceClosing();
+  }
   RenderView(*FrontView, RotationOffset);
   RenderView(*BackView, RotationOffset + BackViewTurn);  // up to 374; the renderer wraps
   if (Direction == DirectionClockwise)

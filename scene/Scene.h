@@ -4,8 +4,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DollHistory.h"
+#include "doll/Nest.h"
 #include "doll/SceneState.h"
 #include "framework/TavoMidi.h"
 #include "framework/TavoPaintBox.h"
@@ -32,44 +34,57 @@ extern TDollHistory DollHistory;
 
 // Seeds the random generator, opens the sound device, creates the task table for `form`
 // (which queues the start of the main loop), creates the bitmaps and loads the doll, and
-// registers the frame tick.
-void StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox);
+// registers the frame tick. Returns the errors of the level pictures left out (see LoadDoll).
+std::vector<std::string> StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox);
 // Frees the sound device, the task table and the ten bitmaps, in the order they were made.
 // Freeing what was never made does nothing.
 void StopScene();
 
-void CreateSceneBitmaps();
+void CreateSceneBitmaps(std::vector<std::string>* setAside = nullptr);
 
-// The doll's two pictures, read and checked but not shown yet.
-struct DollPictures {
-  DollProfile Profile;
-  std::unique_ptr<TTavoBitmap> Skin;  // exactly TextureColumns × DollRows
-};
+// Reads the pictures `level` has of its own in the working folder: for the outer doll both,
+// which must be there; for a level inside it those that are there. Only the top-left 250 ×
+// 200 pixels of a skin are kept: the doll never reads more, and a photo-sized skin need not
+// stay in memory. A picture that cannot be read, or is too small, raises an error naming
+// it, or, for a level inside with `setAside` given, adds the error there and is left out.
+TLevelPictures ReadLevel(int level, std::vector<std::string>* setAside = nullptr);
 
-// Reads the shape image and the texture image. A picture that cannot be read, or is too
-// small, raises an error naming it. Only the top-left 250 × 200 pixels of the texture are
-// kept: the doll never reads more, and a photo-sized texture need not stay in memory.
-DollPictures ReadDollPictures();
+// Reads the pictures of every level (see ReadLevel).
+TNest ReadNest(std::vector<std::string>* setAside = nullptr);
 
-// Makes `doll` the doll at rest: its outline, openability, geometry and skin. An opening
-// under way stops.
-void ShowDoll(DollPictures doll);
+// Makes `nest` the pictures of the nest and shows its outer doll at rest.
+void ShowNest(TNest nest);
 
-// Reads both pictures again and shows them. Both are read and checked before anything
-// changes, so a failure leaves the scene exactly as it was.
-void LoadDoll();
+// Makes the doll of `level`, from the nest's pictures as they are now, the doll at rest:
+// its outline (and, for the outer doll, the openability it decides), geometry and skin. An
+// opening or a close under way stops.
+void ShowLevel(int level);
 
-// Paints the picture file `fileName` on the half of the skin that starts at texture column
-// `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for the back view),
-// keeps the texture image it replaces under a backup name, records the change in
-// DollHistory, and shows the doll again as Load
-// does. With no texture image in the folder, the skin shown at rest is painted and written.
-// A picture that cannot be read, or a folder that cannot be written, raises an error naming
-// the picture or the doll's file, and nothing changes.
+// Reads the pictures `level` has of its own again and shows it.
+void ReloadLevel(int level);
+
+// Reads the pictures of every level again and shows the outer doll. Every picture is read
+// and checked before anything changes, so a failure leaves the scene exactly as it was;
+// with `setAside`, as at start-up, a level picture that cannot be read is left out instead
+// and its error added there.
+void LoadDoll(std::vector<std::string>* setAside = nullptr);
+
+// Paints the picture file `fileName` on the half of the skin of the doll at rest that starts
+// at texture column `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for
+// the back view), writes that level's skin (the one it replaces kept under a backup name),
+// records the change in DollHistory, and shows the level again. The skin painted is the
+// level's own as its file holds it, or else the one it uses. A picture that cannot be read,
+// or a folder that cannot be written, raises an error naming the picture or the doll's file,
+// and nothing changes.
 void DropPicture(const std::string& fileName, int firstColumn);
 
-// Takes back the last change to the doll's files (see TDollHistory::Undo) and reads the doll
-// again as Load does. Returns false, changing nothing, when there is none to take back.
+// What the views show: which doll of the nest, and the files a change to it writes, with
+// those it uses from a doll outside it while it has none of its own.
+std::string DescribeDollAtRest();
+
+// Takes back the last change to the doll's files (see TDollHistory::Undo), reads the pictures
+// of the level whose file changed again and shows it. Returns false, changing nothing, when
+// there is none to take back.
 bool UndoDollChange();
 // Puts back the last change taken back, the same way; false when there is none.
 bool RedoDollChange();

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QMenu>
 #include <QShortcut>
+#include <QTimer>
 #include <functional>
 
 #include "AboutBox.h"
@@ -58,7 +59,9 @@ struct TButtonTip {
 constexpr TButtonTip ButtonTips[] = {
     {"BtnTurnLeft", "人形を左回りに回します（左回りのときは止めます）"},
     {"BtnTurnRight", "人形を右回りに回します（右回りのときは止めます）"},
-    {"BtnLoad", "シェイプ.bmp とテクスチャ.bmp を読み直します"},
+    {"BtnLoad",
+     "シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … "
+     "と一緒に読み直します"},
     {"BtnSave", "表と裏の絵を outNN.bmp に保存します"},
     {"BtnShade", "陰影を 6 段階で切り替えます"},
     {"BtnOpen", "人形を開いて、中の小さな人形を見せます"},
@@ -114,9 +117,12 @@ TFormMain::TFormMain(QWidget* AOwner)
   ConnectClick(BtnSave, &TFormMain::BtnSaveClick);
   ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
   ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
-  PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); });
-  PaintBox2->AcceptPictureDrops(
-      [this](const std::string& file) { DropOnView(file, BackViewTurn); });
+  PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); },
+                                DollAtRest);
+  PaintBox2->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, BackViewTurn); },
+                                DollAtRest);
+  for (TPaintBox* box : {PaintBox1, PaintBox2})
+    box->DescribeWith([] { return QString::fromStdString(DescribeDollAtRest()); });
   AcceptReshaping(PaintBox1);
   AcceptReshaping(PaintBox2);
   // Window shortcuts: they work whichever button has the focus.
@@ -134,14 +140,21 @@ TFormMain::TFormMain(QWidget* AOwner)
   showMenu(PaintBox1, 0);
   showMenu(PaintBox2, BackViewTurn);
   PrepareButtons(this);
+  std::vector<std::string> setAside;
   try {
-    StartScene(*this, PaintBox1, PaintBox2);
+    setAside = StartScene(*this, PaintBox1, PaintBox2);
   } catch (...) {
     StopScene();
     throw;
   }
   ShowDirection();
   FitPanel(PageMain, true);
+  // Told once the window is up: the doll goes on without the level pictures named.
+  if (!setAside.empty()) {
+    std::string text;
+    for (const std::string& error : setAside) text += error + "\n";
+    QTimer::singleShot(0, this, [text] { ShowMsg(text + LevelPicturesSetAsideMessage); });
+  }
 }
 
 TFormMain::~TFormMain() {
@@ -179,6 +192,10 @@ void TFormMain::BtnShadeClick() {
 }
 
 void TFormMain::DropOnView(const std::string& fileName, int turn) {
+  if (!DollAtRest()) {
+    DefaultBeep();
+    return;
+  }
   ReportErrors([&] {
     const TBusyCursor busy;
     DropPicture(fileName, RotationOffset + turn);
@@ -217,7 +234,7 @@ void TFormMain::UndoKeyPress() {
   if (ViewDragging()) return;  // the drag has the pointer; Escape takes it back
   ReportErrors([] {
     const TBusyCursor busy;
-    if (!UndoDollChange()) DefaultBeep();
+    if (!DollAtRest() || !UndoDollChange()) DefaultBeep();
   });
 }
 
@@ -225,7 +242,7 @@ void TFormMain::RedoKeyPress() {
   if (ViewDragging()) return;
   ReportErrors([] {
     const TBusyCursor busy;
-    if (!RedoDollChange()) DefaultBeep();
+    if (!DollAtRest() || !RedoDollChange()) DefaultBeep();
   });
 }
 
@@ -245,10 +262,13 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
     std::function<void()> Action;
     bool Enabled = true;
   };
+  // The doll's pictures change only while it is at rest.
+  const bool atRest = DollAtRest();
   const TItem items[] = {
-      {"写真を貼る(&P)…", [this, turn] { PastePictureOnView(turn); }},
-      {"元に戻す(&U)", [this] { UndoKeyPress(); }, DollHistory.UndoCount() > 0},
-      {"やり直す(&R)", [this] { RedoKeyPress(); }, DollHistory.RedoCount() > 0},
+      {"写真を貼る(&P)…", [this, turn] { PastePictureOnView(turn); }, atRest},
+      {"人形を閉じる(&C)", [] { CloseDoll(); }, CanCloseDoll()},
+      {"元に戻す(&U)", [this] { UndoKeyPress(); }, atRest && DollHistory.UndoCount() > 0},
+      {"やり直す(&R)", [this] { RedoKeyPress(); }, atRest && DollHistory.RedoCount() > 0},
       {"回転アニメーションを保存(&A)", [this] { SaveAnimationClick(); }},
       {"フォルダーを開く(&F)", [this] { OpenFolderClick(); }},
       {"カヴィネルについて(&H)", [this] { AboutClick(); }},
@@ -256,8 +276,8 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   QMenu menu(this);
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
-    // Separators group the skin, the history, the files and the About box.
-    if (i == 1 || i == 3 || i == 5) menu.addSeparator();
+    // Separators group the doll, the history, the files and the About box.
+    if (i == 2 || i == 4 || i == 6) menu.addSeparator();
     actions[i] = menu.addAction(QString::fromUtf8(items[i].Text));
     actions[i]->setEnabled(items[i].Enabled);
   }

@@ -65,3 +65,6 @@ class TFormMain : public TTavoForm {
 
 // The refusal shown when Open is pressed on a doll that cannot open.
 inline const char* const NotOpenableMessage = "このカヴィネルは開く形をしていません。";
+// Said at start-up under the errors of the level pictures that could not be read.
+inline const char* const LevelPicturesSetAsideMessage =
+    "これらの中の人形は、外側の人形の絵を使います。";

@@ -120,16 +120,32 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
   while (edge < ViewSize && !CanReshapeAt(At.y(), edge)) ++edge;
   ASSERT_LT(edge, ViewSize);
   const QPoint onEdge(edge, At.y());
+  const auto frames = [](int count) {
+    for (int i = 0; i < count; ++i) FrameTick();
+  };
+  // The pictures change, and the doll closes, only at rest.
   const struct {
     TFrom From;
     std::function<void()> Before;
-    bool Undo, Redo;
+    bool Paste, Close, Undo, Redo;
     QPoint Where;  // in the front view
+    bool SkinChanged;
   } rows[] = {
-      {TFrom::FrontView, [] {}, false, false, onEdge},
-      {TFrom::BackView, [] { DropPicture("red.bmp", 0); }, true, false, At},
-      {TFrom::MenuKey, [&] { Choose(TFrom::BackView, Qt::Key_U); }, false, true, {100, 100}},
-      {TFrom::FrontView, [&] { Choose(TFrom::MenuKey, Qt::Key_R); }, true, false, onEdge},
+      {TFrom::FrontView, [] {}, true, false, false, false, onEdge, false},
+      {TFrom::BackView, [] { DropPicture("red.bmp", 0); }, true, false, true, false, At, true},
+      {TFrom::MenuKey,
+       [&] { Choose(TFrom::BackView, Qt::Key_U); },
+       true,
+       false,
+       false,
+       true,
+       {100, 100},
+       false},
+      {TFrom::FrontView, [&] { Choose(TFrom::MenuKey, Qt::Key_R); }, true, false, true, false,
+       onEdge, true},
+      {TFrom::BackView, [&] { form->BtnOpen->click(), frames(3); }, false, false, false, false, At,
+       true},
+      {TFrom::FrontView, [&] { frames(17); }, true, true, true, false, At, true},
   };
   for (const auto& row : rows) {
     row.Before();
@@ -151,14 +167,14 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     QApplication::sendEvent(box, &press);
     EXPECT_EQ(Answer([&] { OpenMenu(row.From); }, {read}), 1u);
     EXPECT_FALSE(box->Dragging());
-    EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "元に戻す(&U)", "やり直す(&R)",
-                                  "回転アニメーションを保存(&A)", "フォルダーを開く(&F)",
-                                  "カヴィネルについて(&H)"}));
-    EXPECT_EQ(enabled, QList<bool>({true, row.Undo, row.Redo, true, true, true}));
+    EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "人形を閉じる(&C)", "元に戻す(&U)",
+                                  "やり直す(&R)", "回転アニメーションを保存(&A)",
+                                  "フォルダーを開く(&F)", "カヴィネルについて(&H)"}));
+    EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Close, row.Undo, row.Redo, true, true, true}));
     const QPoint expected = row.From == TFrom::MenuKey ? QPoint(99, 99) : At;
     EXPECT_EQ(shownAt, box->mapToGlobal(expected));
     // Undo and redo through the menu are the keys' steps.
-    EXPECT_EQ(ReadBytes(TextureFileName) == sample, !row.Undo);
+    EXPECT_EQ(ReadBytes(TextureFileName) != sample, row.SkinChanged);
   }
 }
 

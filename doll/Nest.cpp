@@ -1,0 +1,107 @@
+#include "Nest.h"
+
+#include <charconv>
+
+#include "Opening.h"
+#include "ShapeProfile.h"
+
+TNest Nest;
+
+namespace {
+
+const std::string ShapeStem = "シェイプ";
+const std::string SkinStem = "テクスチャ";
+const std::string Ending = ".bmp";
+
+std::string LevelName(const std::string& stem, int level) {
+  return level == 1 ? stem + Ending : stem + std::to_string(level) + Ending;
+}
+
+// The level in "<stem><n>.bmp", 1 for "<stem>.bmp", 0 for anything else.
+int LevelIn(const std::string& fileName, const std::string& stem) {
+  if (!fileName.starts_with(stem) || !fileName.ends_with(Ending)) return 0;
+  const std::string digits =
+      fileName.substr(stem.size(), fileName.size() - stem.size() - Ending.size());
+  if (digits.empty()) return 1;
+  int level = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), level);
+  if (error != std::errc() || end != digits.data() + digits.size() || digits[0] == '0') return 0;
+  return level >= 2 ? level : 0;
+}
+
+// The nearest level at or outside `level` that has the picture `has` looks for.
+template <class Has>
+int NearestWith(int level, Has has) {
+  for (auto it = Nest.upper_bound(level); it != Nest.begin();) {
+    --it;
+    if (has(it->second)) return it->first;
+  }
+  return 1;
+}
+
+// Runs `nest` until the doll of `level` is reached: from the doll at rest of `held`, which
+// uses the same picture when it lies between `source` and `level`, or else from the
+// full-size picture of `source`, which `start` puts in place.
+template <class Start, class Step>
+void NestFrom(int level, int held, int source, Start start, Step nest) {
+  int nested = 1;
+  if (held >= source && held <= level) {
+    nested = held;
+  } else {
+    start();
+  }
+  for (; nested < level; ++nested) nest();
+}
+
+}  // namespace
+
+std::string LevelShapeName(int level) {
+  return LevelName(ShapeStem, level);
+}
+
+std::string LevelSkinName(int level) {
+  return LevelName(SkinStem, level);
+}
+
+int LevelOfFile(const std::string& fileName) {
+  if (const int level = LevelIn(fileName, ShapeStem)) return level;
+  return LevelIn(fileName, SkinStem);
+}
+
+int OutlineLevel(int level) {
+  return NearestWith(level, [](const TLevelPictures& p) { return p.Outline.has_value(); });
+}
+
+int SkinLevel(int level) {
+  return NearestWith(level, [](const TLevelPictures& p) { return p.Skin != nullptr; });
+}
+
+void MakeLevelAtRest(int level, int held) {
+  // The outline and the skin nest apart: no step of one reads anything of the other.
+  NestFrom(
+      level, held, OutlineLevel(level),
+      [level] { SetCurrentProfile(*Nest.at(OutlineLevel(level)).Outline); },
+      [] {
+        MakeInnerProfile();
+        SetCurrentProfile(InnerProfile);
+      });
+  NestFrom(
+      level, held, SkinLevel(level),
+      [level] { DrawOnTextureCopy(*Nest.at(SkinLevel(level)).Skin); },
+      [] {
+        MakeInnerTexture();
+        DrawOnTextureCopy(*InnerTexture);
+      });
+}
+
+DollProfile NestedOutline(DollProfile outline, int level) {
+  for (int nested = 1; nested < level; ++nested) outline = NestedProfile(outline, SplitRow);
+  return outline;
+}
+
+std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin) {
+  auto copy = std::make_unique<TTavoBitmap>();
+  copy->SetSizeBlank(TextureColumns, DollRows);
+  skin.DrawOn(*copy, 0, 0);
+  return copy;
+}

@@ -1,0 +1,48 @@
+// The dolls of the nest, each of which may be painted and shaped on its own: level 1 is the
+// outer doll, level n the doll the (n − 1)-th opening reveals. A level without an outline
+// or a skin of its own takes that of the nearest level outside it that has one, so a nest
+// without level pictures is the outer doll shrunk again and again.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "SceneState.h"
+
+// The full-size pictures one level has of its own.
+struct TLevelPictures {
+  std::optional<DollProfile> Outline;
+  std::shared_ptr<const TTavoBitmap> Skin;  // TextureColumns × DollRows, or none
+};
+
+// The levels that have a picture of their own; the outer doll, level 1, has both.
+using TNest = std::map<int, TLevelPictures>;
+extern TNest Nest;
+
+// The names of a level's pictures: "シェイプ.bmp" and "テクスチャ.bmp" for the outer doll,
+// "シェイプ2.bmp" and "テクスチャ2.bmp" for level 2, and so on.
+std::string LevelShapeName(int level);
+std::string LevelSkinName(int level);
+// The level whose picture `fileName` is, or 0 when it is none ("シェイプ02.bmp" and
+// "シェイプ1.bmp" are no level's).
+int LevelOfFile(const std::string& fileName);
+
+// The level whose outline, or skin, `level` uses: its own, or the nearest outside it.
+int OutlineLevel(int level);
+int SkinLevel(int level);
+
+// Makes the doll at rest of `level` in CurrentProfile and TextureCopy: its full-size
+// pictures nested level − 1 times through InnerProfile and InnerTexture, as the openings
+// nest them, so InnerProfile and InnerTexture then hold the last nesting. `held` is the
+// level whose doll at rest the two hold now (0 for none): from there, where it uses the
+// same pictures, the nesting goes on rather than starting again.
+void MakeLevelAtRest(int level, int held);
+
+// What `outline`, a full-size outline of `level`, looks like on screen: nested level − 1
+// times.
+DollProfile NestedOutline(DollProfile outline, int level);
+
+// A new TextureColumns × DollRows skin holding the top-left of `skin`.
+std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin);
