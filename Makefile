@@ -34,9 +34,14 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Each of the outer doll's two pictures goes into run/ when it is missing there; the inner dolls'
+# pictures (シェイプ2.bmp, …) only when run/ held neither, since a doll of one's own would
+# otherwise gain dolls it never had.
 run: build
 	@mkdir -p $(RUN_DIR)
-	@cp -n samples/*.bmp $(RUN_DIR)/ 2>/dev/null || true
+	@held=$$(ls -d $(RUN_DIR)/{シェイプ,テクスチャ}.bmp 2>/dev/null); \
+	 cp -n samples/{シェイプ,テクスチャ}.bmp $(RUN_DIR)/ 2>/dev/null; \
+	 [[ -n $$held ]] || cp -n samples/*[0-9].bmp $(RUN_DIR)/ 2>/dev/null || true
 	@cd $(RUN_DIR) && ../$(BUILD_DIR)/Kavinel
 
 # The program, its menu entry and icon, and the sample doll the menu entry's launcher copies

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "doll/Nest.h"
 #include "doll/SceneState.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
@@ -43,6 +45,22 @@ bool NameTaken(const fs::path& path) {
   return fs::symlink_status(path, error).type() != fs::file_type::not_found;
 }
 
+// The sample's pictures for `folder`: the outer doll's two, and its inner dolls' only when the
+// folder holds no doll yet, since a doll of the person's own would gain dolls it never had.
+std::vector<std::string> SampleNames(const std::string& folder, const std::string& samples) {
+  std::vector<std::string> names{ShapeFileName, TextureFileName};
+  if (HoldsDoll(folder)) return names;
+  std::vector<std::string> levels;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(samples, error)) {
+    const std::string name = entry.path().filename().string();
+    if (LevelOfFile(name) >= 2 && entry.is_regular_file(error)) levels.push_back(name);
+  }
+  std::sort(levels.begin(), levels.end());
+  names.insert(names.end(), levels.begin(), levels.end());
+  return names;
+}
+
 }  // namespace
 
 std::string DollFolderPath() {
@@ -53,7 +71,7 @@ void PrepareDollFolder(const std::string& folder, const std::string& samples) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error) throw FolderError(folder, error.message());
-  for (const std::string& name : {ShapeFileName, TextureFileName}) {
+  for (const std::string& name : SampleNames(folder, samples)) {
     const fs::path target = fs::path(folder) / name;
     if (NameTaken(target)) continue;
     const std::vector<char> bytes = ReadWholeFile((fs::path(samples) / name).string());

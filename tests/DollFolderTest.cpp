@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The sample: the outer doll, inner dolls at levels 2, 3 and 10, and names no level has.
+const std::vector<std::string> SamplePictures = {"シェイプ.bmp",    "テクスチャ.bmp",
+                                                 "シェイプ2.bmp",   "テクスチャ2.bmp",
+                                                 "テクスチャ3.bmp", "シェイプ10.bmp"};
+const std::vector<std::string> NotLevelPictures = {"シェイプ1.bmp", "シェイプ02.bmp",
+                                                   "テクスチャ2.png", "シェイプx.bmp", "notes.txt"};
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
 class DollFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(Samples("シェイプ.bmp"), {'s', 'h', 'a', 'p', 'e'});
-    WriteBytes(Samples("テクスチャ.bmp"), {'s', 'k', 'i', 'n'});
+    // Each sample file holds its own name, so a copy shows where it came from.
+    for (const auto& names : {SamplePictures, NotLevelPictures})
+      for (const std::string& name : names)
+        WriteBytes(Samples(name), Bytes(name.begin(), name.end()));
   }
   std::string Samples(const std::string& name) const {
     fs::create_directories(FScratch.Path("samples"));
@@ -31,24 +47,39 @@ class DollFolderTest : public ::testing::Test {
   ScratchFolder FScratch;
 };
 
-TEST_F(DollFolderTest, FirstStartMakesTheFolderWithTheSampleDoll) {
-  PrepareDollFolder(Folder(), FScratch.Path("samples"));
-  EXPECT_EQ(ReadBytes(InFolder("シェイプ.bmp")), ReadBytes(Samples("シェイプ.bmp")));
-  EXPECT_EQ(ReadBytes(InFolder("テクスチャ.bmp")), ReadBytes(Samples("テクスチャ.bmp")));
-  // A second start finds everything in place and changes nothing.
-  PrepareDollFolder(Folder(), FScratch.Path("samples"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 2);
-}
-
-TEST_F(DollFolderTest, TheUsersPicturesAreNeverReplaced) {
-  fs::create_directories(Folder());
-  WriteBytes(InFolder("シェイプ.bmp"), {'m', 'i', 'n', 'e'});
-  WriteBytes(InFolder("out00.bmp"), {'s', 'h', 'e', 'e', 't'});
-  PrepareDollFolder(Folder(), FScratch.Path("samples"));
-  EXPECT_EQ(ReadBytes(InFolder("シェイプ.bmp")), (Bytes{'m', 'i', 'n', 'e'}));
-  EXPECT_EQ(ReadBytes(InFolder("out00.bmp")), (Bytes{'s', 'h', 'e', 'e', 't'}));
-  // Only the missing picture comes from the samples.
-  EXPECT_EQ(ReadBytes(InFolder("テクスチャ.bmp")), ReadBytes(Samples("テクスチャ.bmp")));
+// Each of the outer doll's pictures is copied where it is missing, the inner dolls' only into
+// a folder that held neither (a first start), and nothing there is ever replaced.
+TEST_F(DollFolderTest, InnerDollsComeOnlyWithAFirstStart) {
+  struct Row {
+    std::vector<std::string> there;  // the person's files, before
+    std::vector<std::string> copied;
+  };
+  const Row rows[] = {
+      {{}, SamplePictures},  // no folder yet
+      {{"out00.bmp"}, SamplePictures},
+      {{"シェイプ2.bmp"},
+       {"シェイプ.bmp", "テクスチャ.bmp", "テクスチャ2.bmp", "テクスチャ3.bmp", "シェイプ10.bmp"}},
+      {{"シェイプ.bmp", "out00.bmp"}, {"テクスチャ.bmp"}},
+      {{"テクスチャ.bmp"}, {"シェイプ.bmp"}},
+      {{"シェイプ.bmp", "テクスチャ.bmp"}, {}},
+      {SamplePictures, {}},  // a second start
+  };
+  int home = 0;
+  for (const Row& row : rows) {
+    const std::string folder = FScratch.Path("home" + std::to_string(++home));
+    if (!row.there.empty()) fs::create_directories(folder);
+    for (const std::string& name : row.there) WriteBytes(folder + "/" + name, {'m', 'i', 'n', 'e'});
+    PrepareDollFolder(folder, FScratch.Path("samples"));
+    const std::string trace = ::testing::PrintToString(row.there);
+    for (const std::string& name : row.there)
+      EXPECT_EQ(ReadBytes(folder + "/" + name), (Bytes{'m', 'i', 'n', 'e'}))
+          << trace << ": " << name;
+    for (const std::string& name : row.copied)
+      EXPECT_EQ(ReadBytes(folder + "/" + name), ReadBytes(Samples(name))) << trace << ": " << name;
+    std::set<std::string> all(row.there.begin(), row.there.end());
+    all.insert(row.copied.begin(), row.copied.end());
+    EXPECT_EQ(FilesIn(folder), all) << trace;
+  }
 }
 
 TEST_F(DollFolderTest, ALinkUnderAPicturesNameIsLeftAlone) {

@@ -3,12 +3,24 @@
 # the menu entry starts the program in ~/Kavinel (made and filled with the sample doll on the
 # first start) and Save writes out00.bmp there; started as `kavinel` from a terminal it works
 # in the terminal's folder instead, or, in a folder without a doll, says so and works in
-# ~/Kavinel. The program must find its sound library by itself.
+# ~/Kavinel. The sample's inner dolls come only into a ~/Kavinel made afresh, never into a
+# doll of one's own. The program must find its sound library by itself.
 set -euo pipefail
 source "$(dirname "$0")/../e2e/XSession.sh"
 run_under_xvfb "$0" "$@"
 build=$(realpath "$1")
 samples=$(realpath "$2")
+
+# The inner dolls' pictures in a folder: シェイプ2.bmp, テクスチャ2.bmp, …
+level_pictures() { (cd "$1" && ls -d {シェイプ,テクスチャ}[1-9]*.bmp 2>/dev/null) || true; }
+[[ -n $(level_pictures "$samples") ]] || fail "the sample has no inner dolls"
+# Every picture of the sample, inner dolls included, is in the folder $1.
+has_sample() {
+  local file
+  for file in "$samples"/*.bmp; do
+    cmp -s "$file" "$1/${file##*/}" || fail "$1 lacks the sample's ${file##*/}"
+  done
+}
 
 scratch=$(mktemp -d)
 trap 'stop_program; rm -rf "$scratch"' EXIT
@@ -24,6 +36,7 @@ for file in bin/kavinel lib/kavinel/Kavinel lib/kavinel/kavinel-launcher \
   share/kavinel/samples/シェイプ.bmp share/kavinel/samples/テクスチャ.bmp; do
   [[ -e "$prefix/$file" ]] || fail "not installed: $file"
 done
+has_sample "$prefix/share/kavinel/samples"
 entry=$prefix/share/applications/kavinel.desktop
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
 
@@ -35,16 +48,23 @@ start_program "$prefix/lib/kavinel/kavinel-launcher"
 grep -q " $prefix/lib/kavinel/dat/libGuruGuruSMF.so\$" "/proc/$program_pid/maps" ||
   fail "the program did not bind the installed sound library"
 [[ $(readlink "/proc/$program_pid/cwd") == "$HOME/Kavinel" ]] || fail "not started in ~/Kavinel"
-cmp -s "$samples/シェイプ.bmp" "$HOME/Kavinel/シェイプ.bmp" || fail "shape image not copied"
-cmp -s "$samples/テクスチャ.bmp" "$HOME/Kavinel/テクスチャ.bmp" || fail "texture not copied"
+has_sample "$HOME/Kavinel"
 click_save
 wait_for_file "$HOME/Kavinel/out00.bmp"
 check_sheet "$HOME/Kavinel/out00.bmp"
 stop_program
 
+# A doll of one's own in ~/Kavinel gains the picture it lacks from the sample, no inner dolls.
+rm "$HOME/Kavinel"/*
+cp "$samples/シェイプ.bmp" "$HOME/Kavinel"/
+start_program "$prefix/lib/kavinel/kavinel-launcher"
+cmp -s "$samples/テクスチャ.bmp" "$HOME/Kavinel/テクスチャ.bmp" || fail "texture not copied"
+[[ -z $(level_pictures "$HOME/Kavinel") ]] || fail "inner dolls copied into ~/Kavinel's own doll"
+stop_program
+
 # From a terminal, the program works in the folder it is started in.
 mkdir "$scratch/mine"
-cp "$samples"/*.bmp "$scratch/mine"/
+cp "$samples"/{シェイプ,テクスチャ}.bmp "$scratch/mine"/
 cd "$scratch/mine"
 start_program "$prefix/bin/kavinel"
 [[ $(readlink "/proc/$program_pid/cwd") == "$scratch/mine" ]] || fail "not started in mine/"
@@ -52,6 +72,7 @@ click_save
 wait_for_file "$scratch/mine/out00.bmp"
 check_sheet "$scratch/mine/out00.bmp"
 stop_program
+[[ -z $(level_pictures "$scratch/mine") ]] || fail "inner dolls copied into mine/"
 
 # Typed in a folder without a doll, the command says so on the terminal and starts in
 # ~/Kavinel, prepared as the menu entry prepares it: here in a home where it was never made.
@@ -60,8 +81,7 @@ mkdir -p "$HOME" "$scratch/empty"
 cd "$scratch/empty"
 start_program "$prefix/bin/kavinel" 2>"$scratch/said"
 [[ $(readlink "/proc/$program_pid/cwd") == "$HOME/Kavinel" ]] || fail "not started in ~/Kavinel"
-cmp -s "$samples/シェイプ.bmp" "$HOME/Kavinel/シェイプ.bmp" || fail "shape image not copied"
-cmp -s "$samples/テクスチャ.bmp" "$HOME/Kavinel/テクスチャ.bmp" || fail "texture not copied"
+has_sample "$HOME/Kavinel"
 grep -q "$HOME/Kavinel で起動します" "$scratch/said" || fail "the terminal was not told: $(cat "$scratch/said")"
 [[ -z $(ls -A "$scratch/empty") ]] || fail "the command wrote into the folder without a doll"
 stop_program

@@ -1,0 +1,251 @@
+// The dolls of the nest with pictures of their own: what each level shows, the doll closed
+// again, the gestures on a nested doll, and a level picture that cannot be read.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <filesystem>
+#include <map>
+
+#include "DollModel.h"
+#include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
+#include "TestFiles.h"
+#include "doll/Geometry.h"
+#include "doll/Nest.h"
+#include "doll/Opening.h"
+#include "doll/Resampler.h"
+#include "doll/Shaping.h"
+#include "framework/FileOutput.h"
+#include "scene/Scene.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using TFolder = std::map<std::string, Bytes>;
+
+TFolder Folder() {
+  TFolder files;
+  for (const auto& entry : fs::directory_iterator("."))
+    files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+  return files;
+}
+
+struct Views {
+  QImage Front, Back;
+  bool operator==(const Views&) const = default;
+};
+
+// The views as the frame tick renders them (deep copies: the renderer writes through rows).
+Views Rendered() {
+  RenderView(*FrontView, RotationOffset);
+  RenderView(*BackView, RotationOffset + BackViewTurn);
+  return {FrontView->copy(), BackView->copy()};
+}
+
+Views Frame() {
+  FrameTick();
+  return {FrontView->copy(), BackView->copy()};
+}
+
+// The level's own picture, or the nearest outside it, as the folder holds them.
+std::string Nearest(int level, std::string (*name)(int)) {
+  while (level > 1 && !fs::exists(name(level))) --level;
+  return name(level);
+}
+
+// What `level` shows at rest, worked out plainly: its pictures nested level − 1 times with
+// the opening's own steps, then rendered. It leaves that doll at rest.
+Views PlainLevel(int level) {
+  SetCurrentProfile(ReadShapeProfile(Nearest(level, LevelShapeName)));
+  TTavoBitmap skin;
+  skin.LoadFromFileAuto(Nearest(level, LevelSkinName));
+  DrawOnTextureCopy(skin);
+  for (int n = 1; n < level; ++n) {
+    MakeInnerProfile();
+    SetCurrentProfile(InnerProfile);
+    MakeInnerTexture();
+    DrawOnTextureCopy(*InnerTexture);
+  }
+  DisplayedProfile = CurrentProfile;
+  RefreshGeometry();
+  TextureCopy->DrawOn(*Texture, 0, 0);
+  return Rendered();
+}
+
+// A bulge of radius `widest` on rows 20..189, narrower towards both ends.
+Bytes OwnOutline(int widest) {
+  std::vector<int> radii(200, 0);
+  for (int y = 20; y < 190; ++y) radii[y] = widest - std::abs(y - 110) / 4;
+  return ShapeBmp(radii);
+}
+
+// Writes the level pictures named, each unlike the outer doll's and the others'.
+void WriteLevelPictures(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    const int level = LevelOfFile(name);
+    WriteBytes(name, name == LevelShapeName(level) ? OwnOutline(40 + 20 * level)
+                                                   : Bmp24(RandomTexture(level)));
+  }
+}
+
+// Opens the doll and runs the frames until it is at rest; returns the views of each frame.
+std::vector<Views> OpenToRest() {
+  OpenDoll();
+  std::vector<Views> frames;
+  while (!DollAtRest()) frames.push_back(Frame());
+  return frames;
+}
+
+class Nesting : public SampleDollWindow {
+ protected:
+  void Load() { form->BtnLoad->click(); }
+};
+
+TEST_F(Nesting, EachLevelShowsItsOwnPicturesNestedAsTheOpeningsNestThem) {
+  const std::vector<std::vector<std::string>> rows = {
+      {},
+      {"シェイプ2.bmp"},
+      {"テクスチャ2.bmp"},
+      {"シェイプ2.bmp", "テクスチャ2.bmp"},
+      {"シェイプ3.bmp"},
+      {"テクスチャ3.bmp"},
+      {"シェイプ3.bmp", "テクスチャ3.bmp"},
+      {"シェイプ2.bmp", "テクスチャ3.bmp"},
+  };
+  for (const auto& files : rows) {
+    SCOPED_TRACE(::testing::PrintToString(files));
+    for (int level = 2; level <= 3; ++level)
+      for (const std::string& name : {LevelShapeName(level), LevelSkinName(level)})
+        fs::remove(name);
+    WriteLevelPictures(files);
+    Load();
+    std::vector<Views> plain;
+    for (int level = 1; level <= 3; ++level) plain.push_back(PlainLevel(level));
+    Load();
+    EXPECT_TRUE(Rendered() == plain[0]);
+    for (int level = 2; level <= 3; ++level) {
+      OpenToRest();
+      EXPECT_EQ(DollLevel, level);
+      EXPECT_TRUE(Rendered() == plain[level - 1]) << "level " << level;
+    }
+  }
+}
+
+TEST_F(Nesting, CloseRunsTheOpeningBackwardsToTheDollAsItWas) {
+  struct Row {
+    std::vector<std::string> Files;
+    int Openings;
+  };
+  for (const Row& row : {Row{{}, 3}, Row{{"シェイプ2.bmp", "テクスチャ3.bmp"}, 1},
+                         Row{{"シェイプ2.bmp", "テクスチャ3.bmp"}, 2},
+                         Row{{"シェイプ2.bmp", "テクスチャ3.bmp"}, 3}}) {
+    SCOPED_TRACE(::testing::PrintToString(row.Files) + " " + std::to_string(row.Openings));
+    WriteLevelPictures(row.Files);
+    Load();
+    std::vector<Views> atRest{Rendered()};
+    std::vector<std::vector<Views>> openings;
+    for (int n = 0; n < row.Openings; ++n) {
+      openings.push_back(OpenToRest());
+      atRest.push_back(Rendered());
+    }
+    for (int level = row.Openings + 1; level >= 2; --level) {
+      ASSERT_TRUE(CanCloseDoll());
+      CloseDoll();
+      // Close step k shows what the opening showed before its step 21 − k.
+      const std::vector<Views>& opening = openings[level - 2];
+      for (int k = 1; k <= 20; ++k)
+        ASSERT_TRUE(Frame() == (k < 20 ? opening[19 - k] : atRest[level - 2])) << "step " << k;
+      EXPECT_TRUE(DollAtRest());
+      EXPECT_EQ(DollLevel, level - 1);
+    }
+    EXPECT_FALSE(CanCloseDoll());
+    EXPECT_TRUE(OpenToRest() == openings[0]) << "the next Open is not the first one again";
+    for (const std::string& name : row.Files) fs::remove(name);
+  }
+}
+
+TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack) {
+  WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
+  const int row = 120;  // a row of the nested doll, below the split
+  struct Row {
+    std::string File;  // the level-2 file the gesture writes
+    bool Own;          // whether level 2 had its own pictures before
+  };
+  for (const Row& c : {Row{"テクスチャ2.bmp", false}, Row{"テクスチャ2.bmp", true},
+                       Row{"シェイプ2.bmp", false}, Row{"シェイプ2.bmp", true}}) {
+    SCOPED_TRACE(c.File + (c.Own ? " over its own" : " borrowed"));
+    if (c.Own) WriteLevelPictures({"シェイプ2.bmp", "テクスチャ2.bmp"});
+    Load();
+    OpenToRest();
+    const TFolder before = Folder();
+    if (c.File == "テクスチャ2.bmp") {
+      DropPicture("red.bmp", 0);
+    } else {
+      const int edge = ViewSize / 2 - 1 + DisplayedProfile[row];
+      const auto send = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
+        const QPointF at(x + 0.5, row + 0.5);
+        QMouseEvent event(type, at, form->PaintBox1->mapToGlobal(at), Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(form->PaintBox1, &event);
+      };
+      send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+      send(QEvent::MouseMove, edge - 12, Qt::LeftButton);
+      EXPECT_LE(std::abs(DisplayedProfile[row] - PointerRadius(edge - 12)), 1);
+      send(QEvent::MouseButtonRelease, edge - 12, Qt::NoButton);
+    }
+    TFolder after = Folder();
+    const Bytes written = after[c.File];
+    EXPECT_NE(written, before.count(c.File) ? before.at(c.File) : Bytes{});
+    if (c.Own) {
+      EXPECT_EQ(after[BackupName(c.File, 1)], before.at(c.File));
+    }
+    after.erase(c.File);
+    after.erase(BackupName(c.File, 1));
+    TFolder others = before;
+    others.erase(c.File);
+    EXPECT_EQ(after, others) << "another file changed";
+    const Views shown = Rendered();
+    EXPECT_EQ(DollLevel, 2);
+    EXPECT_TRUE(shown == PlainLevel(2));
+
+    ASSERT_TRUE(UndoDollChange());
+    TFolder undone = Folder();
+    for (const auto& [name, bytes] : before) EXPECT_EQ(undone[name], bytes) << name;
+    EXPECT_EQ(fs::exists(c.File), c.Own);  // a file made is only set aside
+    EXPECT_EQ(undone[BackupName(c.File, c.Own ? 2 : 1)], written);
+    EXPECT_EQ(DollLevel, 2);
+    const Views back = Rendered();
+    EXPECT_TRUE(back == PlainLevel(2));
+    for (const auto& entry : fs::directory_iterator("."))
+      if (LevelOfFile(entry.path().filename().string()) >= 2) fs::remove(entry.path());
+    for (int n = 1; n <= 2; ++n) fs::remove(BackupName(c.File, n));
+  }
+}
+
+TEST_F(Nesting, AnUnreadableLevelPictureRefusesTheLoadAndIsLeftOutAtStartUp) {
+  WriteLevelPictures({"シェイプ3.bmp"});
+  OpenToRest();
+  const Views level2 = Rendered();
+  WriteBytes("テクスチャ3.bmp", {'B', 'M', 1, 2, 3});
+  const SeenMessageBox refused = CloseNextMessageBox([&] { Load(); });
+  EXPECT_TRUE(refused.Text.contains("テクスチャ3.bmp")) << refused.Text.toStdString();
+  EXPECT_EQ(DollLevel, 2);
+  EXPECT_TRUE(Rendered() == level2);
+
+  form.reset();
+  const SeenMessageBox told = CloseNextMessageBox([&] {
+    form = std::make_unique<TFormMain>();
+    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    QCoreApplication::processEvents();
+  });
+  EXPECT_TRUE(told.Text.contains("テクスチャ3.bmp")) << told.Text.toStdString();
+  OpenToRest();
+  OpenToRest();
+  const Views shown = Rendered();
+  fs::remove("テクスチャ3.bmp");
+  EXPECT_TRUE(shown == PlainLevel(3)) << "level 3 does not use the outer skin";
+}
+
+}  // namespace
