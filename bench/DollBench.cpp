@@ -13,6 +13,7 @@
 #include "MedianReporter.h"
 #include "SampleFolder.h"
 #include "doll/Geometry.h"
+#include "doll/Nest.h"
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
@@ -99,6 +100,45 @@ void AdvanceOpeningBench(benchmark::State& state) {
   }
 }
 
+// The full doll at rest as the outer doll of a nest whose level 9 has pictures of its own.
+void SetUpNest() {
+  SetUpFullDoll();
+  InnerTexture = std::make_unique<TTavoBitmap>();
+  InnerTexture->SetSizeBlank(250, 200);
+  TextureCopy = std::make_unique<TTavoBitmap>();
+  TextureCopy->SetSizeBlank(250, 200);
+  TestOpenability();
+  DollProfile slim;
+  slim.fill(60);
+  Nest = {{1, {DisplayedProfile, CopyOfSkin(*Texture)}}, {9, {slim, CopyOfSkin(*Texture)}}};
+}
+
+// What Open does to show level 9 from its own pictures: eight nestings of each.
+void OpenLevel9Bench(benchmark::State& state) {
+  SetUpNest();
+  for (auto _ : state) {
+    DollLevel = 8;
+    OpenDoll();
+    benchmark::ClobberMemory();
+  }
+}
+
+// A close step, to set beside an opening step.
+void AdvanceClosingBench(benchmark::State& state) {
+  SetUpNest();
+  CloseProgress = OpenProgressAtRest;
+  for (auto _ : state) {
+    if (CloseProgress >= OpenProgressAtRest) {
+      state.PauseTiming();
+      DollLevel = 2;
+      CloseDoll();
+      state.ResumeTiming();
+    }
+    AdvanceClosing();
+    benchmark::ClobberMemory();
+  }
+}
+
 void StepBackdropBench(benchmark::State& state) {
   TTavoBitmap backdrop;
   backdrop.SetSizeFilled(200, 200, FrameColour);
@@ -160,6 +200,11 @@ int main(int argc, char** argv) {
       // An opening step rewrites the geometry and every texture row.
       {"AdvanceOpening", AdvanceOpeningBench, "memcpy(opening step)",
        GeometryBytes + 200 * 250 * 3},
+      // A close step writes what an opening step writes.
+      {"AdvanceClosing", AdvanceClosingBench, "memcpy(close step)", GeometryBytes + 200 * 250 * 3},
+      // Eight nestings of a profile and a skin, each copied into the doll at rest: at most 1 ms.
+      {"OpenDoll(level 9 of its own)", OpenLevel9Bench, "memcpy(eight skins)",
+       8 * 2 * 250 * 200 * 3},
       {"StepBackdrop", StepBackdropBench, "memcpy(backdrop)", ViewBytes},
       // Two views, two backdrops, two frames and the two paint boxes' copies.
       {"FrameTick", FrameTickBench, "memcpy(frame)", 8 * ViewBytes},

@@ -171,6 +171,10 @@ void TTavoBitmap::CopyRect(const QRect& targetRect, const TTavoBitmap& source,
   if (!source.rect().contains(sourceRect)) throw ERangeError();
   const int tw = targetRect.width();
   const int th = targetRect.height();
+  if (tw == sourceRect.width() && rect().contains(targetRect)) {
+    AndRowsInto(targetRect, source, sourceRect);
+    return;
+  }
   for (int j = 0; j < th; ++j) {
     const int ty = targetRect.top() + j;
     if (ty < 0 || ty >= height()) continue;
@@ -190,6 +194,26 @@ void TTavoBitmap::CopyRect(const QRect& targetRect, const TTavoBitmap& source,
         }
       }
       to[tx] = combined;
+    }
+  }
+}
+
+void TTavoBitmap::AndRowsInto(const QRect& targetRect, const TTavoBitmap& source,
+                              const QRect& sourceRect) {
+  // Columns map one to one, so each target row is the AND of its source rows, byte by byte.
+  const auto bytes = static_cast<std::size_t>(targetRect.width()) * sizeof(Pixel24);
+  for (int j = 0; j < targetRect.height(); ++j) {
+    const CellRange rows = SourceCells(j, targetRect.height(), sourceRect.height());
+    auto* to =
+        reinterpret_cast<std::uint8_t*>(Rows[targetRect.top() + j].Data() + targetRect.left());
+    const auto sourceRow = [&](int sy) {
+      return reinterpret_cast<const std::uint8_t*>(source.Rows[sourceRect.top() + sy].Data() +
+                                                   sourceRect.left());
+    };
+    std::memcpy(to, sourceRow(rows.First), bytes);
+    for (int sy = rows.First + 1; sy < rows.Last; ++sy) {
+      const std::uint8_t* from = sourceRow(sy);
+      for (std::size_t b = 0; b < bytes; ++b) to[b] &= from[b];
     }
   }
 }

@@ -142,6 +142,8 @@ class TTavoBitmap : public QImage {
   std::string SaveKeepingOld(const std::string& fileName) const;
 
  private:
+  // CopyRect where the columns map one to one and the target rectangle lies inside.
+  void AndRowsInto(const QRect& targetRect, const TTavoBitmap& source, const QRect& sourceRect);
   void Assign(QImage&& picture);
 
   TCanvasTextStyle FTextStyle;

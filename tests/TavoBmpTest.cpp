@@ -2,6 +2,8 @@
 // and what a failed load leaves behind.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestFiles.h"
 #include "framework/TavoBmp.h"
 
@@ -227,6 +229,35 @@ TEST(TavoBitmapCopyRect, UnevenShrinkCoversEverySourceRowOnce) {
     int blackRows = 0;
     for (int y = 0; y < 200; ++y) blackRows += SameColour(target.Rows[y][0], FrameColour);
     ASSERT_EQ(blackRows, 1) << "black source row " << black;
+  }
+}
+
+TEST(TavoBitmapCopyRect, AShrinkOfRowsAloneIsTheAndOfTheRowsEachTargetRowCovers) {
+  // Target top and height, source height: the opening's shrinks, and others.
+  const int cases[][3] = {{0, 160, 200}, {19, 161, 200}, {39, 161, 200}, {1, 7, 9}, {2, 5, 5}};
+  std::mt19937 random(5);
+  const auto byte = [&] { return static_cast<std::uint8_t>(random() | random()); };
+  for (const auto& [top, rows, sourceRows] : cases) {
+    Picture picture = Uniform(13, sourceRows, KeyColour);
+    for (auto& row : picture)
+      for (Pixel24& p : row) p = Pixel24{byte(), byte(), byte()};
+    TTavoBitmap source;
+    Paint(source, picture);
+    TTavoBitmap target;
+    target.SetSizeFilled(13, 200, Pixel24{1, 2, 3});
+    target.CopyRect(RectLTRB(0, top, 13, top + rows), source, RectLTRB(0, 0, 13, sourceRows));
+    Picture expected = Uniform(13, 200, Pixel24{1, 2, 3});
+    for (int j = 0; j < rows; ++j) {
+      const int first = j * sourceRows / rows;
+      const int last = std::max((j + 1) * sourceRows / rows, first + 1);
+      for (int x = 0; x < 13; ++x) {
+        std::uint8_t all[3] = {255, 255, 255};
+        for (int y = first; y < last; ++y)
+          for (int c = 0; c < 3; ++c) all[c] &= (&picture[y][x].Blue)[c];
+        expected[top + j][x] = Pixel24{all[0], all[1], all[2]};
+      }
+    }
+    EXPECT_TRUE(PixelsAre(target, expected)) << top << ", " << rows;
   }
 }
 

@@ -1,6 +1,6 @@
-// Makes the README's animated picture from the program's own frames: the sample doll turning
-// in its two views over the green streaks, opened, turned, opened again, as a looping GIF
-// written by the program's own GIF writer, the one that saves a turn.
+// Makes the README's animated picture from the program's own frames: the sample set turning
+// in its two views over the green streaks, opened doll by doll down to the baby and closed
+// again, as a looping GIF written by the program's own GIF writer, the one that saves a turn.
 // Usage: make_animation <samples folder> <output.gif>
 #include <QImage>
 #include <QSaveFile>
@@ -20,11 +20,12 @@
 
 namespace {
 
-// The story in the program's frames of 50 ms: a turn, the first opening, a turn, the second
-// opening, a last turn; then the loop starts again with the big doll.
-constexpr int TurnBefore = 30;
-constexpr int TurnBetween = 20;
-constexpr int TurnAfter = 24;
+// The story in the program's frames of 50 ms: a turn, the mother opened to show her daughter,
+// a turn, the daughter opened to show the baby, a turn, both closed again with a turn
+// between; then the loop starts again with the mother as she was.
+constexpr int TurnBefore = 16;
+constexpr int TurnBetween = 10;
+constexpr int TurnAfter = 8;
 // The streaks start from a black backdrop: they run this many frames with the doll stopped
 // before the first frame is kept, so that the loop does not flash back to black.
 constexpr int WarmUp = 20;
@@ -87,7 +88,13 @@ void Turn(Recording& recording, int ticks) {
 void Open(Recording& recording) {
   if (!IsOpenable()) throw std::runtime_error("the sample doll cannot open");
   OpenDoll();
-  while (OpenProgress < OpenProgressAtRest) Tick(recording);
+  while (!DollAtRest()) Tick(recording);
+}
+
+// Closes the doll, as the menu's Close does, and runs the frames until it is at rest again.
+void Close(Recording& recording) {
+  CloseDoll();
+  while (!DollAtRest()) Tick(recording);
 }
 
 std::vector<QImage> RecordFrames(const std::filesystem::path& samples) {
@@ -100,6 +107,10 @@ std::vector<QImage> RecordFrames(const std::filesystem::path& samples) {
   Open(recording);
   Turn(recording, TurnBetween);
   Open(recording);
+  Turn(recording, TurnBetween);
+  Close(recording);
+  Turn(recording, TurnBetween);
+  Close(recording);
   Turn(recording, TurnAfter);
   return recording.Frames;
 }
