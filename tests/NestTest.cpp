@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QUrl>
 #include <filesystem>
 #include <map>
 
@@ -17,20 +20,13 @@
 #include "doll/Resampler.h"
 #include "doll/Shaping.h"
 #include "framework/FileOutput.h"
+#include "framework/TavoUtility.h"
+#include "scene/Reshape.h"
 #include "scene/Scene.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-using TFolder = std::map<std::string, Bytes>;
-
-TFolder Folder() {
-  TFolder files;
-  for (const auto& entry : fs::directory_iterator("."))
-    files[entry.path().filename().string()] = ReadBytes(entry.path().string());
-  return files;
-}
 
 struct Views {
   QImage Front, Back;
@@ -179,6 +175,9 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     if (c.Own) WriteLevelPictures({"シェイプ2.bmp", "テクスチャ2.bmp"});
     Load();
     OpenToRest();
+    EXPECT_EQ(
+        DescribeDollAtRest().find("外の人形の " + Nearest(2, LevelSkinName)) != std::string::npos,
+        !c.Own);  // the tooltip says what it borrows
     const TFolder before = Folder();
     if (c.File == "テクスチャ2.bmp") {
       DropPicture("red.bmp", 0);
@@ -222,6 +221,42 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
       if (LevelOfFile(entry.path().filename().string()) >= 2) fs::remove(entry.path());
     for (int n = 1; n <= 2; ++n) fs::remove(BackupName(c.File, n));
   }
+}
+
+int Beeps = 0;
+
+TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
+  WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
+  SetBeepHandler([] { ++Beeps; });
+  for (const bool closing : {false, true}) {
+    Load();
+    DropPicture("red.bmp", 0);  // a change for Ctrl+Z
+    OpenToRest();
+    const TFolder before = Folder();
+    // A picture held over the view when the doll starts to move, then dropped.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute("red.bmp").string()))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->PaintBox1, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    closing ? CloseDoll() : OpenDoll();
+    FrameTick();
+    QDragMoveEvent move(QPoint(101, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->PaintBox1, &move);
+    EXPECT_FALSE(move.isAccepted());
+    EXPECT_FALSE(form->PaintBox1->ShowsDropFrame());
+    Beeps = 0;
+    QDropEvent drop(QPointF(101, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->PaintBox1, &drop);
+    QCoreApplication::processEvents();
+    form->UndoKeyPress();
+    for (int y = 0; y < ViewSize; ++y)
+      for (int x = 0; x < ViewSize; ++x) ASSERT_FALSE(CanReshapeAt(y, x)) << x << ", " << y;
+    EXPECT_EQ(Beeps, 2);
+    EXPECT_EQ(Folder(), before);
+    while (!DollAtRest()) FrameTick();
+  }
+  SetBeepHandler(nullptr);
 }
 
 TEST_F(Nesting, AnUnreadableLevelPictureRefusesTheLoadAndIsLeftOutAtStartUp) {

@@ -26,15 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using TFolder = std::map<std::string, Bytes>;
-
-TFolder Folder() {
-  TFolder files;
-  for (const auto& entry : fs::directory_iterator("."))
-    files[entry.path().filename().string()] = ReadBytes(entry.path().string());
-  return files;
-}
-
 void SendMouse(TPaintBox* box, QEvent::Type type, int row, int x, Qt::MouseButton button,
                Qt::MouseButtons held) {
   const QPointF at(x + 0.5, row + 0.5);

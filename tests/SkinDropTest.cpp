@@ -35,14 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every file of the working folder with its bytes.
-std::map<std::string, Bytes> Folder() {
-  std::map<std::string, Bytes> files;
-  for (const auto& entry : fs::directory_iterator("."))
-    files[entry.path().filename().string()] = ReadBytes(entry.path().string());
-  return files;
-}
-
 std::vector<Pixel24> TextureColumn(const TTavoBitmap& skin, int x) {
   std::vector<Pixel24> column;
   for (int y = 0; y < DollRows; ++y) column.push_back(skin.Rows[y][x]);

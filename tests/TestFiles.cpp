@@ -41,6 +41,13 @@ void WriteBytes(const std::string& fileName, const Bytes& bytes) {
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
+TFolder Folder() {
+  TFolder files;
+  for (const auto& entry : std::filesystem::directory_iterator("."))
+    files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+  return files;
+}
+
 Bytes ReadBytes(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,6 +34,10 @@ class ScratchFolder {
 
 void WriteBytes(const std::string& fileName, const Bytes& bytes);
 Bytes ReadBytes(const std::string& fileName);
+
+// Every file of the working folder, by name, with its bytes.
+using TFolder = std::map<std::string, Bytes>;
+TFolder Folder();
 
 // A BMP file assembled field by field, so that every variant and every fault can be made.
 struct BmpParts {
