@@ -266,7 +266,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   const bool atRest = DollAtRest();
   const TItem items[] = {
       {"写真を貼る(&P)…", [this, turn] { PastePictureOnView(turn); }, atRest},
-      {"人形を閉じる(&C)", [] { CloseDoll(); }, CanCloseDoll()},
+      {"人形を閉じる(&C)", [] { ReportErrors(CloseDoll); }, CanCloseDoll()},
       {"元に戻す(&U)", [this] { UndoKeyPress(); }, atRest && DollHistory.UndoCount() > 0},
       {"やり直す(&R)", [this] { RedoKeyPress(); }, atRest && DollHistory.RedoCount() > 0},
       {"回転アニメーションを保存(&A)", [this] { SaveAnimationClick(); }},
