@@ -178,7 +178,7 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     EXPECT_EQ(
         DescribeDollAtRest().find("外の人形の " + Nearest(2, LevelSkinName)) != std::string::npos,
         !c.Own);  // the tooltip says what it borrows
-    const TFolder before = Folder();
+    const TFolder before = FolderFiles();
     if (c.File == "テクスチャ2.bmp") {
       DropPicture("red.bmp", 0);
     } else {
@@ -194,7 +194,7 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
       EXPECT_LE(std::abs(DisplayedProfile[row] - PointerRadius(edge - 12)), 1);
       send(QEvent::MouseButtonRelease, edge - 12, Qt::NoButton);
     }
-    TFolder after = Folder();
+    TFolder after = FolderFiles();
     const Bytes written = after[c.File];
     EXPECT_NE(written, before.count(c.File) ? before.at(c.File) : Bytes{});
     if (c.Own) {
@@ -210,7 +210,7 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     EXPECT_TRUE(shown == PlainLevel(2));
 
     ASSERT_TRUE(UndoDollChange());
-    TFolder undone = Folder();
+    TFolder undone = FolderFiles();
     for (const auto& [name, bytes] : before) EXPECT_EQ(undone[name], bytes) << name;
     EXPECT_EQ(fs::exists(c.File), c.Own);  // a file made is only set aside
     EXPECT_EQ(undone[BackupName(c.File, c.Own ? 2 : 1)], written);
@@ -232,7 +232,7 @@ TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
     Load();
     DropPicture("red.bmp", 0);  // a change for Ctrl+Z
     OpenToRest();
-    const TFolder before = Folder();
+    const TFolder before = FolderFiles();
     // A picture held over the view when the doll starts to move, then dropped.
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute("red.bmp").string()))});
@@ -253,7 +253,7 @@ TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
     for (int y = 0; y < ViewSize; ++y)
       for (int x = 0; x < ViewSize; ++x) ASSERT_FALSE(CanReshapeAt(y, x)) << x << ", " << y;
     EXPECT_EQ(Beeps, 2);
-    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(FolderFiles(), before);
     while (!DollAtRest()) FrameTick();
   }
   SetBeepHandler(nullptr);

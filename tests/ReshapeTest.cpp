@@ -112,11 +112,11 @@ TEST_F(Reshape, ADragAlongTheEdgeWritesTheOutlineKeepsTheOldOneAndOpenFollowsIt)
   EXPECT_EQ(box->cursor().shape(), Qt::ArrowCursor);
 
   // A neck: the row pulled in to 60, shown at once, written on release.
-  const TFolder before = Folder();
+  const TFolder before = FolderFiles();
   PressAndMove(box, NeckRow, RightEdge(NeckRadius), RightEdge(60));
   const DollProfile neck = DraggedProfile(sample, NeckRow, 60);
   EXPECT_EQ(DisplayedProfile, neck);
-  EXPECT_EQ(Folder(), before);
+  EXPECT_EQ(FolderFiles(), before);
   Release(box, NeckRow, RightEdge(60));
   EXPECT_EQ(ReadShapeProfile(ShapeFileName), neck);
   EXPECT_EQ(DisplayedProfile, neck);
@@ -169,12 +169,12 @@ TEST_F(Reshape, ADragThatLeavesNoNewOutlineWritesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     form->BtnLoad->click();
-    const TFolder before = Folder();
+    const TFolder before = FolderFiles();
     const SeenMessageBox seen = CloseNextMessageBox([&] { c.Act(form->PaintBox1); });
     SetFileOutputFunctions(nullptr, nullptr);
     EXPECT_EQ(seen.Shown, *c.Says != '\0');
     EXPECT_TRUE(seen.Text.contains(c.Says)) << seen.Text.toStdString();
-    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(FolderFiles(), before);
     EXPECT_FALSE(form->PaintBox1->Dragging());
     if (DollAtRest()) {
       EXPECT_EQ(DisplayedProfile, sample);
@@ -186,7 +186,7 @@ TEST_F(Reshape, UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost) {
   WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
   const Bytes shape0 = ReadBytes(ShapeFileName);
   const Bytes skin0 = ReadBytes(TextureFileName);
-  TFolder seen = Folder();
+  TFolder seen = FolderFiles();
   // After each step: the doll's two files, the doll shown as read from them, and every
   // other file as it was.
   const auto expect = [&](const Bytes& shape, const Bytes& skin, int beeps) {
@@ -194,7 +194,7 @@ TEST_F(Reshape, UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost) {
     EXPECT_EQ(ReadBytes(TextureFileName), skin);
     EXPECT_EQ(DisplayedProfile, ReadShapeProfile(ShapeFileName));
     EXPECT_EQ(Beeps, beeps);
-    const TFolder now = Folder();
+    const TFolder now = FolderFiles();
     for (const auto& [name, bytes] : seen)
       if (name != ShapeFileName && name != TextureFileName) {
         EXPECT_EQ(now.count(name) ? now.at(name) : Bytes{}, bytes) << name;
@@ -254,12 +254,12 @@ TEST_F(Reshape, AStepThatCannotBeTakenChangesNothingAndStaysInTheHistory) {
     Drag(form->PaintBox1, NeckRow, RightEdge(NeckRadius), RightEdge(70));
     const std::size_t steps = DollHistory.UndoCount();
     c.Break();
-    const TFolder before = Folder();
+    const TFolder before = FolderFiles();
     const DollProfile shown = DisplayedProfile;
     const SeenMessageBox seen = CloseNextMessageBox([&] { PressKey(QKeySequence::Undo); });
     SetFileOutputFunctions(nullptr, nullptr);
     EXPECT_TRUE(seen.Text.contains(c.Says)) << seen.Text.toStdString();
-    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(FolderFiles(), before);
     EXPECT_EQ(DisplayedProfile, shown);
     EXPECT_EQ(DollHistory.UndoCount(), steps);
     EXPECT_EQ(Beeps, 0);

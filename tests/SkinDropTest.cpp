@@ -196,7 +196,7 @@ TEST_F(SkinDrop, TheOldSkinIsKeptByteForByteUnderTheFirstFreeBackupName) {
   TTavoBitmap written;
   written.LoadFromFileAuto(TextureFileName);
   EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(*Texture));
-  EXPECT_EQ(Folder().size(), 5u);  // shape, texture, two backups, the dropped picture
+  EXPECT_EQ(FolderFiles().size(), 5u);  // shape, texture, two backups, the dropped picture
 }
 
 int ReadOnlyOpen(const char*, int, mode_t) {
@@ -299,7 +299,7 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
       {"broken <b>.png", {}, "broken <b>.png"},
       {"cut.jpg", {}, "cut.jpg\" は読める画像ではありません: 画素データが途中で切れています"}};
   for (const auto& row : rows) {
-    const auto files = Folder();
+    const auto files = FolderFiles();
     const QImage skin = *Texture;
     const Failing& f = row.Fails;
     SetFileOutputFunctions(f.Open, f.Write, f.Fsync, f.Link, f.Rename);
@@ -307,7 +307,7 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
                                DragAndDrop(form->PaintBox1, {Local(row.File)});
                              }).Text.toStdString();
     EXPECT_NE(says.find(row.Says), std::string::npos) << says;
-    EXPECT_EQ(Folder(), files) << row.Says;
+    EXPECT_EQ(FolderFiles(), files) << row.Says;
     EXPECT_EQ(static_cast<const QImage&>(*Texture), skin) << row.Says;
   }
 }
@@ -321,7 +321,7 @@ TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
       {true, {ShapeFileName, TextureFileName, "blue.png"}},
       {false, {ShapeFileName, TextureFileName, BackupName(TextureFileName, 1), "blue.png"}}};
   for (const auto& row : rows) {
-    for (const auto& [name, bytes] : Folder())
+    for (const auto& [name, bytes] : FolderFiles())
       if (name != ShapeFileName && name != "blue.png") fs::remove(name);
     fs::copy_file(fs::path(KAVINEL_SAMPLES) / TextureFileName, TextureFileName);
     form->BtnLoad->click();
@@ -331,7 +331,7 @@ TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
     EXPECT_FALSE(
         CloseNextMessageBox([&] { DragAndDrop(form->PaintBox1, {Local("blue.png")}); }).Shown);
     std::set<std::string> names;
-    for (const auto& [name, bytes] : Folder()) names.insert(name);
+    for (const auto& [name, bytes] : FolderFiles()) names.insert(name);
     EXPECT_EQ(names, row.After);
     TTavoBitmap written;
     written.LoadFromFileAuto(TextureFileName);

@@ -41,7 +41,7 @@ void WriteBytes(const std::string& fileName, const Bytes& bytes) {
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
-TFolder Folder() {
+TFolder FolderFiles() {
   TFolder files;
   for (const auto& entry : std::filesystem::directory_iterator("."))
     files[entry.path().filename().string()] = ReadBytes(entry.path().string());

@@ -37,7 +37,7 @@ Bytes ReadBytes(const std::string& fileName);
 
 // Every file of the working folder, by name, with its bytes.
 using TFolder = std::map<std::string, Bytes>;
-TFolder Folder();
+TFolder FolderFiles();
 
 // A BMP file assembled field by field, so that every variant and every fault can be made.
 struct BmpParts {
