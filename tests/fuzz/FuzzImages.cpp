@@ -1,9 +1,10 @@
-// Fuzzing the picture readers. The first byte of an input chooses what reads the rest:
-// 0 the BMP reader, 1 the JPEG reader (by the file name's ending, as the program does),
-// 2 the shape-profile reading, 3 the reader of dropped pictures (PNG, GIF, WebP, TIFF, BMP,
-// JPEG and whatever else it takes, by their contents). Every input must end in a picture or one of
-// the program's own errors; anything else (a crash, another exception, a hang, a huge allocation)
-// is a finding.
+// Fuzzing the picture readers and the doll file's unpacking. The first byte of an input, by
+// its remainder by five, chooses what reads the rest: 0 the BMP reader, 1 the JPEG reader (by
+// the file name's ending, as the program does), 2 the shape-profile reading, 3 the reader of
+// dropped pictures (PNG, GIF, WebP, TIFF, BMP, JPEG and whatever else it takes, by their
+// contents), 4 the unpacking of a doll file. Every input must end in a picture (or a doll's
+// pictures) or one of the program's own errors; anything else (a crash, another exception, a
+// hang, a huge allocation) is a finding.
 #include <unistd.h>
 
 #include <cstdint>

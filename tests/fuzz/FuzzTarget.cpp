@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
+#include "dollfile/DollArchive.h"
 #include "framework/TavoBmp.h"
 #include "pictures/ImageInput.h"
 #include "pictures/PictureReader.h"
@@ -84,6 +86,16 @@ void ReadDroppedPicture(const std::string& fileName) {
     if (std::memcmp(picture.constScanLine(y), again.constScanLine(y), rowBytes) != 0) std::abort();
 }
 
+void UnpackDollFile(const std::string& fileName) {
+  std::int64_t total = 0;
+  for (const TDollPicture& picture : UnpackDoll(ReadDollFile(fileName), fileName)) {
+    const auto size = static_cast<std::int64_t>(picture.Bytes.size());
+    if (LevelOfFile(picture.Name) == 0 || size > MaxImageFileBytes) std::abort();
+    total += size;
+  }
+  if (total > DollFileMaxUnpackedBytes) std::abort();
+}
+
 }  // namespace
 
 void PrepareFreshMemoryFill() {
@@ -100,15 +112,17 @@ void PrepareFreshMemoryFill() {
 }
 
 FuzzReader ReaderOf(std::uint8_t selector) {
-  switch (selector % 4) {
+  switch (selector % 5) {
     case 0:
       return FuzzReader::Bmp;
     case 1:
       return FuzzReader::Jpeg;
     case 2:
       return FuzzReader::Shape;
-    default:
+    case 3:
       return FuzzReader::Picture;
+    default:
+      return FuzzReader::Doll;
   }
 }
 
@@ -118,6 +132,8 @@ const char* InputName(FuzzReader reader) {
       return "input.jpg";
     case FuzzReader::Picture:
       return "input.picture";
+    case FuzzReader::Doll:
+      return "input.kavinel";
     default:
       return "input.bmp";
   }
@@ -132,6 +148,7 @@ void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName) {
       return;
     }
     if (reader == FuzzReader::Picture) return ReadDroppedPicture(fileName);
+    if (reader == FuzzReader::Doll) return UnpackDollFile(fileName);
     TTavoBitmap bitmap;
     LoadOverFilledMemory(bitmap, fileName, 0x5A);
     const bool consistent = bitmap.format() == QImage::Format_BGR888 &&

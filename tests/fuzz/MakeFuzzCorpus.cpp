@@ -1,7 +1,7 @@
 // Writes the image fuzzer's seed corpus into the folder given: a valid file of every BMP
 // variant, colour and greyscale JPEGs, a shape image, and for the reader of dropped pictures
 // PNGs of every depth and kind of transparency, a GIF, WebPs, TIFFs, a BMP with alpha and a
-// JPEG; each behind its reader's byte.
+// JPEG; doll files, whole and damaged; each behind its reader's byte.
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
@@ -9,6 +9,7 @@
 
 #include "FuzzTarget.h"
 #include "TestFiles.h"
+#include "dollfile/DollArchive.h"
 
 namespace {
 
@@ -184,6 +185,24 @@ void SeedShapes() {
   Seed("shape", 2, ShapeBmp(radii));
 }
 
+// A doll of two levels, then the same cut short, with another type, and with its first
+// picture's CRC changed in the local header only.
+void SeedDolls() {
+  const std::vector<int> radii(200, 50);
+  const Bytes doll = PackDoll({{"シェイプ.bmp", ShapeBmp(radii)},
+                               {"テクスチャ.bmp", Bytes(100, 'T')},
+                               {"テクスチャ2.bmp", Bytes(50, 't')}},
+                              EncodePng(Png(2, 2, 8, 2, 6)));
+  Seed("doll", 4, doll);
+  Seed("doll-cut-short", 4, Bytes(doll.begin(), doll.begin() + doll.size() / 2));
+  Bytes other = doll;
+  other[38 + 14] = 'z';  // application/x-zavinel
+  Seed("doll-other-type", 4, other);
+  Bytes crc = doll;
+  crc[38 + DollFileType.size() + 14] ^= 1;
+  Seed("doll-local-crc", 4, crc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,5 +212,6 @@ int main(int argc, char** argv) {
   SeedShapes();
   SeedPngs();
   SeedOtherDropped();
+  SeedDolls();
   return 0;
 }

@@ -1,0 +1,269 @@
+// The doll file: packed so that other readers take it and the type lies at byte 38, unpacked
+// to the same pictures, and every hostile archive refused with its reason.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "TestFiles.h"
+#include "dollfile/DollArchive.h"
+#include "pictures/ImageInput.h"
+
+namespace {
+
+void Append(Bytes& bytes, std::uint64_t value, int width) {
+  for (int i = 0; i < width; ++i) bytes.push_back(value >> 8 * i & 0xFF);
+}
+std::uint32_t Get16(const Bytes& bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8;
+}
+std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
+  return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
+}
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+// An entry of the test's own ZIP writer, which puts every field as it is told.
+struct RawEntry {
+  std::string Name;
+  Bytes Data{};  // as it lies in the archive
+  std::uint16_t Method = 0;
+  std::uint16_t Flags = 0;
+  std::uint32_t Attributes = 0100644u << 16;  // a Unix mode in the high half
+  std::int64_t Size = -1;                     // unpacked; the data's length when -1
+  std::int64_t Crc = -1;                      // the data's when -1
+};
+
+Bytes Zip(const std::vector<RawEntry>& entries) {
+  Bytes zip, central;
+  for (const RawEntry& e : entries) {
+    Bytes common;  // from the version needed on, as the local header and central entry share it
+    const std::uint32_t crc = e.Crc >= 0 ? e.Crc : crc32(0, e.Data.data(), e.Data.size());
+    const std::uint32_t size = e.Size >= 0 ? e.Size : e.Data.size();
+    for (const auto& [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
+             {20, 2},
+             {e.Flags, 2},
+             {e.Method, 2},
+             {0x210000, 4},
+             {crc, 4},
+             {static_cast<std::uint32_t>(e.Data.size()), 4},
+             {size, 4},
+             {static_cast<std::uint32_t>(e.Name.size()), 2},
+             {0, 2}})
+      Append(common, value, width);
+    Append(central, 0x02014b50, 4);
+    Append(central, 0x0314, 2);  // made on Unix
+    central.insert(central.end(), common.begin(), common.end());
+    Append(central, 0, 6);
+    Append(central, e.Attributes, 4);
+    Append(central, zip.size(), 4);
+    central.insert(central.end(), e.Name.begin(), e.Name.end());
+    Append(zip, 0x04034b50, 4);
+    for (const Bytes& part : {common, Text(e.Name), e.Data})
+      zip.insert(zip.end(), part.begin(), part.end());
+  }
+  const std::uint32_t directory = zip.size();
+  zip.insert(zip.end(), central.begin(), central.end());
+  Append(zip, 0x06054b50, 4);
+  Append(zip, 0, 4);
+  Append(zip, entries.size() * 0x10001, 4);  // on this disk and in all
+  Append(zip, central.size(), 4);
+  Append(zip, directory, 4);
+  Append(zip, 0, 2);
+  return zip;
+}
+
+// Where the central entry `index` starts.
+std::size_t Central(const Bytes& zip, int index) {
+  std::size_t at = Get32(zip, zip.size() - 6);
+  for (int i = 0; i < index; ++i)
+    at += 46 + Get16(zip, at + 28) + Get16(zip, at + 30) + Get16(zip, at + 32);
+  return at;
+}
+
+Bytes Patched(Bytes zip, const std::function<void(Bytes&)>& patch) {
+  patch(zip);
+  return zip;
+}
+
+// The CRC of `count` zeros, from that of half as many.
+uLong ZerosCrc(std::int64_t count) {
+  const std::uint8_t zero = 0;
+  if (count == 0) return crc32(0, nullptr, 0);
+  const uLong half = ZerosCrc(count / 2);
+  const uLong twice = crc32_combine(half, half, count / 2);
+  return count % 2 == 0 ? twice : crc32(twice, &zero, 1);
+}
+
+// A picture of `count` zeros as a fixed-Huffman deflate block: a literal zero, copies of 258
+// bytes from one back, literals for the rest.
+RawEntry Zeros(const std::string& name, std::int64_t count) {
+  Bytes data;
+  std::uint32_t held = 0, bits = 0;
+  const auto put = [&](std::uint32_t code, int length) {  // high bit first, as Huffman codes go
+    for (int i = length - 1; i >= 0; --i) {
+      held |= (code >> i & 1) << bits;
+      if (++bits == 8) data.push_back(held), held = bits = 0;
+    }
+  };
+  put(0b110, 3);  // the last block, fixed codes
+  put(0x30, 8);
+  for (std::int64_t i = 0; i < (count - 1) / 258; ++i) put(0xC5 << 5, 13);
+  for (std::int64_t i = 0; i < (count - 1) % 258; ++i) put(0x30, 8);
+  put(0, 7 + 7);  // the end of the block, and the last byte filled
+  return {name, data, 8, 0, 0100644u << 16, count, static_cast<std::int64_t>(ZerosCrc(count))};
+}
+
+const RawEntry Mimetype{"mimetype", Text(DollFileType)};
+const RawEntry Shape{"シェイプ.bmp", Text("BM shape")};
+
+TEST(DollArchive, PicturesComeBackInTheirOrder) {
+  std::vector<TDollPicture> pictures;
+  for (const char* name : {"シェイプ.bmp", "テクスチャ.bmp", "シェイプ2.bmp", "テクスチャ2.bmp",
+                           "テクスチャ3.bmp", "シェイプ3.bmp"})
+    pictures.push_back({name, Bytes(1000 + pictures.size(), pictures.size())});
+  const std::vector<TDollPicture> back = UnpackDoll(PackDoll(pictures, Text("PNG")), "x.kavinel");
+  ASSERT_EQ(back.size(), pictures.size());
+  for (std::size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].Name, pictures[i].Name);
+    EXPECT_EQ(back[i].Bytes, pictures[i].Bytes) << back[i].Name;
+  }
+}
+
+TEST(DollArchive, PackedAsOtherReadersExpect) {
+  const Bytes zip = PackDoll({{"シェイプ.bmp", Text("BM")}}, Text("PNG"));
+  EXPECT_EQ(std::string(zip.begin(), zip.begin() + 4) +
+                std::string(zip.begin() + 30, zip.begin() + 38 + DollFileType.size()),
+            std::string("PK\3\4", 4) + "mimetype" + DollFileType);
+  const std::pair<std::string, std::uint32_t> entries[] = {
+      {"mimetype", 0}, {"シェイプ.bmp", 8}, {DollThumbnailName, 0}};  // with their methods
+  for (int i = 0; i < 3; ++i) {
+    const auto& [name, method] = entries[i];
+    const std::size_t central = Central(zip, i), local = Get32(zip, central + 42);
+    EXPECT_EQ(std::string(zip.begin() + local + 30, zip.begin() + local + 30 + name.size()), name);
+    EXPECT_EQ(Get16(zip, local + 8), method) << name;
+    EXPECT_EQ(Get16(zip, local + 28) + Get16(zip, central + 30), 0u) << name << ": extra fields";
+    EXPECT_EQ(Get16(zip, local + 6) & 1 << 3, 0u) << name << ": data descriptor";
+    EXPECT_EQ(Get16(zip, central + 8) >> 11 & 1, static_cast<std::uint8_t>(name[0]) >> 7)
+        << name << ": UTF-8";
+  }
+  ScratchFolder folder;
+  WriteBytes(folder.Path("doll.kavinel"), zip);
+  EXPECT_EQ(std::system(("unzip -tq " + folder.Path("doll.kavinel") + " >/dev/null").c_str()), 0);
+}
+
+TEST(DollArchive, OnlyPicturesAreReadTheRestSkipped) {
+  const std::vector<TDollPicture> pictures = UnpackDoll(
+      Patched(
+          Zip({Mimetype,
+               {.Name = "Thumbnails/", .Attributes = 040755u << 16},
+               {.Name = DollThumbnailName, .Data = Text("PNG"), .Crc = 0},  // unread: no CRC error
+               {"notes.txt"},
+               {"シェイプ02.bmp"},
+               {"sub/テクスチャ.bmp"},
+               Shape}),
+          [](Bytes& z) { z[z.size() - 2] = 2, z.push_back('h'), z.push_back('i'); }),  // a comment
+      "x.kavinel");
+  ASSERT_EQ(pictures.size(), 1u);
+  EXPECT_EQ(pictures[0].Name, Shape.Name);
+  EXPECT_EQ(pictures[0].Bytes, Shape.Data);
+}
+
+TEST(DollArchive, HostileArchivesAreRefused) {
+  const auto named = [](const RawEntry& entry) { return Zip({Mimetype, entry}); };
+  const Bytes valid = named(Shape);
+  const Bytes alone = Zip({{"b", Text("x")}}), inner(alone.begin(), alone.begin() + 32);
+  std::vector<RawEntry> many{Mimetype};
+  while (many.size() <= DollFileMaxEntries) many.push_back({"f" + std::to_string(many.size())});
+  const std::string s = Shape.Name;
+  const struct {
+    Bytes archive;
+    std::string reason;
+  } rows[] = {
+      {Zip({Shape}), "先頭の項目が mimetype ではありません"},
+      {Zip({Shape, Mimetype}), "先頭の項目が mimetype ではありません"},
+      {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Method = 8}}),
+       "mimetype が無圧縮ではありません"},
+      {Zip({{"mimetype", Text("application/zip")}}), "種類が \"application/zip\" です"},
+      {named({"/etc/passwd"}), "\"/etc/passwd\" は絶対パスです"},
+      {named({"a/../b"}), "\"a/../b\" に空、"},
+      {named({"a/./b"}), "\"a/./b\" に空、"},
+      {named({"a//b"}), "\"a//b\" に空、"},
+      {named({std::string("a\0b", 3)}), "\"a\\x00b\" に NUL 文字があります"},
+      {named({"a\x01z"}), "\"a\\x01z\" に制御文字があります"},
+      {named({"a\\b"}), "\"a\\b\" に \\ があります"},
+      {named({"a\xff"}), "\"a\\xff\" は UTF-8 ではありません"},
+      {named({std::string(256, 'a')}), "は長すぎます (256 バイト"},
+      {named({.Name = "link", .Attributes = 0120777u << 16}), "\"link\" はシンボリックリンクです"},
+      {named({.Name = "fifo", .Attributes = 010644u << 16}),
+       "\"fifo\" は通常のファイルではありません"},
+      {named({.Name = "dos", .Attributes = 0x10}), "\"dos\" は通常のファイルではありません"},
+      {named({.Name = "d/", .Attributes = 0100644u << 16}),
+       "\"d/\" は通常のファイルではありません"},
+      {named({.Name = "dir/", .Data = Text("x"), .Attributes = 040755u << 16}),
+       "\"dir/\" に中身があります"},
+      {Zip({Mimetype, Shape, Shape}), "\"シェイプ.bmp\" が二つあります"},
+      {Zip({Mimetype, Shape, {"シェイプ.BMP"}}),
+       "\"シェイプ.bmp\" と \"シェイプ.BMP\" は紛らわしい"},
+      {Zip({Mimetype, {"text"}, {"ｔｅｘｔ"}}), "\"text\" と \"ｔｅｘｔ\" は紛らわしい"},
+      {named({"シェイプ.BMP"}), "\"シェイプ.BMP\" は人形の絵 \"シェイプ.bmp\" と紛らわしい"},
+      {named({"シェイフ\u309A.bmp"}), "人形の絵 \"シェイプ.bmp\" と紛らわしい"},
+      {Patched(valid, [](Bytes& z) { z[Get32(z, Central(z, 1) + 42) + 14] ^= 1; }),
+       "ローカルヘッダーが中央ディレクトリと食い違っています"},
+      {Patched(Zip({Mimetype, {"a", inner}, {"b", Text("x")}}),  // b's header is a's data
+               [](Bytes& z) { z[Central(z, 2) + 42] = z[Central(z, 1) + 42] + 31; }),
+       "\"a\" と \"b\" が重なっています"},
+      {Zip(many), "項目が多すぎます (65 個"},
+      {named({.Name = s, .Data = Shape.Data, .Flags = 1}), "暗号化されています"},
+      {named({.Name = s, .Data = Shape.Data, .Method = 12}), "圧縮方式 12 は使えません"},
+      {Patched(valid, [](Bytes& z) { z[z.size() - 16] = 1; }), "複数のディスク"},
+      {named({.Name = s, .Data = Shape.Data, .Crc = 1}), "\"シェイプ.bmp\" の CRC が合いません"},
+      {named({.Name = s, .Data = Shape.Data, .Size = 9}), "\"シェイプ.bmp\" の長さが合いません"},
+      {named({.Name = s, .Data = {0xFF, 0xFF}, .Method = 8}), "の圧縮データが壊れています"},
+      {Bytes(valid.begin(), valid.begin() + valid.size() / 2), "途中で切れています"},
+      {Text("GIF89a"), "ZIP 書庫ではありません"},
+      {named(Zeros(s, MaxImageFileBytes + 1)), "絵 \"シェイプ.bmp\" が大きすぎます"},
+      {Zip({Mimetype, Zeros(s, MaxImageFileBytes), Zeros("テクスチャ.bmp", MaxImageFileBytes)}),
+       "展開すると大きすぎます"},
+  };
+  for (const auto& row : rows) {
+    std::string refusal = "nothing";
+    try {
+      UnpackDoll(row.archive, "x.kavinel");
+    } catch (const EDollFileError& error) {
+      refusal = error.what();
+    }
+    EXPECT_EQ(refusal.find("ファイル \"x.kavinel\" は人形ファイルではありません: "), 0u) << refusal;
+    EXPECT_NE(refusal.find(row.reason), std::string::npos) << row.reason << " — " << refusal;
+  }
+}
+
+TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
+  ScratchFolder folder;
+  WriteBytes(folder.Path("doll.kavinel"), Text("PK"));
+  EXPECT_EQ(ReadDollFile(folder.Path("doll.kavinel")), Text("PK"));
+  std::filesystem::create_directory(folder.Path("folder.kavinel"));
+  ASSERT_EQ(mkfifo(folder.Path("pipe.kavinel").c_str(), 0600), 0);
+  WriteBytes(folder.Path("big.kavinel"), {});
+  std::filesystem::resize_file(folder.Path("big.kavinel"), DollFileMaxBytes + 1);
+  for (const auto& [name, reason] :
+       std::map<std::string, std::string>{{"missing.kavinel", "No such file"},
+                                          {"folder.kavinel", "フォルダーです"},
+                                          {"pipe.kavinel", "通常のファイルではありません"},
+                                          {"big.kavinel", "大きすぎます (512 MiB まで)"}}) {
+    std::string refusal = "nothing";
+    try {
+      ReadDollFile(folder.Path(name));
+    } catch (const ETavoError& error) {
+      refusal = error.what();
+    }
+    EXPECT_NE(refusal.find("\"" + folder.Path(name) + "\""), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find(reason), std::string::npos) << refusal;
+  }
+}
+
+}  // namespace
