@@ -2,7 +2,10 @@
 #   bin/kavinel                        link to the launcher, for starting it in any folder
 #   lib/kavinel/Kavinel, dat/          the program and the sound library it binds ($ORIGIN/dat)
 #   lib/kavinel/kavinel-launcher       the menu entry's command, and the terminal's by that link
+#   lib/kavinel/kavinel-thumbnailer    draws a doll file's thumbnail for file managers
 #   share/applications, share/icons    the menu entry and its icon
+#   share/mime/packages/kavinel.xml    the doll file's type, by its suffix and by its content
+#   share/thumbnailers                 how file managers run the thumbnailer
 #   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
 #   share/doc/kavinel/copyright        the terms, in Debian's machine-readable format
 include(GNUInstallDirs)
@@ -15,7 +18,8 @@ file(RELATIVE_PATH samples_from_launcher /${KAVINEL_PROGRAM_DIR} /${KAVINEL_SAMP
 target_compile_definitions(kavinel-launcher
   PRIVATE KAVINEL_SAMPLES_FROM_LAUNCHER="${samples_from_launcher}")
 
-install(TARGETS Kavinel kavinel-launcher RUNTIME DESTINATION ${KAVINEL_PROGRAM_DIR})
+install(TARGETS Kavinel kavinel-launcher kavinel-thumbnailer
+        RUNTIME DESTINATION ${KAVINEL_PROGRAM_DIR})
 install(TARGETS GuruGuruSMF LIBRARY DESTINATION ${KAVINEL_PROGRAM_DIR}/dat)
 
 # Started by this name, the launcher stays in a folder that holds a doll and goes to
@@ -30,14 +34,24 @@ install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/i
 install(FILES resources/COPYING.debian DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavinel RENAME copyright)
 install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATTERN "*.bmp")
 
-# The menu entry names the launcher by its full path, known only when installing: the prefix
-# may still be changed by `cmake --install --prefix`.
+# The doll file's type. The system's database is rebuilt from it by the package manager's
+# trigger; for a prefix of one's own, by update-mime-database on <prefix>/share/mime.
+install(FILES resources/kavinel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME kavinel.xml)
+
+# The menu entry and the thumbnailer's entry name their programs by full path, known only
+# when installing: the prefix may still be changed by `cmake --install --prefix`.
 install(CODE "
   set(KAVINEL_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${KAVINEL_PROGRAM_DIR}/kavinel-launcher\")
+  set(KAVINEL_THUMBNAILER \"\${CMAKE_INSTALL_PREFIX}/${KAVINEL_PROGRAM_DIR}/kavinel-thumbnailer\")
   configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.desktop.in\"
                  \"${CMAKE_BINARY_DIR}/kavinel.desktop\" @ONLY)
   file(INSTALL \"${CMAKE_BINARY_DIR}/kavinel.desktop\"
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.thumbnailer.in\"
+                 \"${CMAKE_BINARY_DIR}/kavinel.thumbnailer\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/kavinel.thumbnailer\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/thumbnailers\")
 ")
 
 # `make package`: a Debian package installed under /usr.
@@ -56,8 +70,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
-# dpkg-shlibdeps adds the libraries the program links, giflib (libgif7) and libimagequant
-# (libimagequant0) among them.
+# dpkg-shlibdeps adds the libraries the programs link, giflib (libgif7), libimagequant
+# (libimagequant0) and libzip (libzip4) among them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
 # Qt loads its window-system plugin and the readers of dropped pictures (WebP, TIFF) at run

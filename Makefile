@@ -88,9 +88,9 @@ fuzz-build: deps
 	  -DBUILD_TESTING=OFF -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_images make_fuzz_corpus
 
-# Fuzzes the BMP and JPEG readers, the shape reading and the reader of dropped pictures for
-# FUZZ_SECONDS. Findings are
-# written into tests/fuzz/regressions, which the ordinary tests replay.
+# Fuzzes the BMP and JPEG readers, the shape reading, the reader of dropped pictures and the
+# doll file reader for FUZZ_SECONDS. Findings are written into tests/fuzz/regressions, which
+# the ordinary tests replay.
 fuzz: fuzz-build
 	@mkdir -p $(FUZZ_DIR)/corpus
 	@$(FUZZ_DIR)/tests/fuzz/make_fuzz_corpus $(FUZZ_DIR)/corpus
@@ -111,6 +111,7 @@ bench: build
 	@$(BUILD_DIR)/bench/drop_bench
 	@$(BUILD_DIR)/bench/animation_bench
 	@$(BUILD_DIR)/bench/shape_bench
+	@$(BUILD_DIR)/bench/doll_file_bench
 
 format:
 	@tools/source-files.sh | xargs -r -d '\n' clang-format -i

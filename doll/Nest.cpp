@@ -1,6 +1,7 @@
 #include "Nest.h"
 
 #include <charconv>
+#include <filesystem>
 
 #include "Opening.h"
 #include "ShapeProfile.h"
@@ -68,6 +69,15 @@ int LevelOfFile(const std::string& fileName) {
   return LevelIn(fileName, SkinStem);
 }
 
+std::set<int> LevelsInFolder() {
+  std::set<int> levels;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(".", error))
+    if (const int level = LevelOfFile(entry.path().filename().string()); level >= 2)
+      levels.insert(level);
+  return levels;
+}
+
 int OutlineLevel(int level) {
   return NearestWith(level, [](const TLevelPictures& p) { return p.Outline.has_value(); });
 }
@@ -97,6 +107,14 @@ void MakeLevelAtRest(int level, int held) {
 DollProfile NestedOutline(DollProfile outline, int level) {
   for (int nested = 1; nested < level; ++nested) outline = NestedProfile(outline, SplitRow);
   return outline;
+}
+
+std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName) {
+  TTavoBitmap file;
+  file.LoadFromFileAuto(fileName);
+  if (file.width() < TextureColumns || file.height() < DollRows)
+    throw EImageSizeError(fileName, file.width(), file.height(), TextureColumns, DollRows);
+  return CopyOfSkin(file);
 }
 
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "SceneState.h"
@@ -29,6 +30,9 @@ std::string LevelSkinName(int level);
 // "シェイプ1.bmp" are no level's).
 int LevelOfFile(const std::string& fileName);
 
+// The levels inside the outer doll that have a picture in the working folder.
+std::set<int> LevelsInFolder();
+
 // The level whose outline, or skin, `level` uses: its own, or the nearest outside it.
 int OutlineLevel(int level);
 int SkinLevel(int level);
@@ -43,6 +47,11 @@ void MakeLevelAtRest(int level, int held);
 // What `outline`, a full-size outline of `level`, looks like on screen: nested level − 1
 // times.
 DollProfile NestedOutline(DollProfile outline, int level);
+
+// Reads the skin picture `fileName`, which must cover one full turn (250 columns) of all 200
+// rows, and keeps its top-left TextureColumns × DollRows: the doll never reads more, and a
+// photo-sized skin need not stay in memory. Raises the picture's errors, or the size error.
+std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName);
 
 // A new TextureColumns × DollRows skin holding the top-left of `skin`.
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin);

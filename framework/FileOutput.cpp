@@ -170,7 +170,34 @@ std::string SwapIntoPlace(const std::string& fileName, const std::string& writte
   return backup;
 }
 
+// Gives `from` the name `to` unless a file has it. Returns 0, or the errno of the failure
+// (EEXIST: the name is taken).
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // A file system that cannot rename so: a second name, which is never given over a file.
+  if (Link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
 }  // namespace
+
+bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size_t size) {
+  const std::string written = fileName + ".new";
+  ::unlink(written.c_str());  // left by a write a crash cut short: ours
+  if (const int error = WriteFlushed(written, data, size); error != 0) Fail(fileName, error);
+  if (const int error = RenameNoReplace(written, fileName); error != 0) {
+    ::unlink(written.c_str());
+    if (error == EEXIST) return false;
+    Fail(fileName, error);
+  }
+  if (const int error = FlushFolder(fileName); error != 0) {
+    ::unlink(fileName.c_str());  // ours, made a moment ago
+    Fail(fileName, error);
+  }
+  return true;
+}
 
 bool WriteNewFile(const std::string& fileName, const void* data, std::size_t size) {
   const int error = WriteFlushed(fileName, data, size);
@@ -213,6 +240,12 @@ std::string SetAside(const std::string& fileName) {
     Fail(fileName, error);
   }
   return backup;
+}
+
+bool NameTaken(const std::string& fileName) {
+  std::error_code error;
+  return std::filesystem::symlink_status(fileName, error).type() !=
+         std::filesystem::file_type::not_found;
 }
 
 std::string BackupName(const std::string& fileName, int n) {

@@ -13,6 +13,12 @@
 // file-create error naming it.
 bool WriteNewFile(const std::string& fileName, const void* data, std::size_t size);
 
+// Writes `size` bytes beside `fileName`, as "<fileName>.new" (one left by a crash is replaced),
+// flushes them, and gives them the name `fileName` only if no file has it, never replacing
+// one; then flushes the folder. Returns false, leaving nothing behind, when the name is taken.
+// A failure removes what was written and raises the file-create error naming `fileName`.
+bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size_t size);
+
 // Writes `size` bytes as `fileName`, keeping the file it replaces under the first free
 // backup name, BackupName(fileName, 1), (…, 2), …. The bytes go under "<fileName>.new" (one
 // left by a crash is replaced) and are flushed; the old file is linked to its backup name,
@@ -37,6 +43,9 @@ std::string PutBackKeepingCurrent(const std::string& fileName, const std::string
 // file-open error naming it, any other failure the file-create error; either way the folder
 // is left as it was.
 std::string SetAside(const std::string& fileName);
+
+// Whether anything has the name `fileName`: a file, a folder, even a link to nothing.
+bool NameTaken(const std::string& fileName);
 
 // The n-th backup name of `fileName`: "テクスチャ-01.bmp" for "テクスチャ.bmp" and 1.
 std::string BackupName(const std::string& fileName, int n);

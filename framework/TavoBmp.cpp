@@ -232,16 +232,20 @@ void TTavoBitmap::SaveToFile(const std::string& fileName) const {
   if (!file.commit()) throw EFCreateError(fileName, file.errorString().toStdString());
 }
 
+QByteArray EncodePicture(const QImage& picture, const char* format, const std::string& fileName) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(picture)) throw EFCreateError(fileName, writer.errorString().toStdString());
+  return bytes;
+}
+
 namespace {
 
 // The picture as the bytes of an uncompressed 24-bit BMP file.
 QByteArray EncodeBmp(const QImage& picture, const std::string& fileName) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "bmp");
-  if (!writer.write(picture)) throw EFCreateError(fileName, writer.errorString().toStdString());
-  return bytes;
+  return EncodePicture(picture, "bmp", fileName);
 }
 
 }  // namespace

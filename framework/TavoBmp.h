@@ -14,6 +14,10 @@
 
 class TPaintBox;
 
+// The bytes of `picture` as a file in `format` ("bmp", "png"), whatever it will be named: the
+// file-create error names `fileName` when Qt's writer fails.
+QByteArray EncodePicture(const QImage& picture, const char* format, const std::string& fileName);
+
 // One pixel of a row: blue, green, red, as the bytes lie in memory.
 struct Pixel24 {
   std::uint8_t Blue;

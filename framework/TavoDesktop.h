@@ -17,6 +17,16 @@ using TFileDialog = std::function<QString(QWidget* parent, const QString& captio
                                           const QString& folder, const QString& filter)>;
 void SetFileDialog(TFileDialog dialog);  // empty restores the real dialog
 
+// The save dialog, starting at `suggested` (a folder and a file name) and listing the files
+// `filter` names; a name typed without a suffix gets `suffix`. The dialog itself asks before
+// a file is replaced. Returns the chosen file, or "" when the person cancels.
+QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter, const QString& suffix);
+using TSaveDialog =
+    std::function<QString(QWidget* parent, const QString& caption, const QString& suggested,
+                          const QString& filter, const QString& suffix)>;
+void SetSaveDialog(TSaveDialog dialog);  // empty restores the real dialog
+
 // Shows `folder` in the desktop's file manager (xdg-open on Linux). Returns false when none
 // could be started.
 bool ShowFolder(const QString& folder);

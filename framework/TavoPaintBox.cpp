@@ -77,9 +77,11 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
   }
 }
 
-void TPaintBox::AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake) {
+void TPaintBox::AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake,
+                                   QStringList documentSuffixes) {
   FOnDrop = std::move(onDrop);
   FCanTake = std::move(canTake);
+  FDocumentSuffixes = std::move(documentSuffixes);
   setAcceptDrops(true);
 }
 
@@ -95,7 +97,7 @@ bool TPaintBox::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) {
+QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) const {
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
@@ -110,6 +112,8 @@ QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) 
                 .what();
       continue;
     }
+    for (const QString& suffix : FDocumentSuffixes)
+      if (path.endsWith(suffix, Qt::CaseInsensitive)) return path;
     if (IsPicture(path)) return path;
   }
   return {};

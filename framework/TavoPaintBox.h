@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -27,8 +28,10 @@ class TPaintBox : public QWidget {
   // pipe or a device never keeps the program waiting. A drop that holds no picture but a
   // local file that is not a regular one (it changed after it was dragged in) is refused
   // with a message. While `canTake` says no, pictures are refused too, and one dropped all
-  // the same (the answer changed under the pointer) only beeps.
-  void AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake);
+  // the same (the answer changed under the pointer) only beeps. Regular files whose names end
+  // in one of `documentSuffixes` (in any case) are taken as pictures are.
+  void AcceptPictureDrops(TPictureDrop onDrop, std::function<bool()> canTake,
+                          QStringList documentSuffixes = {});
   bool ShowsDropFrame() const { return FDropFrame; }
 
   // What the box reports of a drag along the doll's edge, in the box's own pixel columns and
@@ -64,13 +67,14 @@ class TPaintBox : public QWidget {
   // The first local regular file among the dragged ones that a picture reader recognises, or
   // "". `notRegular`, if given, gets the first local file that is there but is not a regular
   // file, with the reason.
-  static QString FirstPicture(const QMimeData* data, std::string* notRegular = nullptr);
+  QString FirstPicture(const QMimeData* data, std::string* notRegular = nullptr) const;
   void SetDropFrame(bool shown);
   void EndDrag(bool keep);
 
   QImage FPicture;
   TPictureDrop FOnDrop;
   std::function<bool()> FCanTake;
+  QStringList FDocumentSuffixes;
   bool FDragHoldsPicture = false;
   bool FDropFrame = false;
   std::function<QString()> FDescribe;

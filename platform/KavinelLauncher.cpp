@@ -2,11 +2,15 @@
 // starts programs in the home folder, where there is no doll, so the menu entry starts the
 // program in a folder of its own, ~/Kavinel, with the sample doll copied in on the first
 // start. The command starts it in the terminal's folder when that holds a doll, and says so
-// and goes to ~/Kavinel when it does not. Whatever goes wrong is shown in a message box as
-// well as on the terminal, since the menu entry has no terminal to read.
+// and goes to ~/Kavinel when it does not. Given a doll file (a double click in the file
+// manager), it unpacks it into a new folder in ~/Kavinel and starts there; `--export` writes
+// the doll of the terminal's folder as a doll file without a window. Whatever goes wrong in
+// starting is shown in a message box as well as on the terminal, since the menu entry has no
+// terminal to read.
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +19,8 @@
 
 #include "doll/SceneState.h"
 #include "doll/ShapeProfile.h"
+#include "dollfile/DollExport.h"
+#include "dollfile/DollUnpack.h"
 #include "framework/TavoApplication.h"
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
@@ -34,37 +40,109 @@ bool StartedAsCommand(const char* argv0) {
   return argv0 && fs::path(argv0).filename() == "kavinel";
 }
 
-[[noreturn]] void StartProgram(const fs::path& program, char* argv[]) {
-  argv[0] = const_cast<char*>(program.c_str());
+// Starts the program with no argument of the person's: none is Qt's to take.
+[[noreturn]] void StartProgram(const fs::path& program) {
+  char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
   execv(program.c_str(), argv);
   throw ETavoError("プログラム \"" + program.string() +
                    "\" を起動できません: " + std::strerror(errno));
 }
 
-int Report(int argc, char* argv[], const std::string& text) {
+int Report(char* program, const std::string& text) {
   std::cerr << "kavinel: " << text << std::endl;
+  int argc = 1;
+  char* argv[] = {program, nullptr};  // the person's arguments are none of Qt's
   QApplication application(argc, argv);
   InitApplication();
   ShowMsg(text);
   return 1;
 }
 
+void GoTo(const std::string& folder) {
+  if (chdir(folder.c_str()) != 0)
+    throw ETavoError("フォルダー \"" + folder + "\" に移れません: " + std::strerror(errno));
+}
+
+// What the command line asks for: a doll file to open or to export to, both made absolute
+// before anything changes folder.
+struct TCommandLine {
+  std::string DollFile;
+  std::string Export;
+};
+
+// Reads the command line before any application object exists, so that Qt takes none of the
+// person's arguments for its own options. --help and --version are answered here, and a
+// command line that cannot be followed is refused with the usage (status 2), all without a
+// window.
+TCommandLine ReadCommandLine(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  QCommandLineParser parser;
+  parser.setApplicationDescription("カヴィネル: 回って開く入れ子人形");
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption exportTo(
+      "export", "この人形フォルダーの人形を人形ファイル FILE に書き出して終わります",
+      "FILE.kavinel");
+  parser.addOption(exportTo);
+  parser.addPositionalArgument("人形ファイル", "開く人形ファイル (.kavinel)",
+                               "[人形ファイル.kavinel]");
+  const bool parsed = parser.parse(arguments);
+  if (parsed && parser.isSet(help)) {
+    std::cout << parser.helpText().toStdString();
+    std::exit(0);
+  }
+  if (parsed && parser.isSet(version)) {
+    std::cout << "カヴィネル (Kavinel) " << ApplicationVersion() << std::endl;
+    std::exit(0);
+  }
+  const QStringList files = parser.positionalArguments();
+  QString error = parser.errorText();
+  if (parsed && files.size() > 1) error = "人形ファイルは一つだけ渡せます";
+  if (parsed && files.size() == 1 && parser.isSet(exportTo))
+    error = "--export と人形ファイルは一緒に渡せません";
+  if (!error.isEmpty()) {
+    std::cerr << "kavinel: " << error.toStdString() << "\n\n" << parser.helpText().toStdString();
+    std::exit(2);
+  }
+  const auto absolute = [](const QString& file) {
+    return file.isEmpty() ? std::string() : fs::absolute(file.toStdString()).string();
+  };
+  return {absolute(files.value(0)), absolute(parser.value(exportTo))};
+}
+
+int Export(const std::string& fileName) {
+  try {
+    if (!HoldsDoll(".")) throw ETavoError("このフォルダーには人形がありません");
+    ExportDoll(fileName, false);
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "kavinel: " << e.what() << std::endl;
+    return 1;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  const TCommandLine line = ReadCommandLine(argc, argv);
+  if (!line.Export.empty()) return Export(line.Export);
   try {
     const fs::path here = InstalledHere();
     const bool command = StartedAsCommand(argv[0]);
-    if (command && HoldsDoll(".")) StartProgram(here / "Kavinel", argv);
+    if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");
     const std::string folder = DollFolderPath();
+    if (!line.DollFile.empty()) {
+      GoTo(UnpackDollFile(line.DollFile, folder));
+      StartProgram(here / "Kavinel");
+    }
     PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());
-    if (chdir(folder.c_str()) != 0)
-      throw ETavoError("フォルダー \"" + folder + "\" に移れません: " + std::strerror(errno));
+    GoTo(folder);
     if (command)
       std::cerr << "kavinel: このフォルダーには人形 (" << ShapeFileName << ", " << TextureFileName
                 << ") がないので、" << folder << " で起動します" << std::endl;
-    StartProgram(here / "Kavinel", argv);
+    StartProgram(here / "Kavinel");
   } catch (const std::exception& e) {
-    return Report(argc, argv, e.what());
+    return Report(argv[0], e.what());
   }
 }

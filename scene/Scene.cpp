@@ -10,9 +10,11 @@
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
+#include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoForm.h"
 #include "pictures/PictureReader.h"
+#include "platform/DollFolder.h"
 
 std::unique_ptr<TTavoMidi> SoundDevice;
 std::unique_ptr<TTavoTimer> TaskTimer;
@@ -28,32 +30,6 @@ constexpr int TurnStep = 2;  // texture columns per frame
 std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
     &FrontView,     &BackView,  &Texture,    &SaveSheet,    &BackdropLeft,
     &BackdropRight, &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy};
-
-// A dangling link or anything else under the name counts as there: reading it says what it is.
-bool NameTaken(const std::string& fileName) {
-  std::error_code error;
-  return std::filesystem::symlink_status(fileName, error).type() !=
-         std::filesystem::file_type::not_found;
-}
-
-// The top-left TextureColumns × DollRows of the skin `fileName`.
-std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName) {
-  TTavoBitmap file;
-  file.LoadFromFileAuto(fileName);
-  if (file.width() < TextureMinWidth || file.height() < TextureMinHeight)
-    throw EImageSizeError(fileName, file.width(), file.height(), TextureMinWidth, TextureMinHeight);
-  return CopyOfSkin(file);
-}
-
-// The levels inside the outer doll that have a picture in the working folder.
-std::set<int> LevelsInFolder() {
-  std::set<int> levels;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(".", error))
-    if (const int level = LevelOfFile(entry.path().filename().string()); level >= 2)
-      levels.insert(level);
-  return levels;
-}
 
 // The level a level inside takes a picture from when it has none of its own.
 int OutsideLevel(int level) {
@@ -176,6 +152,21 @@ void DropPicture(const std::string& fileName, int firstColumn) {
   own.Skin = std::move(skin);
   Nest[level] = std::move(own);
   ShowLevel(level);
+}
+
+void OpenDollFile(const std::string& fileName) {
+  const std::string folder = UnpackDollFile(std::filesystem::absolute(fileName), DollFolderPath());
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  TNest nest;
+  try {
+    nest = ReadNest();
+  } catch (...) {
+    std::filesystem::current_path(previous);
+    throw;
+  }
+  ShowNest(std::move(nest));
+  DollHistory.Clear();
 }
 
 std::string DescribeDollAtRest() {

@@ -15,9 +15,6 @@
 
 class TTavoForm;
 
-// The texture must cover one full turn (250 columns) of all 200 rows.
-inline constexpr int TextureMinWidth = TextureColumns;
-inline constexpr int TextureMinHeight = DollRows;
 // Milliseconds between frames.
 inline constexpr int FrameInterval = 50;
 // The back view shows the doll turned by half a turn.
@@ -77,6 +74,11 @@ void LoadDoll(std::vector<std::string>* setAside = nullptr);
 // or a folder that cannot be written, raises an error naming the picture or the doll's file,
 // and nothing changes.
 void DropPicture(const std::string& fileName, int firstColumn);
+
+// Unpacks the doll file `fileName` into a new folder in ~/Kavinel (see UnpackDollFile) and
+// works there from then on: its doll is read and shown as Load does, and the history of
+// changes starts afresh. A file that is refused raises an error naming it and changes nothing.
+void OpenDollFile(const std::string& fileName);
 
 // What the views show: which doll of the nest, and the files a change to it writes, with
 // those it uses from a doll outside it while it has none of its own.

@@ -14,6 +14,7 @@
 #include "TurnAnimation.h"
 #include "doll/Opening.h"
 #include "doll/ShapeProfile.h"
+#include "dollfile/DollExport.h"
 #include "framework/TavoButtonStyle.h"
 #include "framework/TavoDesktop.h"
 #include "framework/TavoUtility.h"
@@ -89,6 +90,16 @@ QString PictureFilter() {
     patterns << "*." + suffix << "*." + suffix.toUpper();
   }
   return "画像 (" + patterns.join(' ') + ");;すべてのファイル (*)";
+}
+
+// Doll files, as a name filter.
+QString DollFileFilter() {
+  return "カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)";
+}
+
+bool IsDollFile(const std::string& fileName) {
+  return QString::fromStdString(fileName).endsWith(QString::fromStdString(DollFileSuffix),
+                                                   Qt::CaseInsensitive);
 }
 
 template <class Control>
@@ -196,6 +207,7 @@ void TFormMain::DropOnView(const std::string& fileName, int turn) {
     DefaultBeep();
     return;
   }
+  if (IsDollFile(fileName)) return OpenDollFileNamed(fileName);
   ReportErrors([&] {
     const TBusyCursor busy;
     DropPicture(fileName, RotationOffset + turn);
@@ -270,6 +282,8 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
       {"元に戻す(&U)", [this] { UndoKeyPress(); }, atRest && DollHistory.UndoCount() > 0},
       {"やり直す(&R)", [this] { RedoKeyPress(); }, atRest && DollHistory.RedoCount() > 0},
       {"回転アニメーションを保存(&A)", [this] { SaveAnimationClick(); }},
+      {"人形ファイルを開く(&D)…", [this] { OpenDollFileClick(); }},
+      {"人形を書き出す(&E)…", [this] { ExportClick(); }},
       {"フォルダーを開く(&F)", [this] { OpenFolderClick(); }},
       {"カヴィネルについて(&H)", [this] { AboutClick(); }},
   };
@@ -277,7 +291,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
     // Separators group the doll, the history, the files and the About box.
-    if (i == 2 || i == 4 || i == 6) menu.addSeparator();
+    if (i == 2 || i == 4 || i == 8) menu.addSeparator();
     actions[i] = menu.addAction(QString::fromUtf8(items[i].Text));
     actions[i]->setEnabled(items[i].Enabled);
   }
@@ -296,6 +310,31 @@ void TFormMain::SaveAnimationClick() {
   ReportErrors([] {
     const TBusyCursor busy;
     SaveTurnAnimation();
+  });
+}
+
+void TFormMain::OpenDollFileClick() {
+  const QString file =
+      ChooseFileToOpen(this, "人形ファイルを開く", QDir::currentPath(), DollFileFilter());
+  if (!file.isEmpty()) OpenDollFileNamed(file.toStdString());
+}
+
+void TFormMain::OpenDollFileNamed(const std::string& fileName) {
+  ReportErrors([&] {
+    const TBusyCursor busy;
+    OpenDollFile(fileName);
+  });
+}
+
+void TFormMain::ExportClick() {
+  const QString suggested =
+      QDir::current().filePath(QDir::current().dirName() + QString::fromStdString(DollFileSuffix));
+  const QString file = ChooseFileToSave(this, "人形を書き出す", suggested, DollFileFilter(),
+                                        QString::fromStdString(DollFileSuffix).mid(1));
+  if (file.isEmpty()) return;
+  ReportErrors([&] {
+    const TBusyCursor busy;
+    ExportDoll(file.toStdString(), true);  // the dialog has asked before a file is replaced
   });
 }
 

@@ -44,6 +44,12 @@ class TFormMain : public TTavoForm {
   // Lets the person choose a picture and paints it as if it had been dropped on the view.
   void PastePictureOnView(int turn);
   void SaveAnimationClick();
+  // Lets the person choose a doll file and opens it in a folder of its own.
+  void OpenDollFileClick();
+  // Opens the doll file `fileName` in a folder of its own; a refusal is shown.
+  void OpenDollFileNamed(const std::string& fileName);
+  // Lets the person name a doll file and writes the doll there.
+  void ExportClick();
   void OpenFolderClick();
   void AboutClick();
 
@@ -54,7 +60,7 @@ class TFormMain : public TTavoForm {
   // Sets the turn buttons' captions from Direction.
   void ShowDirection();
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
-  // texture columns on from RotationOffset.
+  // texture columns on from RotationOffset; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);
   // Lets `box` shape the doll by dragging its edge.
   void AcceptReshaping(TPaintBox* box);

@@ -169,8 +169,10 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     EXPECT_FALSE(box->Dragging());
     EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "人形を閉じる(&C)", "元に戻す(&U)",
                                   "やり直す(&R)", "回転アニメーションを保存(&A)",
+                                  "人形ファイルを開く(&D)…", "人形を書き出す(&E)…",
                                   "フォルダーを開く(&F)", "カヴィネルについて(&H)"}));
-    EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Close, row.Undo, row.Redo, true, true, true}));
+    EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Close, row.Undo, row.Redo, true, true, true,
+                                    true, true}));
     const QPoint expected = row.From == TFrom::MenuKey ? QPoint(99, 99) : At;
     EXPECT_EQ(shownAt, box->mapToGlobal(expected));
     // Undo and redo through the menu are the keys' steps.

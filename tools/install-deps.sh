@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev
+  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev unzip
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   weston qt6-wayland
   qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
+  shared-mime-info libglib2.0-bin python3
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev

@@ -31,7 +31,8 @@ unset LD_LIBRARY_PATH
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for file in bin/kavinel lib/kavinel/Kavinel lib/kavinel/kavinel-launcher \
-  lib/kavinel/dat/libGuruGuruSMF.so share/applications/kavinel.desktop \
+  lib/kavinel/kavinel-thumbnailer lib/kavinel/dat/libGuruGuruSMF.so \
+  share/applications/kavinel.desktop \
   share/icons/hicolor/48x48/apps/kavinel.png share/icons/hicolor/256x256/apps/kavinel.png \
   share/kavinel/samples/シェイプ.bmp share/kavinel/samples/テクスチャ.bmp; do
   [[ -e "$prefix/$file" ]] || fail "not installed: $file"
@@ -39,10 +40,11 @@ done
 has_sample "$prefix/share/kavinel/samples"
 entry=$prefix/share/applications/kavinel.desktop
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
+grep -qx 'MimeType=application/x-kavinel;' "$entry" || fail "the menu entry opens no doll file"
 
-# The menu entry's command, as a desktop runs it: from the home folder.
+# The menu entry's command, as a desktop runs it: from the home folder, with no file.
 command=$(sed -n 's/^Exec=//p' "$entry")
-[[ "$command" == "\"$prefix/lib/kavinel/kavinel-launcher\"" ]] || fail "Exec is $command"
+[[ "$command" == "\"$prefix/lib/kavinel/kavinel-launcher\" %f" ]] || fail "Exec is $command"
 cd "$HOME"
 start_program "$prefix/lib/kavinel/kavinel-launcher"
 grep -q " $prefix/lib/kavinel/dat/libGuruGuruSMF.so\$" "/proc/$program_pid/maps" ||

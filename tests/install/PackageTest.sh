@@ -46,8 +46,8 @@ for script in preinst postinst prerm postrm; do
   [[ ! -e "$scratch/control/$script" ]] || fail "the package has a $script script"
 done
 depends=$(dpkg-deb -f "$package" Depends)
-for needed in libqt6widgets6 libjpeg62-turbo libgif7 libimagequant0 libpng16-16 qt6-qpa-plugins \
-  qt6-image-formats-plugins fonts-ipafont-gothic; do
+for needed in libqt6widgets6 libjpeg62-turbo libgif7 libimagequant0 libpng16-16 libzip4 \
+  qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
 recommends=$(dpkg-deb -f "$package" Recommends)
@@ -58,13 +58,27 @@ dpkg-deb --fsys-tarfile "$package" | tar -xO ./usr/share/doc/kavinel/copyright >
 grep -q '^Format: .*copyright-format/1.0' "$scratch/copyright" &&
   grep -q '^License: GPL-3+$' "$scratch/copyright" || fail "the copyright file is not GPL-3+ in Debian's format"
 
+# The doll file's type and its thumbnailer, for file managers.
+dpkg-deb -c "$package" >"$scratch/contents"
+for file in usr/share/mime/packages/kavinel.xml usr/share/thumbnailers/kavinel.thumbnailer; do
+  grep -q " \./$file\$" "$scratch/contents" || fail "the package does not carry /$file"
+done
+
 installed=yes
 apt-get install -y -q "$package" >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not install $package"; }
 [[ $(command -v kavinel) == /usr/bin/kavinel ]] || fail "kavinel is not on the PATH"
 
-# The menu entry's command, started from the home folder as a desktop starts it.
+# The doll file's type is in the system's database (shared-mime-info's trigger rebuilt it), and
+# the thumbnailer's entry names a program that is there.
+grep -qx application/x-kavinel /usr/share/mime/types || fail "the system does not know doll files"
+thumbnailer=$(sed -n 's/^Exec=\([^ ]*\) .*/\1/p' /usr/share/thumbnailers/kavinel.thumbnailer)
+[[ -x "$thumbnailer" ]] || fail "the thumbnailer's command '$thumbnailer' is not there"
+
+# The menu entry's command, started from the home folder as a desktop starts it, with no file.
 entry=/usr/share/applications/kavinel.desktop
-command=$(sed -n 's/^Exec="\(.*\)"$/\1/p' "$entry")
+desktop-file-validate "$entry" || fail "the menu entry is not valid"
+grep -qx 'MimeType=application/x-kavinel;' "$entry" || fail "the menu entry opens no doll file"
+command=$(sed -n 's/^Exec="\(.*\)" %f$/\1/p' "$entry")
 [[ -x "$command" ]] || fail "the menu entry's command '$command' is not there"
 cd "$HOME"
 start_program "$command"
@@ -75,6 +89,7 @@ stop_program
 
 apt-get remove -y -q kavinel >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt could not remove kavinel"; }
 [[ ! -e /usr/lib/kavinel && ! -e "$entry" && ! -e /usr/bin/kavinel ]] || fail "removal left files"
+! grep -qx application/x-kavinel /usr/share/mime/types || fail "removal left the doll file's type"
 dpkg --purge kavinel >/dev/null 2>&1
 installed=
 for file in シェイプ.bmp テクスチャ.bmp out00.bmp; do

@@ -1,0 +1,135 @@
+// The file managers' thumbnailer for doll files: `kavinel-thumbnailer -s SIZE INPUT OUTPUT`
+// writes the outer doll's front view, SIZE pixels a side, as a PNG. File managers run it in a
+// sandbox without a display, so it uses no window system at all, not even an application
+// object: decoding, rendering, scaling and PNG writing need none.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "doll/DollThumbnail.h"
+#include "doll/Nest.h"
+#include "doll/ShapeProfile.h"
+#include "dollfile/DollUnpack.h"
+
+namespace {
+
+// Larger than any size a file manager asks for, small enough that no request costs much.
+constexpr int MaxSize = 4096;
+
+const char Usage[] = "使い方: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..4096)";
+
+// SIZE in decimal, all of it, within 1..MaxSize.
+std::optional<int> ParseSize(std::string_view text) {
+  int size = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+  if (error != std::errc() || end != text.data() + text.size() || size < 1 || size > MaxSize)
+    return std::nullopt;
+  return size;
+}
+
+// Writes `size` bytes to `fd` and closes it. Returns 0, or the errno of the failure.
+int WriteAndClose(int fd, const void* data, std::size_t size) {
+  const auto* next = static_cast<const char*>(data);
+  int error = 0;
+  while (size > 0 && error == 0) {
+    const ssize_t n = ::write(fd, next, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = n < 0 ? errno : EIO;
+    } else {
+      next += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+  if (::close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
+// A folder only this process can use, under $TMPDIR (or /tmp), removed with everything in it
+// however the thumbnailer ends: the file manager's signals wait meanwhile, so that one cannot
+// end it with the folder left.
+class TPrivateFolder {
+ public:
+  TPrivateFolder() {
+    sigset_t stopping;
+    sigemptyset(&stopping);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&stopping, signal);
+    sigprocmask(SIG_BLOCK, &stopping, &FSignals);
+    const char* base = std::getenv("TMPDIR");
+    std::string name = base && base[0] == '/' ? base : "/tmp";
+    name += "/kavinel-thumbnailer-XXXXXX";
+    if (!::mkdtemp(name.data())) {
+      const int error = errno;
+      sigprocmask(SIG_SETMASK, &FSignals, nullptr);
+      throw EFCreateError(name, std::strerror(error));
+    }
+    FPath = name;
+  }
+  ~TPrivateFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(FPath, error);
+    sigprocmask(SIG_SETMASK, &FSignals, nullptr);  // a signal that came meanwhile acts now
+  }
+  TPrivateFolder(const TPrivateFolder&) = delete;
+  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+
+  const std::string& Path() const { return FPath; }
+
+ private:
+  sigset_t FSignals;
+  std::string FPath;
+};
+
+// The outer doll of the doll file `input`, unpacked with every check that opening it makes.
+QImage ThumbnailOf(const std::string& input) {
+  const TPrivateFolder scratch;
+  const std::string doll = UnpackDollFile(input, scratch.Path()) + "/";
+  return DollThumbnail(ReadShapeProfile(doll + ShapeFileName), *ReadSkin(doll + TextureFileName));
+}
+
+// Writes `picture` as a PNG named `output`, replacing what is there: by its contents, whatever
+// the name ends in, since file managers may hand over a file they have made already under a
+// name without a suffix.
+void WritePng(const QImage& picture, const std::string& output) {
+  const QByteArray png = EncodePicture(picture, "png", output);
+  const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw EFCreateError(output, std::strerror(errno));
+  if (const int error = WriteAndClose(fd, png.constData(), static_cast<std::size_t>(png.size()));
+      error != 0)
+    throw EFCreateError(output, std::strerror(error));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const std::optional<int> size =
+      argc == 5 && std::string_view(argv[1]) == "-s" ? ParseSize(argv[2]) : std::nullopt;
+  if (!size) {
+    std::cerr << Usage << std::endl;
+    return 2;
+  }
+  // Qt's own PNG writer is all it needs. Without plugin folders Qt does not load every image
+  // plugin, and the libraries each one needs, just to ask whether it writes PNG.
+  QCoreApplication::setLibraryPaths({});
+  try {
+    const QImage thumbnail =
+        ThumbnailOf(argv[3]).scaled(*size, *size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    WritePng(thumbnail, argv[4]);
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "kavinel-thumbnailer: " << e.what() << std::endl;
+    return 1;
+  }
+}

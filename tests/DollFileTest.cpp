@@ -1,0 +1,139 @@
+// A doll shared as one file: written from the working folder, opened into a folder of its own
+// in ~/Kavinel, every picture as it was; and doll files that are refused, leaving nothing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
+#include "TestFiles.h"
+#include "doll/Resampler.h"
+#include "dollfile/DollExport.h"
+#include "dollfile/DollUnpack.h"
+#include "framework/TavoDesktop.h"
+#include "scene/Scene.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+QImage FrontNow() {
+  RenderView(*FrontView, RotationOffset);
+  return FrontView->copy();
+}
+
+class DollFile : public SampleDollWindow {
+ protected:
+  void SetUp() override {
+    SampleDollWindow::SetUp();
+    for (const char* level :
+         {"シェイプ2.bmp", "テクスチャ2.bmp", "シェイプ3.bmp", "テクスチャ3.bmp"})
+      fs::copy_file(fs::path(KAVINEL_SAMPLES) / level, level);
+    form->BtnLoad->click();
+    home = homeFolder.Path("");
+    setenv("HOME", home.c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("HOME", saved.c_str(), 1);
+    SampleDollWindow::TearDown();
+  }
+  fs::path Kavinel() const { return home / "Kavinel"; }
+
+  std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ScratchFolder homeFolder;
+  fs::path home;
+};
+
+TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOwn) {
+  const fs::path origin = fs::current_path();
+  const TFolder pictures = FolderFiles();
+  const QImage shown = FrontNow();
+  ExportDoll("セット.kavinel", false);
+  EXPECT_THROW(ExportDoll("セット.kavinel", false), EFCreateError);  // never replaced
+  const Bytes written = ReadBytes("セット.kavinel");
+  // From the menu: the dialog suggests the folder's name, and asks before it replaces a file.
+  QString suggested;
+  SetSaveDialog([&](QWidget*, const QString&, const QString& name, const QString&, const QString&) {
+    suggested = name;
+    return QString::fromStdString(fs::absolute("セット.kavinel").string());
+  });
+  form->ExportClick();
+  SetSaveDialog(nullptr);
+  EXPECT_EQ(suggested.toStdString(), (origin / (origin.filename().string() + ".kavinel")).string());
+  EXPECT_EQ(ReadBytes("セット-01.kavinel"), written);
+  for (const char* folder : {"セット", "セット-2"}) {
+    fs::current_path(origin);
+    if (folder == std::string("セット")) {
+      OpenDollFile("セット.kavinel");
+    } else {
+      SetFileDialog([](QWidget*, const QString&, const QString&, const QString&) {
+        return QString::fromStdString(fs::absolute("セット.kavinel").string());
+      });
+      form->OpenDollFileClick();
+      SetFileDialog(nullptr);
+    }
+    EXPECT_EQ(fs::current_path(), Kavinel() / folder);
+    EXPECT_EQ(FolderFiles(), pictures);
+    EXPECT_TRUE(FrontNow() == shown);
+    EXPECT_EQ(DollLevel, 1);
+  }
+}
+
+TEST_F(DollFile, AFileThatIsRefusedNamesItselfAndLeavesNothing) {
+  WriteBytes("short.bmp", ShapeBmp(std::vector<int>(199, 50)));
+  const auto packed = [](std::vector<TDollPicture> pictures) {
+    const TBytes bytes = PackDoll(pictures, {});
+    return Bytes(bytes.begin(), bytes.end());
+  };
+  const TDollPicture shape{"シェイプ.bmp", ReadBytes("シェイプ.bmp")};
+  const TDollPicture skin{"テクスチャ.bmp", ReadBytes("テクスチャ.bmp")};
+  const Bytes whole = packed({shape, skin});
+  const struct {
+    const char* Name;
+    Bytes File;
+    const char* Says;
+  } rows[] = {
+      {"a picture", ReadBytes("シェイプ.bmp"), ""},
+      {"cut short", Bytes(whole.begin(), whole.begin() + whole.size() / 2), ""},
+      {"no skin", packed({shape}), "テクスチャ.bmp"},
+      {"a short outline", packed({{"シェイプ.bmp", ReadBytes("short.bmp")}, skin}), "シェイプ.bmp"},
+      {"a bad level skin", packed({shape, skin, {"テクスチャ2.bmp", {'B', 'M'}}}),
+       "テクスチャ2.bmp"},
+      {"a name out of the folder", packed({{"../シェイプ.bmp", shape.Bytes}, shape, skin}), ".."},
+  };
+  const TFolder here = FolderFiles();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    WriteBytes("bad.kavinel", row.File);
+    const SeenMessageBox seen =
+        CloseNextMessageBox([&] { form->OpenDollFileNamed("bad.kavinel"); });
+    EXPECT_TRUE(seen.Text.contains("bad.kavinel")) << seen.Text.toStdString();
+    EXPECT_TRUE(seen.Text.contains(row.Says)) << seen.Text.toStdString();
+    EXPECT_FALSE(fs::exists(Kavinel())) << "a folder was left";
+    TFolder now = FolderFiles();
+    now.erase("bad.kavinel");
+    EXPECT_EQ(now, here);
+  }
+}
+
+TEST(DollFolderName, IsAPlainNameThatCanNameNothingElse) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"/a/b/人形セット.kavinel", "人形セット"},
+      {"Set.KAVINEL", "Set"},
+      {"set.kavinel.kavinel", "set.kavinel"},
+      {"..x.kavinel", "x"},
+      {"-.-x.kavinel", "x"},
+      {".kavinel", "人形"},
+      {"...", "人形"},
+      {"a\tb\u202Ec.kavinel", "a_b_c"},
+      {"bad\xff.kavinel", "bad_"},
+      {"シェイプ.bmp.kavinel", "シェイプ.bmp-人形"},
+      {"x.NEW.kavinel", "x.NEW-人形"},
+      {std::string(300, 'a') + ".kavinel", std::string(200, 'a')},
+      {std::string(199, 'a') + "あ.kavinel", std::string(199, 'a')},
+  };
+  for (const auto& [file, folder] : rows) EXPECT_EQ(DollFolderName(file), folder) << file;
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The `kavinel` command as a person types it: --help, --version and a command line it cannot
+# follow answer without a window; --export writes the folder's doll as a doll file and never
+# replaces one; a doll file given by a relative name opens in a new folder of ~/Kavinel, a
+# second time in NAME-2; a doll file that is refused says so in a message and leaves nothing.
+set -euo pipefail
+source "$(dirname "$0")/XSession.sh"
+run_under_xvfb "$0" "$@"
+launcher=$(realpath "$1")
+samples=$(realpath "$2")
+
+trap 'stop_program; rm -rf "$work"' EXIT
+enter_sample_folder "$samples"
+export HOME=$work/home
+mkdir -p "$HOME" bin
+ln -s "$launcher" bin/kavinel  # started by the name a person types
+kavinel=$work/bin/kavinel
+
+# Answered without a window: no display at all.
+DISPLAY= "$kavinel" --help >help.txt || fail "--help did not end with status 0"
+grep -q -- '--export' help.txt && grep -q '人形ファイル' help.txt || fail "--help: $(cat help.txt)"
+[[ $(DISPLAY= "$kavinel" --version) == "カヴィネル (Kavinel) "* ]] || fail "--version"
+for wrong in "--no-such-option" "a.kavinel b.kavinel" "--export x.kavinel y.kavinel"; do
+  status=0
+  DISPLAY= "$kavinel" $wrong >/dev/null 2>usage.txt || status=$?
+  [[ $status -eq 2 ]] && grep -q -- '--export' usage.txt || fail "'$wrong': status $status"
+done
+
+# Written here, never over a file, and refused where there is no doll.
+DISPLAY= "$kavinel" --export set.kavinel || fail "--export did not end with status 0"
+unzip -tq set.kavinel >/dev/null || fail "unzip finds set.kavinel damaged"
+cp set.kavinel before.kavinel
+! DISPLAY= "$kavinel" --export set.kavinel 2>refused.txt || fail "--export replaced a file"
+grep -q 'set.kavinel' refused.txt && cmp -s set.kavinel before.kavinel || fail "refusal: $(cat refused.txt)"
+mkdir empty
+! (cd empty && DISPLAY= "$kavinel" --export x.kavinel 2>/dev/null) || fail "exported an empty folder"
+[[ ! -e empty/x.kavinel ]] || fail "an empty folder's export left a file"
+
+# Opened by a relative name from another folder, each time into a new folder.
+for folder in set set-2; do
+  pushd empty >/dev/null
+  start_program "$kavinel" ../set.kavinel
+  popd >/dev/null
+  [[ $(readlink "/proc/$program_pid/cwd") == "$HOME/Kavinel/$folder" ]] || fail "not started in ~/Kavinel/$folder"
+  for picture in "$samples"/*.bmp; do
+    cmp -s "$picture" "$HOME/Kavinel/$folder/${picture##*/}" || fail "$folder lacks ${picture##*/}"
+  done
+  stop_program
+done
+
+# A doll file that is refused: a message names it, and nothing is left in ~/Kavinel.
+head -c 2000 set.kavinel >cut.kavinel
+(cd empty && "$kavinel" ../cut.kavinel) &
+program_pid=$!
+box=$(timeout 20 xdotool search --sync --onlyvisible --class kavinel | head -n 1)
+[[ -n "$box" ]] || fail "no message for a refused doll file"
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
+status=0
+wait "$program_pid" || status=$?
+[[ $status -eq 1 ]] || fail "a refused doll file ended with status $status"
+[[ $(ls -A "$HOME/Kavinel") == $'set\nset-2' ]] || fail "left in ~/Kavinel: $(ls -A "$HOME/Kavinel")"
+echo "1 passed, 0 failed"
