@@ -2,7 +2,8 @@
 # The `kavinel` command as a person types it: --help, --version and a command line it cannot
 # follow answer without a window; --export writes the folder's doll as a doll file and never
 # replaces one; a doll file given by a relative name opens in a new folder of ~/Kavinel, a
-# second time in NAME-2; a doll file that is refused says so in a message and leaves nothing.
+# second time in NAME-2; doll files that are refused (cut short, a name climbing out, no skin,
+# a link) say so in a message and leave nothing.
 set -euo pipefail
 source "$(dirname "$0")/XSession.sh"
 run_under_xvfb "$0" "$@"
@@ -48,15 +49,38 @@ for folder in set set-2; do
   stop_program
 done
 
-# A doll file that is refused: a message names it, and nothing is left in ~/Kavinel.
+# Doll files that are refused, each made here by another program's ZIP writer: a message
+# names the file, and nothing is left in ~/Kavinel or anywhere near it.
 head -c 2000 set.kavinel >cut.kavinel
-(cd empty && "$kavinel" ../cut.kavinel) &
-program_pid=$!
-box=$(timeout 20 xdotool search --sync --onlyvisible --class kavinel | head -n 1)
-[[ -n "$box" ]] || fail "no message for a refused doll file"
-xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
-status=0
-wait "$program_pid" || status=$?
-[[ $status -eq 1 ]] || fail "a refused doll file ended with status $status"
-[[ $(ls -A "$HOME/Kavinel") == $'set\nset-2' ]] || fail "left in ~/Kavinel: $(ls -A "$HOME/Kavinel")"
+python3 - <<'MAKE'
+import zipfile
+def doll(name, entries):
+    with zipfile.ZipFile(name, "w") as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), "application/x-kavinel")
+        for entry, data in entries:
+            z.writestr(entry, data, zipfile.ZIP_DEFLATED)
+shape, skin = open("シェイプ.bmp", "rb").read(), open("テクスチャ.bmp", "rb").read()
+doll("climb.kavinel", [("../../escaped.bmp", shape), ("シェイプ.bmp", shape), ("テクスチャ.bmp", skin)])
+doll("noskin.kavinel", [("シェイプ.bmp", shape)])
+link = zipfile.ZipInfo("テクスチャ.bmp")
+link.external_attr = 0o120777 << 16
+with zipfile.ZipFile("link.kavinel", "w") as z:
+    z.writestr(zipfile.ZipInfo("mimetype"), "application/x-kavinel")
+    z.writestr("シェイプ.bmp", shape)
+    z.writestr(link, "/etc/passwd")
+MAKE
+for refused in cut climb noskin link; do
+  pushd empty >/dev/null
+  "$kavinel" "../$refused.kavinel" &
+  program_pid=$!
+  popd >/dev/null
+  box=$(timeout 20 xdotool search --sync --onlyvisible --class kavinel | head -n 1)
+  [[ -n "$box" ]] || fail "no message for $refused.kavinel"
+  xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
+  status=0
+  wait "$program_pid" || status=$?
+  [[ $status -eq 1 ]] || fail "$refused.kavinel ended with status $status"
+  [[ $(ls -A "$HOME/Kavinel") == $'set\nset-2' ]] || fail "left in ~/Kavinel: $(ls -A "$HOME/Kavinel")"
+done
+[[ ! -e "$work/escaped.bmp" && ! -e "$HOME/escaped.bmp" ]] || fail "a name climbed out of the folder"
 echo "1 passed, 0 failed"
