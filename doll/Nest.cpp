@@ -117,6 +117,14 @@ std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName) {
   return CopyOfSkin(file);
 }
 
+void ReadLevelPicture(const std::string& name, const std::string& path) {
+  if (name == LevelShapeName(LevelOfFile(name))) {
+    ReadShapeProfile(path);
+  } else {
+    ReadSkin(path);
+  }
+}
+
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin) {
   auto copy = std::make_unique<TTavoBitmap>();
   copy->SetSizeBlank(TextureColumns, DollRows);

@@ -53,5 +53,9 @@ DollProfile NestedOutline(DollProfile outline, int level);
 // photo-sized skin need not stay in memory. Raises the picture's errors, or the size error.
 std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName);
 
+// Reads the level picture named `name` (an outline or a skin, by its name) from `path` as
+// Load does, raising its errors.
+void ReadLevelPicture(const std::string& name, const std::string& path);
+
 // A new TextureColumns × DollRows skin holding the top-left of `skin`.
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin);

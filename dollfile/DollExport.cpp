@@ -18,26 +18,18 @@ std::vector<std::string> PicturesInFolder() {
   return names;
 }
 
-// Reads the picture `name` as Load does, so that a doll file never carries one that cannot
-// be opened.
-void CheckPicture(const std::string& name) {
-  if (name == LevelShapeName(LevelOfFile(name))) {
-    ReadShapeProfile(name);
-  } else {
-    ReadSkin(name);
-  }
-}
-
 }  // namespace
 
 TBytes DollFileOfWorkingFolder() {
-  std::vector<TDollPicture> pictures;
-  for (const std::string& name : PicturesInFolder()) {
-    pictures.push_back({name, ReadImageFile(name)});
-    CheckPicture(name);
-  }
+  // Every picture is read as Load reads it, so that a doll file never carries one that cannot
+  // be opened; the outer doll's make the thumbnail as they are read.
   const QImage thumbnail =
       DollThumbnail(ReadShapeProfile(ShapeFileName), *ReadSkin(TextureFileName));
+  std::vector<TDollPicture> pictures;
+  for (const std::string& name : PicturesInFolder()) {
+    if (LevelOfFile(name) >= 2) ReadLevelPicture(name, name);
+    pictures.push_back({name, ReadImageFile(name)});
+  }
   const QByteArray png = EncodePicture(thumbnail, "png", DollThumbnailName);
   return PackDoll(pictures, TBytes(png.begin(), png.end()));
 }

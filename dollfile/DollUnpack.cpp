@@ -13,6 +13,7 @@
 #include "DollArchive.h"
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
+#include "framework/FileOutput.h"
 
 namespace fs = std::filesystem;
 
@@ -82,13 +83,7 @@ class TUnpackFolder {
         ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) Fail("ファイル", Path(name), errno);
     FWritten.push_back(name);
-    std::size_t done = 0;
-    int error = 0;
-    while (done < bytes.size() && error == 0) {
-      const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (wrote > 0) done += static_cast<std::size_t>(wrote);
-      if (wrote < 0 && errno != EINTR) error = errno;
-    }
+    int error = WriteAll(fd, bytes.data(), bytes.size());
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) Fail("ファイル", Path(name), error);
@@ -102,7 +97,7 @@ class TUnpackFolder {
       const std::string target = parent + "/" + (n == 1 ? name : name + "-" + std::to_string(n));
       if (::renameat2(AT_FDCWD, FPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         FKept = true;
-        FlushParent(parent);
+        FlushFolder(target);  // the folder it now stands in
         return target;
       }
       if (errno != EEXIST && errno != ENOTEMPTY) Fail("フォルダー", target, errno);
@@ -112,14 +107,6 @@ class TUnpackFolder {
   std::string Path(const std::string& name) const { return FPath + "/" + name; }
 
  private:
-  static void FlushParent(const std::string& parent) {
-    const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-      ::fsync(fd);
-      ::close(fd);
-    }
-  }
-
   std::string FPath;
   int FFd = -1;
   std::vector<std::string> FWritten;
@@ -131,11 +118,7 @@ class TUnpackFolder {
 void CheckPicture(const TUnpackFolder& folder, const std::string& name,
                   const std::string& fileName) {
   try {
-    if (name == LevelShapeName(LevelOfFile(name))) {
-      ReadShapeProfile(folder.Path(name));
-    } else {
-      ReadSkin(folder.Path(name));
-    }
+    ReadLevelPicture(name, folder.Path(name));
   } catch (const ETavoError& error) {
     std::string reason = error.what();
     if (const auto at = reason.find(folder.Path(name)); at != std::string::npos)

@@ -38,8 +38,10 @@ TRenameFunction Rename = SystemRename;
   throw EFCreateError(fileName, std::strerror(error));
 }
 
-// Returns 0, or the errno of the failure.
-int WriteAll(int fd, const char* data, std::size_t size) {
+}  // namespace
+
+int WriteAll(int fd, const void* bytes, std::size_t size) {
+  const auto* data = static_cast<const char*>(bytes);
   std::size_t done = 0;
   while (done < size) {
     const ssize_t wrote = Write(fd, data + done, size - done);
@@ -51,20 +53,22 @@ int WriteAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
+namespace {
+
 // Creates `fileName` exclusively and writes it, flushed. Returns 0, or the errno of the
 // failure (EEXIST: the name is taken, nothing written); a failure leaves no file behind.
 int WriteFlushed(const std::string& fileName, const void* data, std::size_t size) {
   const int fd = Open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno;
-  int error = WriteAll(fd, static_cast<const char*>(data), size);
+  int error = WriteAll(fd, data, size);
   if (error == 0 && Fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) ::unlink(fileName.c_str());  // the file is ours: never leave half of it
   return error;
 }
 
-// Flushes the folder holding `fileName`, so that names made or changed there survive a
-// power cut. Returns 0, or the errno of the failure.
+}  // namespace
+
 int FlushFolder(const std::string& fileName) {
   const std::string folder = std::filesystem::path(fileName).parent_path().string();
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -73,6 +77,8 @@ int FlushFolder(const std::string& fileName) {
   ::close(fd);
   return error == EINVAL ? 0 : error;  // a file system that cannot flush a folder at all
 }
+
+namespace {
 
 // The whole of `fileName` into `bytes`. Returns 0, or the errno of the failure.
 int ReadWhole(const std::string& fileName, std::string& bytes) {

@@ -44,6 +44,13 @@ std::string PutBackKeepingCurrent(const std::string& fileName, const std::string
 // is left as it was.
 std::string SetAside(const std::string& fileName);
 
+// Writes all `size` bytes to `fd`. Returns 0, or the errno of the failure.
+int WriteAll(int fd, const void* data, std::size_t size);
+
+// Flushes the folder holding `fileName`, so that names made or changed there survive a power
+// cut. Returns 0, or the errno of the failure.
+int FlushFolder(const std::string& fileName);
+
 // Whether anything has the name `fileName`: a file, a folder, even a link to nothing.
 bool NameTaken(const std::string& fileName);
 

@@ -39,12 +39,6 @@ std::vector<char> ReadWholeFile(const std::string& fileName) {
   return bytes;
 }
 
-// A dangling link or anything else under the name counts as there: it is not ours to replace.
-bool NameTaken(const fs::path& path) {
-  std::error_code error;
-  return fs::symlink_status(path, error).type() != fs::file_type::not_found;
-}
-
 // The sample's pictures for `folder`: the outer doll's two, and its inner dolls' only when the
 // folder holds no doll yet, since a doll of the person's own would gain dolls it never had.
 std::vector<std::string> SampleNames(const std::string& folder, const std::string& samples) {
@@ -73,13 +67,13 @@ void PrepareDollFolder(const std::string& folder, const std::string& samples) {
   if (error) throw FolderError(folder, error.message());
   for (const std::string& name : SampleNames(folder, samples)) {
     const fs::path target = fs::path(folder) / name;
-    if (NameTaken(target)) continue;
+    if (NameTaken(target.string())) continue;
     const std::vector<char> bytes = ReadWholeFile((fs::path(samples) / name).string());
     WriteNewFile(target.string(), bytes.data(), bytes.size());
   }
 }
 
 bool HoldsDoll(const std::string& folder) {
-  return NameTaken(fs::path(folder) / ShapeFileName) ||
-         NameTaken(fs::path(folder) / TextureFileName);
+  return NameTaken((fs::path(folder) / ShapeFileName).string()) ||
+         NameTaken((fs::path(folder) / TextureFileName).string());
 }

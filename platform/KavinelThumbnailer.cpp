@@ -22,6 +22,7 @@
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
+#include "framework/FileOutput.h"
 
 namespace {
 
@@ -37,24 +38,6 @@ std::optional<int> ParseSize(std::string_view text) {
   if (error != std::errc() || end != text.data() + text.size() || size < 1 || size > MaxSize)
     return std::nullopt;
   return size;
-}
-
-// Writes `size` bytes to `fd` and closes it. Returns 0, or the errno of the failure.
-int WriteAndClose(int fd, const void* data, std::size_t size) {
-  const auto* next = static_cast<const char*>(data);
-  int error = 0;
-  while (size > 0 && error == 0) {
-    const ssize_t n = ::write(fd, next, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = n < 0 ? errno : EIO;
-    } else {
-      next += n;
-      size -= static_cast<std::size_t>(n);
-    }
-  }
-  if (::close(fd) != 0 && error == 0) error = errno;
-  return error;
 }
 
 // A folder only this process can use, under $TMPDIR (or /tmp), removed with everything in it
@@ -106,9 +89,9 @@ void WritePng(const QImage& picture, const std::string& output) {
   const QByteArray png = EncodePicture(picture, "png", output);
   const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw EFCreateError(output, std::strerror(errno));
-  if (const int error = WriteAndClose(fd, png.constData(), static_cast<std::size_t>(png.size()));
-      error != 0)
-    throw EFCreateError(output, std::strerror(error));
+  int error = WriteAll(fd, png.constData(), static_cast<std::size_t>(png.size()));
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) throw EFCreateError(output, std::strerror(error));
 }
 
 }  // namespace

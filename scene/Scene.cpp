@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 
 #include "SkinPicture.h"
 #include "StreakBackdrop.h"
