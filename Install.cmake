@@ -4,6 +4,7 @@
 #   lib/kavinel/kavinel-launcher       the menu entry's command, and the terminal's by that link
 #   lib/kavinel/kavinel-thumbnailer    draws a doll file's thumbnail for file managers
 #   share/applications, share/icons    the menu entry and its icon
+#   share/metainfo                     what software centres show of it (AppStream)
 #   share/mime/packages/kavinel.xml    the doll file's type, by its suffix and by its content
 #   share/thumbnailers                 how file managers run the thumbnailer
 #   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
@@ -23,11 +24,17 @@ install(TARGETS Kavinel kavinel-launcher kavinel-thumbnailer
 install(TARGETS GuruGuruSMF LIBRARY DESTINATION ${KAVINEL_PROGRAM_DIR}/dat)
 
 # Started by this name, the launcher stays in a folder that holds a doll and goes to
-# ~/Kavinel from any other.
+# ~/Kavinel from any other. The link is made only where it is installed (under DESTDIR for
+# the package): in the build folder it would point at nothing.
 file(RELATIVE_PATH launcher_from_bin /${CMAKE_INSTALL_BINDIR}
      /${KAVINEL_PROGRAM_DIR}/kavinel-launcher)
-file(CREATE_LINK ${launcher_from_bin} ${CMAKE_BINARY_DIR}/kavinel SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/kavinel DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(CODE "
+  set(kavinel_link \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kavinel\")
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${kavinel_link}\")
+  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(CREATE_LINK ${launcher_from_bin} \"\$ENV{DESTDIR}\${kavinel_link}\" SYMBOLIC)
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${kavinel_link}\")
+")
 
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 # The terms, file by file, in Debian's machine-readable format.
@@ -38,6 +45,9 @@ install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATT
 # trigger; for a prefix of one's own, by update-mime-database on <prefix>/share/mime.
 install(FILES resources/kavinel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME kavinel.xml)
+# Software centres find Kavinel by this file, named after its id; it names no path, so it
+# needs no filling in when installing.
+install(FILES resources/org.example.kavinel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The menu entry and the thumbnailer's entry name their programs by full path, known only
 # when installing: the prefix may still be changed by `cmake --install --prefix`.
@@ -75,9 +85,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/dat)
 # Qt loads its window-system plugin and the readers of dropped pictures (WebP, TIFF) at run
-# time, and the window's font is IPA P Gothic: none shows up among the libraries the
-# program links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-ipafont-gothic")
+# time, the window's font is IPA P Gothic, and Qt's own texts (its dialogs' buttons) come in
+# Japanese from its translations: none shows up among the libraries the program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-ipafont-gothic, qt6-translations-l10n")
 # On a Wayland desktop Qt draws natively through its Wayland plugin; without it the program
 # still runs through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")

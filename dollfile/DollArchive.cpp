@@ -16,11 +16,14 @@
 #include <string_view>
 
 #include "doll/Nest.h"
+#include "framework/Translation.h"
 #include "pictures/ImageFile.h"
 #include "pictures/ImageInput.h"
 
 EDollFileError::EDollFileError(const std::string& fileName, const std::string& reason)
-    : ETavoError("ファイル \"" + fileName + "\" は人形ファイルではありません: " + reason) {}
+    : ETavoError(Tr("DollFile", "ファイル \"%1\" は人形ファイルではありません: %2")
+                     .Arg(fileName)
+                     .Arg(reason)) {}
 
 namespace {
 
@@ -45,7 +48,7 @@ std::string LibraryReason(zip_error_t* error) {
 }
 
 [[noreturn]] void PackFailed(const std::string& reason) {
-  throw ETavoError("人形ファイルを作れません: " + reason);
+  throw ETavoError(Tr("DollFile", "人形ファイルを作れません: %1").Arg(reason));
 }
 
 void AddEntry(zip_t* archive, const std::string& name, const void* data, std::size_t size,
@@ -114,27 +117,32 @@ std::string Shown(const std::string& name) {
 }
 
 std::string Quoted(const std::string& name) {
-  return "\"" + Shown(name) + "\"";
+  return '"' + Shown(name) + '"';
 }
 
-// What makes `name` unfit to stand in a doll file, or nothing.
+// What makes `name` unfit to stand in a doll file, said of the entry, or nothing.
 std::string NameFault(const std::string& name) {
-  if (name.find('\0') != std::string::npos) return "に NUL 文字があります";
-  if (!IsUtf8(name)) return "は UTF-8 ではありません";
+  const std::string shown = Quoted(name);
+  if (name.find('\0') != std::string::npos)
+    return Tr("DollFile", "項目名 %1 に NUL 文字があります").Arg(shown);
+  if (!IsUtf8(name)) return Tr("DollFile", "項目名 %1 は UTF-8 ではありません").Arg(shown);
   for (const char32_t c : Unicode(name).toUcs4())
-    if (IsControl(c)) return "に制御文字があります";
-  if (name.find('\\') != std::string::npos) return "に \\ があります";
+    if (IsControl(c)) return Tr("DollFile", "項目名 %1 に制御文字があります").Arg(shown);
+  if (name.find('\\') != std::string::npos)
+    return Tr("DollFile", "項目名 %1 に \\ があります").Arg(shown);
   if (name.size() > MaxNameBytes)
-    return "は長すぎます (" + std::to_string(name.size()) + " バイト、" +
-           std::to_string(MaxNameBytes) + " バイトまで)";
-  if (name.starts_with('/')) return "は絶対パスです";
+    return Tr("DollFile", "項目名 %1 は長すぎます (%2 バイト、%3 バイトまで)")
+        .Arg(shown)
+        .Arg(name.size())
+        .Arg(MaxNameBytes);
+  if (name.starts_with('/')) return Tr("DollFile", "項目名 %1 は絶対パスです").Arg(shown);
   // A folder's name ends in the one '/' that leaves an empty last part.
   std::string_view rest(name);
   if (rest.ends_with('/')) rest.remove_suffix(1);
   for (;;) {
     const std::string_view part = rest.substr(0, rest.find('/'));
     if (part.empty() || part == "." || part == "..")
-      return "に空、\".\" または \"..\" の部分があります";
+      return Tr("DollFile", "項目名 %1 に空、\".\" または \"..\" の部分があります").Arg(shown);
     if (part.size() == rest.size()) return "";
     rest.remove_prefix(part.size() + 1);
   }
@@ -168,7 +176,7 @@ struct TPlace {
 // itself, and without that, entries sharing their bytes go unseen.
 std::vector<TPlace> ReadDirectory(const TBytes& zip, const std::string& fileName) {
   const auto fail = [&](const std::string& reason) { return EDollFileError(fileName, reason); };
-  const auto damaged = [&] { return fail("書庫が壊れています"); };
+  const auto damaged = [&] { return fail(Tr("DollFile", "書庫が壊れています")); };
   // Only the comment may follow the end record.
   std::optional<std::size_t> found;
   for (std::size_t back = EndBytes; !found && back <= std::min(zip.size(), EndBytes + 0xFFFF);
@@ -178,16 +186,17 @@ std::vector<TPlace> ReadDirectory(const TBytes& zip, const std::string& fileName
   }
   if (!found) {
     const bool zipStart = zip.size() >= 4 && Get32(zip, 0) == LocalSignature;
-    throw fail(zipStart ? "途中で切れています" : "ZIP 書庫ではありません");
+    throw fail(zipStart ? Tr("DollFile", "途中で切れています")
+                        : Tr("DollFile", "ZIP 書庫ではありません"));
   }
   const std::size_t end = *found;
   if (Get16(zip, end + 4) != 0 || Get16(zip, end + 6) != 0 ||
       Get16(zip, end + 8) != Get16(zip, end + 10))
-    throw fail("複数のディスクに分かれています");
+    throw fail(Tr("DollFile", "複数のディスクに分かれています"));
   const std::size_t count = Get16(zip, end + 10);
   if (count > DollFileMaxEntries)
-    throw fail("項目が多すぎます (" + std::to_string(count) + " 個、" +
-               std::to_string(DollFileMaxEntries) + " 個まで)");
+    throw fail(
+        Tr("DollFile", "項目が多すぎます (%1 個、%2 個まで)").Arg(count).Arg(DollFileMaxEntries));
   const std::uint64_t directory = Get32(zip, end + 16);
   if (directory + Get32(zip, end + 12) != end) throw damaged();
 
@@ -199,7 +208,7 @@ std::vector<TPlace> ReadDirectory(const TBytes& zip, const std::string& fileName
     const std::uint64_t next =
         at + CentralBytes + nameBytes + Get16(zip, at + 30) + Get16(zip, at + 32);
     if (next > end) throw damaged();
-    if (Get16(zip, at + 34) != 0) throw fail("複数のディスクに分かれています");
+    if (Get16(zip, at + 34) != 0) throw fail(Tr("DollFile", "複数のディスクに分かれています"));
     TPlace place;
     place.Name.assign(zip.begin() + at + CentralBytes, zip.begin() + at + CentralBytes + nameBytes);
     place.Start = Get32(zip, at + 42);
@@ -232,12 +241,13 @@ std::vector<TPlace> ReadDirectory(const TBytes& zip, const std::string& fileName
             [](const TPlace* a, const TPlace* b) { return a->Start < b->Start; });
   for (std::size_t i = 1; i < byStart.size(); ++i)
     if (byStart[i]->Start < byStart[i - 1]->End)
-      throw fail("項目 " + Quoted(byStart[i - 1]->Name) + " と " + Quoted(byStart[i]->Name) +
-                 " が重なっています");
+      throw fail(Tr("DollFile", "項目 %1 と %2 が重なっています")
+                     .Arg(Quoted(byStart[i - 1]->Name))
+                     .Arg(Quoted(byStart[i]->Name)));
   for (const TPlace& place : places)
     if (!place.LocalAgrees)
-      throw fail("項目 " + Quoted(place.Name) +
-                 " のローカルヘッダーが中央ディレクトリと食い違っています");
+      throw fail(Tr("DollFile", "項目 %1 のローカルヘッダーが中央ディレクトリと食い違っています")
+                     .Arg(Quoted(place.Name)));
   return places;
 }
 
@@ -255,17 +265,20 @@ void CheckNames(const std::vector<TPlace>& places, const std::string& fileName) 
   std::map<std::string, const std::string*> byFolded;
   for (const TPlace& place : places) {
     if (const std::string fault = NameFault(place.Name); !fault.empty())
-      throw EDollFileError(fileName, "項目名 " + Quoted(place.Name) + " " + fault);
+      throw EDollFileError(fileName, fault);
     const std::string folded = Folded(place.Name);
     const auto [other, added] = byFolded.emplace(folded, &place.Name);
     if (!added && *other->second == place.Name)
-      throw EDollFileError(fileName, "項目名 " + Quoted(place.Name) + " が二つあります");
+      throw EDollFileError(fileName,
+                           Tr("DollFile", "項目名 %1 が二つあります").Arg(Quoted(place.Name)));
     if (!added)
-      throw EDollFileError(fileName, "項目名 " + Quoted(*other->second) + " と " +
-                                         Quoted(place.Name) + " は紛らわしい名前です");
+      throw EDollFileError(fileName, Tr("DollFile", "項目名 %1 と %2 は紛らわしい名前です")
+                                         .Arg(Quoted(*other->second))
+                                         .Arg(Quoted(place.Name)));
     if (LevelOfFile(place.Name) == 0 && LevelOfFile(folded) != 0)
-      throw EDollFileError(fileName, "項目名 " + Quoted(place.Name) + " は人形の絵 " +
-                                         Quoted(folded) + " と紛らわしい名前です");
+      throw EDollFileError(fileName, Tr("DollFile", "項目名 %1 は人形の絵 %2 と紛らわしい名前です")
+                                         .Arg(Quoted(place.Name))
+                                         .Arg(Quoted(folded)));
   }
 }
 
@@ -276,46 +289,51 @@ void CheckKind(zip_t* archive, zip_uint64_t index, const std::string& name,
   zip_uint8_t system = 0;
   zip_uint32_t attributes = 0;
   if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
-    throw EDollFileError(fileName, "書庫が壊れています");
+    throw EDollFileError(fileName, Tr("DollFile", "書庫が壊れています"));
   constexpr zip_uint32_t DosFolder = 0x10;
   const std::uint32_t type = attributes >> 16 & S_IFMT;
   const bool unixMode = system == ZIP_OPSYS_UNIX || system == ZIP_OPSYS_OS_X;
   if (unixMode && type == S_IFLNK)
-    throw EDollFileError(fileName, "項目 " + Quoted(name) + " はシンボリックリンクです");
+    throw EDollFileError(fileName,
+                         Tr("DollFile", "項目 %1 はシンボリックリンクです").Arg(Quoted(name)));
   const bool plain =
       IsFolder(name) ? !unixMode || type == 0 || type == S_IFDIR
                      : (attributes & DosFolder) == 0 && (!unixMode || type == 0 || type == S_IFREG);
   if (!plain)
-    throw EDollFileError(fileName, "項目 " + Quoted(name) + " は通常のファイルではありません");
+    throw EDollFileError(
+        fileName, Tr("DollFile", "項目 %1 は通常のファイルではありません").Arg(Quoted(name)));
 }
 
 void CheckEntry(zip_t* archive, zip_uint64_t index, const std::string& name,
                 const std::string& fileName) {
   zip_stat_t info;
   if (zip_stat_index(archive, index, ZIP_FL_ENC_RAW, &info) != 0 || info.name != name)
-    throw EDollFileError(fileName, "書庫が壊れています");
+    throw EDollFileError(fileName, Tr("DollFile", "書庫が壊れています"));
   CheckKind(archive, index, name, fileName);
   if (info.encryption_method != ZIP_EM_NONE)
-    throw EDollFileError(fileName, "項目 " + Quoted(name) + " は暗号化されています");
+    throw EDollFileError(fileName,
+                         Tr("DollFile", "項目 %1 は暗号化されています").Arg(Quoted(name)));
   if (info.comp_method != ZIP_CM_STORE && info.comp_method != ZIP_CM_DEFLATE)
-    throw EDollFileError(fileName, "項目 " + Quoted(name) + " の圧縮方式 " +
-                                       std::to_string(info.comp_method) + " は使えません");
+    throw EDollFileError(fileName, Tr("DollFile", "項目 %1 の圧縮方式 %2 は使えません")
+                                       .Arg(Quoted(name))
+                                       .Arg(info.comp_method));
   if (IsFolder(name) && info.size != 0)
-    throw EDollFileError(fileName, "フォルダー " + Quoted(name) + " に中身があります");
+    throw EDollFileError(fileName,
+                         Tr("DollFile", "フォルダー %1 に中身があります").Arg(Quoted(name)));
 }
 
-// Why reading an entry failed, in the words of the messages.
-std::string ReadFault(zip_error_t* error) {
+// Why reading the entry `name` failed, in the words of the messages.
+std::string ReadFault(const std::string& name, zip_error_t* error) {
   switch (zip_error_code_zip(error)) {
     case ZIP_ER_CRC:
-      return "の CRC が合いません";
+      return Tr("DollFile", "項目 %1 の CRC が合いません").Arg(Quoted(name));
     case ZIP_ER_INCONS:
-      return "の長さが合いません";
+      return Tr("DollFile", "項目 %1 の長さが合いません").Arg(Quoted(name));
     case ZIP_ER_ZLIB:
     case ZIP_ER_COMPRESSED_DATA:
-      return "の圧縮データが壊れています";
+      return Tr("DollFile", "項目 %1 の圧縮データが壊れています").Arg(Quoted(name));
     default:
-      return "を読めません: " + LibraryReason(error);
+      return Tr("DollFile", "項目 %1 を読めません: %2").Arg(Quoted(name)).Arg(LibraryReason(error));
   }
 }
 
@@ -325,15 +343,11 @@ template <typename Take>
 void ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name,
                const std::string& fileName, Take take) {
   const std::unique_ptr<zip_file_t, TEntryCloser> entry(zip_fopen_index(archive, index, 0));
-  if (!entry)
-    throw EDollFileError(fileName,
-                         "項目 " + Quoted(name) + " " + ReadFault(zip_get_error(archive)));
+  if (!entry) throw EDollFileError(fileName, ReadFault(name, zip_get_error(archive)));
   std::array<std::uint8_t, 1 << 16> chunk;
   for (;;) {
     const zip_int64_t got = zip_fread(entry.get(), chunk.data(), chunk.size());
-    if (got < 0)
-      throw EDollFileError(
-          fileName, "項目 " + Quoted(name) + " " + ReadFault(zip_file_get_error(entry.get())));
+    if (got < 0) throw EDollFileError(fileName, ReadFault(name, zip_file_get_error(entry.get())));
     if (got == 0) return;
     take(chunk.data(), static_cast<std::size_t>(got));
   }
@@ -342,13 +356,13 @@ void ReadEntry(zip_t* archive, zip_uint64_t index, const std::string& name,
 void CheckType(zip_t* archive, const std::vector<TPlace>& places, const std::string& fileName) {
   zip_stat_t info;
   if (places.empty() || places[0].Name != MimetypeName)
-    throw EDollFileError(fileName, "先頭の項目が mimetype ではありません");
+    throw EDollFileError(fileName, Tr("DollFile", "先頭の項目が mimetype ではありません"));
   if (zip_stat_index(archive, 0, 0, &info) != 0 || info.comp_method != ZIP_CM_STORE)
-    throw EDollFileError(fileName, "mimetype が無圧縮ではありません");
+    throw EDollFileError(fileName, Tr("DollFile", "mimetype が無圧縮ではありません"));
   std::string type;
   const auto wrong = [&] {
-    return EDollFileError(fileName,
-                          "種類が " + Quoted(type) + " です (" + DollFileType + " のはず)");
+    return EDollFileError(
+        fileName, Tr("DollFile", "種類が %1 です (%2 のはず)").Arg(Quoted(type)).Arg(DollFileType));
   };
   ReadEntry(archive, 0, MimetypeName, fileName, [&](const std::uint8_t* data, std::size_t size) {
     type.append(data, data + std::min(size, DollFileType.size() + 1));
@@ -366,7 +380,8 @@ TArchive OpenArchive(const TBytes& bytes, const std::string& fileName) {
   if (archive) source.release();  // the archive's now
   const std::string reason = archive ? "" : LibraryReason(&error);
   zip_error_fini(&error);
-  if (!archive) throw EDollFileError(fileName, "書庫が壊れています: " + reason);
+  if (!archive)
+    throw EDollFileError(fileName, Tr("DollFile", "書庫が壊れています: %1").Arg(reason));
   return archive;
 }
 
@@ -403,7 +418,7 @@ TBytes ReadDollFile(const std::string& fileName) {
   const ImageFile file(fileName);
   if (file.Size() > DollFileMaxBytes)
     throw EDollFileError(fileName,
-                         "大きすぎます (" + std::to_string(DollFileMaxBytes >> 20) + " MiB まで)");
+                         Tr("DollFile", "大きすぎます (%1 MiB まで)").Arg(DollFileMaxBytes >> 20));
   TBytes bytes(static_cast<std::size_t>(file.Size()));
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -438,12 +453,12 @@ std::vector<TDollPicture> UnpackDoll(const TBytes& archive, const std::string& f
       length += static_cast<std::int64_t>(size);
       total += static_cast<std::int64_t>(size);
       if (length > MaxImageFileBytes)
-        throw EDollFileError(fileName, "絵 " + Quoted(name) + " が大きすぎます (" +
-                                           std::to_string(MaxImageFileBytes) + " バイトまで)");
+        throw EDollFileError(fileName, Tr("DollFile", "絵 %1 が大きすぎます (%2 バイトまで)")
+                                           .Arg(Quoted(name))
+                                           .Arg(MaxImageFileBytes));
       if (total > DollFileMaxUnpackedBytes)
-        throw EDollFileError(fileName, "展開すると大きすぎます (" +
-                                           std::to_string(DollFileMaxUnpackedBytes >> 20) +
-                                           " MiB まで)");
+        throw EDollFileError(fileName, Tr("DollFile", "展開すると大きすぎます (%1 MiB まで)")
+                                           .Arg(DollFileMaxUnpackedBytes >> 20));
     });
     indices.push_back(i);
     lengths.push_back(static_cast<std::size_t>(length));
@@ -454,11 +469,12 @@ std::vector<TDollPicture> UnpackDoll(const TBytes& archive, const std::string& f
     std::size_t done = 0;
     ReadEntry(zip.get(), indices[k], picture.Name, fileName,
               [&](const std::uint8_t* data, std::size_t size) {
-                if (size > lengths[k] - done) throw EDollFileError(fileName, "書庫が壊れています");
+                if (size > lengths[k] - done)
+                  throw EDollFileError(fileName, Tr("DollFile", "書庫が壊れています"));
                 std::memcpy(picture.Bytes.data() + done, data, size);
                 done += size;
               });
-    if (done != lengths[k]) throw EDollFileError(fileName, "書庫が壊れています");
+    if (done != lengths[k]) throw EDollFileError(fileName, Tr("DollFile", "書庫が壊れています"));
     pictures.push_back(std::move(picture));
   }
   return pictures;

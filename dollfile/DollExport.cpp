@@ -4,6 +4,7 @@
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
+#include "framework/Translation.h"
 #include "pictures/ImageInput.h"
 
 namespace {
@@ -39,6 +40,6 @@ void ExportDoll(const std::string& fileName, bool replace) {
   if (replace) {
     ReplaceKeepingOld(fileName, file.data(), file.size());
   } else if (!WriteNewFileBeside(fileName, file.data(), file.size())) {
-    throw EFCreateError(fileName, "同じ名前のファイルがあります");
+    throw EFCreateError(fileName, Tr("DollFile", "同じ名前のファイルがあります"));
   }
 }

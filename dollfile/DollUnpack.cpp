@@ -14,6 +14,7 @@
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
+#include "framework/Translation.h"
 
 namespace fs = std::filesystem;
 
@@ -48,8 +49,14 @@ std::string CutToBytes(const QString& name, std::size_t bytes) {
   return cut;
 }
 
-[[noreturn]] void Fail(const std::string& what, const std::string& fileName, int error) {
-  throw ETavoError(what + " \"" + fileName + "\" を作れません: " + std::strerror(error));
+enum class TMade { Folder, File };
+
+[[noreturn]] void Fail(TMade made, const std::string& fileName, int error) {
+  const std::string reason = std::strerror(error);
+  if (made == TMade::Folder)
+    throw ETavoError(
+        Tr("DollFile", "フォルダー \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
+  throw ETavoError(Tr("DollFile", "ファイル \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
 }
 
 // A fresh folder inside the doll's parent folder, removed with the pictures written into it
@@ -58,13 +65,13 @@ class TUnpackFolder {
  public:
   explicit TUnpackFolder(const std::string& parent) {
     std::string pattern = parent + "/.kavinel-XXXXXX";
-    if (!::mkdtemp(pattern.data())) Fail("フォルダー", pattern, errno);
+    if (!::mkdtemp(pattern.data())) Fail(TMade::Folder, pattern, errno);
     FPath = pattern;
     FFd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (FFd < 0) {
       const int error = errno;
       ::rmdir(FPath.c_str());
-      Fail("フォルダー", FPath, error);
+      Fail(TMade::Folder, FPath, error);
     }
   }
   ~TUnpackFolder() {
@@ -81,18 +88,18 @@ class TUnpackFolder {
   void Write(const std::string& name, const TBytes& bytes) {
     const int fd =
         ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) Fail("ファイル", Path(name), errno);
+    if (fd < 0) Fail(TMade::File, Path(name), errno);
     FWritten.push_back(name);
     int error = WriteAll(fd, bytes.data(), bytes.size());
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) Fail("ファイル", Path(name), error);
+    if (error != 0) Fail(TMade::File, Path(name), error);
   }
 
   // Flushes the folder, then gives it the first free name of `name`, `name`-2, … in
   // `parent`, which is flushed too; returns the folder's path there.
   std::string MoveTo(const std::string& parent, const std::string& name) {
-    if (::fsync(FFd) != 0) Fail("フォルダー", FPath, errno);
+    if (::fsync(FFd) != 0) Fail(TMade::Folder, FPath, errno);
     for (int n = 1;; ++n) {
       const std::string target = parent + "/" + (n == 1 ? name : name + "-" + std::to_string(n));
       if (::renameat2(AT_FDCWD, FPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
@@ -100,7 +107,7 @@ class TUnpackFolder {
         FlushFolder(target);  // the folder it now stands in
         return target;
       }
-      if (errno != EEXIST && errno != ENOTEMPTY) Fail("フォルダー", target, errno);
+      if (errno != EEXIST && errno != ENOTEMPTY) Fail(TMade::Folder, target, errno);
     }
   }
 
@@ -149,11 +156,13 @@ std::string UnpackDollFile(const std::string& fileName, const std::string& paren
   for (const std::string& needed : {ShapeFileName, TextureFileName}) {
     bool found = false;
     for (const TDollPicture& picture : pictures) found = found || picture.Name == needed;
-    if (!found) throw EDollFileError(fileName, needed + " がありません");
+    if (!found) throw EDollFileError(fileName, Tr("DollFile", "%1 がありません").Arg(needed));
   }
   std::error_code error;
   const bool made = fs::create_directories(parent, error);
-  if (error) throw ETavoError("フォルダー \"" + parent + "\" を作れません: " + error.message());
+  if (error)
+    throw ETavoError(
+        Tr("DollFile", "フォルダー \"%1\" を作れません: %2").Arg(parent).Arg(error.message()));
   try {
     TUnpackFolder folder(parent);
     for (const TDollPicture& picture : pictures) {

@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "TavoUtility.h"
+#include "Translation.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ const char* ApplicationVersion() {
 }
 
 void InitApplication() {
+  UseDesktopLanguage();
   QApplication::setApplicationName("kavinel");
   QApplication::setApplicationVersion(ApplicationVersion());
   QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitle));
@@ -50,6 +52,9 @@ void CloseOnTerminationSignals(QWidget& window) {
     char bytes[16];
     while (::read(SignalSocket[1], bytes, sizeof bytes) > 0) {
     }
+    // A message box open meanwhile runs a loop of its own, which would keep the program on.
+    for (QWidget* shown : QApplication::topLevelWidgets())
+      if (shown->isModal() && shown->isVisible()) shown->close();
     window.close();
   });
   struct sigaction action {};

@@ -8,7 +8,7 @@ class QWidget;
 // The program's version: the project's, as the build gives it.
 const char* ApplicationVersion();
 
-// Sets the application's name, version, title, icon and font substitution.
+// Sets the application's language, name, version, title, icon and font substitution.
 void InitApplication();
 
 // Closes `window` when the program is asked to end by SIGTERM, SIGINT or SIGHUP (a session

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "FileOutput.h"
+#include "Translation.h"
 #include "pictures/BmpReader.h"
 #include "pictures/ImageInput.h"
 #include "pictures/JpegReader.h"
@@ -105,8 +106,8 @@ void TTavoBitmap::SetSizeFilled(int width, int height, Pixel24 colour) {
   } else {
     QImage sized(width, height, QImage::Format_BGR888);
     if (sized.isNull())
-      throw ETavoError("ビットマップ (" + std::to_string(width) + " × " + std::to_string(height) +
-                       ") を作るメモリが足りません");
+      throw ETavoError(
+          Tr("Errors", "ビットマップ (%1 × %2) を作るメモリが足りません").Arg(width).Arg(height));
     Assign(std::move(sized));
   }
   RebuildRowTable();

@@ -1,26 +1,36 @@
 #include "TavoErrors.h"
 
-ERangeError::ERangeError() : ETavoError("範囲チェックエラー") {}
+#include "Translation.h"
 
-EIntOverflow::EIntOverflow() : ETavoError("整数のオーバーフロー") {}
+ERangeError::ERangeError() : ETavoError(Tr("Errors", "範囲チェックエラー")) {}
+
+EIntOverflow::EIntOverflow() : ETavoError(Tr("Errors", "整数のオーバーフロー")) {}
 
 EFOpenError::EFOpenError(const std::string& fileName, const std::string& reason)
-    : ETavoError("ファイル \"" + fileName + "\" を開けません: " + reason) {}
+    : ETavoError(Tr("Errors", "ファイル \"%1\" を開けません: %2").Arg(fileName).Arg(reason)) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, const std::string& reason)
-    : ETavoError("ファイル \"" + fileName + "\" を書き込めません: " + reason) {}
+    : ETavoError(Tr("Errors", "ファイル \"%1\" を書き込めません: %2").Arg(fileName).Arg(reason)) {}
 
 EInvalidGraphic::EInvalidGraphic(const std::string& fileName, const std::string& reason)
-    : ETavoError("ファイル \"" + fileName + "\" は読める画像ではありません: " + reason) {}
+    : ETavoError(Tr("Errors", "ファイル \"%1\" は読める画像ではありません: %2")
+                     .Arg(fileName)
+                     .Arg(reason)) {}
 
 EJpegError::EJpegError(const std::string& fileName, int errorCode,
                        const std::string& libraryMessage)
-    : ETavoError("JPEG エラー #" + std::to_string(errorCode) + " (\"" + fileName +
-                 "\"): " + libraryMessage),
+    : ETavoError(Tr("Errors", "JPEG エラー #%1 (\"%2\"): %3")
+                     .Arg(errorCode)
+                     .Arg(fileName)
+                     .Arg(libraryMessage)),
       FErrorCode(errorCode) {}
 
 EImageSizeError::EImageSizeError(const std::string& fileName, int width, int height, int minWidth,
                                  int minHeight)
-    : ETavoError("画像 \"" + fileName + "\" は " + std::to_string(width) + " × " +
-                 std::to_string(height) + " ピクセルです。" + std::to_string(minWidth) + " × " +
-                 std::to_string(minHeight) + " ピクセル以上が必要です。") {}
+    : ETavoError(
+          Tr("Errors", "画像 \"%1\" は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。")
+              .Arg(fileName)
+              .Arg(width)
+              .Arg(height)
+              .Arg(minWidth)
+              .Arg(minHeight)) {}

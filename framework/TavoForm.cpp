@@ -8,6 +8,7 @@
 
 #include "TavoClock.h"
 #include "TavoUtility.h"
+#include "Translation.h"
 
 namespace {
 
@@ -129,6 +130,6 @@ void TTavoForm::ReportException(std::exception_ptr error) {
   } catch (const std::exception& e) {
     ShowMsg(e.what());
   } catch (...) {
-    ShowMsg("不明なエラーが発生しました。");
+    ShowMsg(Tr("Errors", "不明なエラーが発生しました。"));
   }
 }

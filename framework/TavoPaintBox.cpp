@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessibleWidget>
 #include <QDropEvent>
 #include <QFile>
 #include <QImageReader>
@@ -18,6 +19,7 @@
 #include "TavoBmp.h"
 #include "TavoErrors.h"
 #include "TavoUtility.h"
+#include "Translation.h"
 
 namespace {
 
@@ -48,7 +50,20 @@ QPoint PixelAt(const QMouseEvent* event) {
 
 }  // namespace
 
+namespace {
+
+// A screen reader reads a paint box as the picture it is, by the name and description the
+// window gives it.
+QAccessibleInterface* AccessiblePaintBox(const QString& /*className*/, QObject* object) {
+  auto* box = dynamic_cast<TPaintBox*>(object);
+  return box ? new QAccessibleWidget(box, QAccessible::Graphic) : nullptr;
+}
+
+}  // namespace
+
 TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) {
+  [[maybe_unused]] static const bool accessible =
+      (QAccessible::installFactory(AccessiblePaintBox), true);
   // Every pixel is painted from the picture, so Qt need not clear the area first.
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -107,8 +122,9 @@ QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) 
     if (!IsRegularFile(info)) {
       if (notRegular && notRegular->empty())
         *notRegular =
-            EFOpenError(path.toStdString(),
-                        S_ISDIR(info.st_mode) ? "フォルダーです" : "通常のファイルではありません")
+            EFOpenError(path.toStdString(), S_ISDIR(info.st_mode)
+                                                ? Tr("Errors", "フォルダーです")
+                                                : Tr("Errors", "通常のファイルではありません"))
                 .what();
       continue;
     }

@@ -5,6 +5,7 @@
 
 #include "ImageInput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -61,12 +62,14 @@ class InfoHeader {
 };
 
 InfoHeader ReadInfoHeader(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
-  if (bytes.size() < FileHeaderSize + 4) Refuse(fileName, "ヘッダーが途中で切れています");
-  if (bytes[0] != 'B' || bytes[1] != 'M') Refuse(fileName, "BM で始まっていません");
+  if (bytes.size() < FileHeaderSize + 4)
+    Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
+  if (bytes[0] != 'B' || bytes[1] != 'M') Refuse(fileName, Tr("Pictures", "BM で始まっていません"));
   const std::uint32_t size = Read32(&bytes[FileHeaderSize]);
   if (!KnownHeaderSize(size))
-    Refuse(fileName, "ヘッダーの長さ " + std::to_string(size) + " は扱えません");
-  if (bytes.size() < FileHeaderSize + size) Refuse(fileName, "ヘッダーが途中で切れています");
+    Refuse(fileName, Tr("Pictures", "ヘッダーの長さ %1 は扱えません").Arg(size));
+  if (bytes.size() < FileHeaderSize + size)
+    Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
   return InfoHeader(bytes, size);
 }
 
@@ -88,10 +91,11 @@ std::uint32_t ReadGeometry(const InfoHeader& header, BmpLayout& bmp, const std::
     bmp.Compression = header.U32(16);
     coloursUsed = header.U32(32);
   }
-  if (planes != 1) Refuse(fileName, "プレーン数が 1 ではありません");
+  if (planes != 1) Refuse(fileName, Tr("Pictures", "プレーン数が 1 ではありません"));
   if (!KnownEncoding(bmp.Bits, bmp.Compression))
-    Refuse(fileName, std::to_string(bmp.Bits) + " ビット、圧縮方式 " +
-                         std::to_string(bmp.Compression) + " は扱えません");
+    Refuse(
+        fileName,
+        Tr("Pictures", "%1 ビット、圧縮方式 %2 は扱えません").Arg(bmp.Bits).Arg(bmp.Compression));
   bmp.TopDown = bmp.Height < 0;
   bmp.Height = bmp.TopDown ? -bmp.Height : bmp.Height;
   CheckImageDimensions(bmp.Width, bmp.Height, fileName);
@@ -113,7 +117,8 @@ std::size_t ReadMasks(const std::vector<std::uint8_t>& bytes, const InfoHeader& 
     return at;
   }
   const std::size_t count = bmp.Compression == BiAlphaBitFields ? 4 : 3;
-  if (bytes.size() < at + 4 * count) Refuse(fileName, "ヘッダーが途中で切れています");
+  if (bytes.size() < at + 4 * count)
+    Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
   for (std::size_t i = 0; i < 3; ++i) bmp.Masks[i] = Read32(&bytes[at + 4 * i]);
   if (count == 4) bmp.AlphaMask = Read32(&bytes[at + 12]);
   return at + 4 * count;
@@ -131,7 +136,7 @@ void PlaceTableAndData(const std::vector<std::uint8_t>& bytes, std::size_t table
   if (offset > tableStart && offset < tableStart + entries * entrySize)
     entries = (offset - tableStart) / entrySize;
   const std::uint64_t tableEnd = tableStart + entries * entrySize;
-  if (tableEnd > bytes.size()) Refuse(fileName, "色テーブルが途中で切れています");
+  if (tableEnd > bytes.size()) Refuse(fileName, Tr("Pictures", "色テーブルが途中で切れています"));
   bmp.PaletteOffset = tableStart;
   bmp.PaletteEntries = static_cast<std::size_t>(entries);
   bmp.DataOffset = static_cast<std::size_t>(std::max(tableEnd, offset));

@@ -6,6 +6,7 @@
 #include "BmpRunLength.h"
 #include "ImageInput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ void CheckPixelDataLength(const BmpLayout& bmp, std::size_t fileBytes,
 // every other encoding writes each pixel.
 QImage NewPicture(const BmpLayout& bmp, const std::string& fileName) {
   QImage picture(static_cast<int>(bmp.Width), static_cast<int>(bmp.Height), QImage::Format_BGR888);
-  if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  if (picture.isNull())
+    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
   if (bmp.RunLength()) picture.fill(0);
   return picture;
 }
@@ -75,7 +77,8 @@ QImage DecodeBmpForDrop(const std::vector<std::uint8_t>& bytes, const std::strin
   if (!AnyAlpha(bytes, bmp, decoder)) return DecodeBmp(bytes, fileName);
 
   QImage picture(static_cast<int>(bmp.Width), static_cast<int>(bmp.Height), QImage::Format_ARGB32);
-  if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  if (picture.isNull())
+    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
   DecodeRows(bytes, bmp, picture,
              [&](const std::uint8_t* in, std::uint8_t* out) { decoder.DecodeWithAlpha(in, out); });
   return picture;

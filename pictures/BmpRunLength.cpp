@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 BmpRunLength::BmpRunLength(const std::vector<std::uint8_t>& bytes, const BmpLayout& bmp,
                            const BmpPalette& palette, const std::string& fileName)
@@ -38,7 +39,7 @@ void BmpRunLength::DecodeInto(QImage& picture) {
 
 std::uint8_t BmpRunLength::Next() {
   if (FAt >= FBytes.size())
-    throw EInvalidGraphic(FFileName, "ランレングスデータが途中で切れています");
+    throw EInvalidGraphic(FFileName, Tr("Pictures", "ランレングスデータが途中で切れています"));
   return FBytes[FAt++];
 }
 
@@ -54,7 +55,7 @@ void BmpRunLength::Run(int count, std::uint8_t code) {
 void BmpRunLength::Absolute(int count) {
   const std::size_t bytes = FFour ? (count + 1) / 2 : count;
   if (FBytes.size() - FAt < bytes)
-    throw EInvalidGraphic(FFileName, "ランレングスデータが途中で切れています");
+    throw EInvalidGraphic(FFileName, Tr("Pictures", "ランレングスデータが途中で切れています"));
   const std::uint8_t* in = &FBytes[FAt];
   std::uint8_t* row = Row();
   const std::int64_t end = std::min(FX + count, FBmp.Width);

@@ -9,6 +9,7 @@
 
 #include "ImageInput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -17,8 +18,9 @@ std::string SystemReason() {
 }
 
 void CheckRegular(const struct stat& info, const std::string& fileName) {
-  if (S_ISDIR(info.st_mode)) throw EFOpenError(fileName, "フォルダーです");
-  if (!S_ISREG(info.st_mode)) throw EFOpenError(fileName, "通常のファイルではありません");
+  if (S_ISDIR(info.st_mode)) throw EFOpenError(fileName, Tr("Pictures", "フォルダーです"));
+  if (!S_ISREG(info.st_mode))
+    throw EFOpenError(fileName, Tr("Pictures", "通常のファイルではありません"));
 }
 
 }  // namespace
@@ -57,7 +59,8 @@ std::vector<std::uint8_t> ImageFile::Head(std::size_t count) const {
 }
 
 std::vector<std::uint8_t> ImageFile::ReadAll() const {
-  if (FSize > MaxImageFileBytes) throw EInvalidGraphic(FName, "ファイルが大きすぎます");
+  if (FSize > MaxImageFileBytes)
+    throw EInvalidGraphic(FName, Tr("Pictures", "ファイルが大きすぎます"));
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(FSize));
   std::size_t done = 0;
   while (done < bytes.size()) {

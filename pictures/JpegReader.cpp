@@ -11,6 +11,7 @@
 
 #include "ImageInput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -264,11 +265,11 @@ QImage Decode(const std::vector<std::uint8_t>& bytes, const std::string& fileNam
       RefusePixelDataEndingEarly(static_cast<std::int64_t>(bytes.size()), fileName);
     case JpegOutcome::TooManyScans:
       throw EInvalidGraphic(
-          fileName, "スキャンが多すぎます (" + std::to_string(scans.MaxScans + 1) + " 回目)");
+          fileName, Tr("Pictures", "スキャンが多すぎます (%1 回目)").Arg(scans.MaxScans + 1));
     case JpegOutcome::NoMemory:
       break;
   }
-  throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "PngReader.h"
 #include "WhiteBackground.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ QImage DecodeWithQt(const ImageFile& file) {
   if (!device.open(file.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
     throw EFOpenError(file.Name(), device.errorString().toStdString());
   QImageReader reader(&device);
-  if (!reader.canRead()) throw EInvalidGraphic(file.Name(), "画像の形式がわかりません");
+  if (!reader.canRead())
+    throw EInvalidGraphic(file.Name(), Tr("Pictures", "画像の形式がわかりません"));
   const QSize size = reader.size();
   if (size.isValid()) CheckImageDimensions(size.width(), size.height(), file.Name());
   // Qt's own allocation limit must not refuse a picture inside ours, 16-bit ones included.

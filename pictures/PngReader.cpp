@@ -12,6 +12,7 @@
 #include "ImageInput.h"
 #include "WhiteBackground.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ PngDecoder::PngDecoder(const ImageFile& file) : FFile(file) {
   if (FPng) FInfo = png_create_info_struct(FPng);
   if (!FInfo) {
     png_destroy_read_struct(&FPng, nullptr, nullptr);
-    throw EInvalidGraphic(file.Name(), "画像を作るメモリが足りません");
+    throw EInvalidGraphic(file.Name(), Tr("Pictures", "画像を作るメモリが足りません"));
   }
   png_set_read_fn(FPng, &FState, ReadFromFile);
   // Text and colour-profile chunks are never needed whole past this.
@@ -114,7 +115,8 @@ void PngDecoder::Refuse() const {
   const bool cutShort =
       FState.EndOfFile || std::strcmp(FState.Message, "Not enough image data") == 0;
   if (!cutShort) throw EInvalidGraphic(FFile.Name(), FState.Message);
-  if (!FReadingRows) throw EInvalidGraphic(FFile.Name(), "ヘッダーが途中で切れています");
+  if (!FReadingRows)
+    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "ヘッダーが途中で切れています"));
   RefuseRowsCutShort(FPass == FPasses - 1 ? FRow : 0, FHeight, FFile.Name());
 }
 
@@ -127,12 +129,13 @@ QImage PngDecoder::Decode() {
   FHeight = static_cast<int>(height);
   FAlpha = (png_get_color_type(FPng, FInfo) & PNG_COLOR_MASK_ALPHA) != 0;
   if (png_get_bit_depth(FPng, FInfo) != 8 || png_get_rowbytes(FPng, FInfo) != 4 * width)
-    throw EInvalidGraphic(FFile.Name(), "画素の形式がわかりません");
+    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "画素の形式がわかりません"));
 
   // Every byte is written: each pixel belongs to one pass, and alpha and filler bytes
   // both end as 0xFF.
   QImage picture(FWidth, FHeight, QImage::Format_RGB32);
-  if (picture.isNull()) throw EInvalidGraphic(FFile.Name(), "画像を作るメモリが足りません");
+  if (picture.isNull())
+    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "画像を作るメモリが足りません"));
   FReadingRows = true;
   if (!ReadRows(picture.bits(), picture.bytesPerLine())) Refuse();
   return picture;

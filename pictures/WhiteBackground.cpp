@@ -1,6 +1,7 @@
 #include "WhiteBackground.h"
 
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -30,5 +31,6 @@ void FlattenOnWhite(QImage& picture, const std::string& fileName) {
   } else {
     picture.convertTo(QImage::Format_RGB32);
   }
-  if (picture.isNull()) throw EInvalidGraphic(fileName, "画像を作るメモリが足りません");
+  if (picture.isNull())
+    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
 }

@@ -16,6 +16,7 @@
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace fs = std::filesystem;
 
@@ -28,14 +29,14 @@ std::string HomeFolder() {
 }
 
 ETavoError FolderError(const std::string& folder, const std::string& reason) {
-  return ETavoError("フォルダー \"" + folder + "\" を作れません: " + reason);
+  return ETavoError(Tr("Launcher", "フォルダー \"%1\" を作れません: %2").Arg(folder).Arg(reason));
 }
 
 std::vector<char> ReadWholeFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EFOpenError(fileName, "サンプルの人形が見つかりません");
+  if (!in) throw EFOpenError(fileName, Tr("Launcher", "サンプルの人形が見つかりません"));
   std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw EFOpenError(fileName, "読み込みに失敗しました");
+  if (in.bad()) throw EFOpenError(fileName, Tr("Launcher", "読み込みに失敗しました"));
   return bytes;
 }
 

@@ -24,6 +24,7 @@
 #include "framework/TavoApplication.h"
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
+#include "framework/Translation.h"
 #include "platform/DollFolder.h"
 
 namespace fs = std::filesystem;
@@ -44,8 +45,9 @@ bool StartedAsCommand(const char* argv0) {
 [[noreturn]] void StartProgram(const fs::path& program) {
   char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
   execv(program.c_str(), argv);
-  throw ETavoError("プログラム \"" + program.string() +
-                   "\" を起動できません: " + std::strerror(errno));
+  throw ETavoError(Tr("Launcher", "プログラム \"%1\" を起動できません: %2")
+                       .Arg(program.string())
+                       .Arg(std::strerror(errno)));
 }
 
 int Report(char* program, const std::string& text) {
@@ -60,7 +62,8 @@ int Report(char* program, const std::string& text) {
 
 void GoTo(const std::string& folder) {
   if (chdir(folder.c_str()) != 0)
-    throw ETavoError("フォルダー \"" + folder + "\" に移れません: " + std::strerror(errno));
+    throw ETavoError(
+        Tr("Launcher", "フォルダー \"%1\" に移れません: %2").Arg(folder).Arg(std::strerror(errno)));
 }
 
 // What the command line asks for: a doll file to open or to export to, both made absolute
@@ -78,29 +81,34 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription("カヴィネル: 回って開く入れ子人形");
+  parser.setApplicationDescription(Tr("Launcher", "カヴィネル: 回って開く入れ子人形").ToQString());
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption exportTo(
-      "export", "この人形フォルダーの人形を人形ファイル FILE に書き出して終わります",
+      "export",
+      Tr("Launcher", "この人形フォルダーの人形を人形ファイル FILE に書き出して終わります")
+          .ToQString(),
       "FILE.kavinel");
   parser.addOption(exportTo);
-  parser.addPositionalArgument("人形ファイル", "開く人形ファイル (.kavinel)",
-                               "[人形ファイル.kavinel]");
+  parser.addPositionalArgument(Tr("Launcher", "人形ファイル").ToQString(),
+                               Tr("Launcher", "開く人形ファイル (.kavinel)").ToQString(),
+                               Tr("Launcher", "[人形ファイル.kavinel]").ToQString());
   const bool parsed = parser.parse(arguments);
   if (parsed && parser.isSet(help)) {
     std::cout << parser.helpText().toStdString();
     std::exit(0);
   }
   if (parsed && parser.isSet(version)) {
-    std::cout << "カヴィネル (Kavinel) " << ApplicationVersion() << std::endl;
+    std::cout << std::string(Tr("Launcher", "カヴィネル (Kavinel) %1").Arg(ApplicationVersion()))
+              << std::endl;
     std::exit(0);
   }
   const QStringList files = parser.positionalArguments();
   QString error = parser.errorText();
-  if (parsed && files.size() > 1) error = "人形ファイルは一つだけ渡せます";
+  if (parsed && files.size() > 1)
+    error = Tr("Launcher", "人形ファイルは一つだけ渡せます").ToQString();
   if (parsed && files.size() == 1 && parser.isSet(exportTo))
-    error = "--export と人形ファイルは一緒に渡せません";
+    error = Tr("Launcher", "--export と人形ファイルは一緒に渡せません").ToQString();
   if (!error.isEmpty()) {
     std::cerr << "kavinel: " << error.toStdString() << "\n\n" << parser.helpText().toStdString();
     std::exit(2);
@@ -111,9 +119,14 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   return {absolute(files.value(0)), absolute(parser.value(exportTo))};
 }
 
+// What went wrong in starting, told in a message box once Qt Core's application is gone.
+struct TStartFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 int Export(const std::string& fileName) {
   try {
-    if (!HoldsDoll(".")) throw ETavoError("このフォルダーには人形がありません");
+    if (!HoldsDoll(".")) throw ETavoError(Tr("Launcher", "このフォルダーには人形がありません"));
     ExportDoll(fileName, false);
     return 0;
   } catch (const std::exception& e) {
@@ -122,9 +135,9 @@ int Export(const std::string& fileName) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+// Everything but the message box, which needs the window system: the command line, the export,
+// the doll folder and the start of the program.
+int Start(int argc, char* argv[]) {
   const TCommandLine line = ReadCommandLine(argc, argv);
   if (!line.Export.empty()) return Export(line.Export);
   try {
@@ -139,10 +152,30 @@ int main(int argc, char* argv[]) {
     PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());
     GoTo(folder);
     if (command)
-      std::cerr << "kavinel: このフォルダーには人形 (" << ShapeFileName << ", " << TextureFileName
-                << ") がないので、" << folder << " で起動します" << std::endl;
+      std::cerr << "kavinel: "
+                << std::string(
+                       Tr("Launcher", "このフォルダーには人形 (%1, %2) がないので、%3 で起動します")
+                           .Arg(ShapeFileName)
+                           .Arg(TextureFileName)
+                           .Arg(folder))
+                << std::endl;
     StartProgram(here / "Kavinel");
   } catch (const std::exception& e) {
-    return Report(argv[0], e.what());
+    throw TStartFailure(e.what());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  try {
+    // Qt Core's application object only gives the texts their language; a window system may
+    // be missing. The person's arguments are none of Qt's.
+    int noArguments = 1;
+    const QCoreApplication application(noArguments, argv);
+    UseDesktopLanguage();
+    return Start(argc, argv);
+  } catch (const TStartFailure& failure) {
+    return Report(argv[0], failure.what());
   }
 }

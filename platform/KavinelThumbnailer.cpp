@@ -1,7 +1,7 @@
 // The file managers' thumbnailer for doll files: `kavinel-thumbnailer -s SIZE INPUT OUTPUT`
 // writes the outer doll's front view, SIZE pixels a side, as a PNG. File managers run it in a
-// sandbox without a display, so it uses no window system at all, not even an application
-// object: decoding, rendering, scaling and PNG writing need none.
+// sandbox without a display, so it uses no window system at all: its application object is
+// Qt Core's, there only so that its messages speak the desktop's language.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -23,13 +23,12 @@
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
+#include "framework/Translation.h"
 
 namespace {
 
 // Larger than any size a file manager asks for, small enough that no request costs much.
 constexpr int MaxSize = 4096;
-
-const char Usage[] = "使い方: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..4096)";
 
 // SIZE in decimal, all of it, within 1..MaxSize.
 std::optional<int> ParseSize(std::string_view text) {
@@ -97,10 +96,16 @@ void WritePng(const QImage& picture, const std::string& output) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  int noArguments = 1;  // the file manager's arguments are none of Qt's
+  const QCoreApplication application(noArguments, argv);
+  UseDesktopLanguage();
   const std::optional<int> size =
       argc == 5 && std::string_view(argv[1]) == "-s" ? ParseSize(argv[2]) : std::nullopt;
   if (!size) {
-    std::cerr << Usage << std::endl;
+    std::cerr << std::string(Tr("Thumbnailer",
+                                "使い方: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..%1)")
+                                 .Arg(MaxSize))
+              << std::endl;
     return 2;
   }
   // Qt's own PNG writer is all it needs. Without plugin folders Qt does not load every image

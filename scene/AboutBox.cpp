@@ -6,26 +6,29 @@
 
 #include "framework/TavoApplication.h"
 #include "framework/TavoUtility.h"
+#include "framework/Translation.h"
 
 QString AboutText(const QString& folder) {
   // A folder's name is shown as it is written: "<b>" in it is no markup.
-  return QString(
-             "<p><b>%1</b> バージョン %2</p>"
-             "<p>回って開く入れ子人形のおもちゃです。<br>"
-             "ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)</p>"
-             "<p>作業フォルダー:<br>%3</p>"
-             "<p>ビューに写真をドロップ: 見えている人形のその面に貼る<br>"
-             "人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)<br>"
-             "メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる<br>"
-             "Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す<br>"
-             "ビューを右クリック、またはメニューキー: メニュー<br>"
-             "Enter / Space: 選んだボタンを押す、F1: この画面</p>")
-      .arg(QString::fromUtf8(ApplicationTitle), QString::fromUtf8(ApplicationVersion()),
-           QDir::toNativeSeparators(folder).toHtmlEscaped());
+  return Tr("Window",
+            "<p><b>%1</b> バージョン %2</p>"
+            "<p>回って開く入れ子人形のおもちゃです。<br>"
+            "ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)</p>"
+            "<p>作業フォルダー:<br>%3</p>"
+            "<p>ビューに写真をドロップ: 見えている人形のその面に貼る<br>"
+            "人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)<br>"
+            "メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる<br>"
+            "Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す<br>"
+            "ビューを右クリック、またはメニューキー: メニュー<br>"
+            "Enter / Space: 選んだボタンを押す、F1: この画面</p>")
+      .Arg(ApplicationTitle)
+      .Arg(ApplicationVersion())
+      .Arg(QDir::toNativeSeparators(folder).toHtmlEscaped())
+      .ToQString();
 }
 
 void ShowAboutBox(QWidget* parent) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(AboutCaption),
+  QMessageBox box(QMessageBox::NoIcon, Tr("Window", AboutCaption).ToQString(),
                   AboutText(QDir::currentPath()), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::RichText);
   box.setIconPixmap(QApplication::windowIcon().pixmap(64));

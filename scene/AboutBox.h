@@ -7,7 +7,7 @@
 class QWidget;
 
 // The box's caption.
-inline const char* const AboutCaption = "カヴィネルについて";
+inline const char* const AboutCaption = QT_TRANSLATE_NOOP("Window", "カヴィネルについて");
 
 // The box's text, naming `folder` as the folder the program works in.
 QString AboutText(const QString& folder);

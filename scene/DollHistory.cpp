@@ -2,6 +2,7 @@
 
 #include "framework/FileOutput.h"
 #include "framework/TavoErrors.h"
+#include "framework/Translation.h"
 
 namespace {
 
@@ -11,7 +12,8 @@ namespace {
 std::string PutBack(const std::string& fileName, const std::string& keptName, bool mayBeMissing) {
   if (keptName.empty() && mayBeMissing) return SetAside(fileName);
   if (keptName.empty())
-    throw ETavoError("ファイル \"" + fileName + "\" には戻せる前の版がありません");
+    throw ETavoError(
+        Tr("DollHistory", "ファイル \"%1\" には戻せる前の版がありません").Arg(fileName));
   return PutBackKeepingCurrent(fileName, keptName);
 }
 

@@ -12,6 +12,7 @@
 #include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoForm.h"
+#include "framework/Translation.h"
 #include "pictures/PictureReader.h"
 #include "platform/DollFolder.h"
 
@@ -170,11 +171,16 @@ void OpenDollFile(const std::string& fileName) {
 
 std::string DescribeDollAtRest() {
   const int level = DollLevel;
-  std::string text =
-      std::to_string(level) + " 番目の人形: " + LevelShapeName(level) + ", " + LevelSkinName(level);
+  std::string text = Tr("Window", "%1 番目の人形: %2, %3")
+                         .Arg(level)
+                         .Arg(LevelShapeName(level))
+                         .Arg(LevelSkinName(level));
   const auto borrowed = [&](const std::string& own, int source, const std::string& used) {
     if (source != level)
-      text += "\n" + own + " はまだないので、外の人形の " + used + " を使っています";
+      text +=
+          '\n' +
+          std::string(
+              Tr("Window", "%1 はまだないので、外の人形の %2 を使っています").Arg(own).Arg(used));
   };
   borrowed(LevelShapeName(level), OutlineLevel(level), LevelShapeName(OutlineLevel(level)));
   borrowed(LevelSkinName(level), SkinLevel(level), LevelSkinName(SkinLevel(level)));

@@ -18,6 +18,7 @@
 #include "framework/TavoButtonStyle.h"
 #include "framework/TavoDesktop.h"
 #include "framework/TavoUtility.h"
+#include "framework/Translation.h"
 #include "ui_FormMain.h"
 
 namespace {
@@ -58,18 +59,22 @@ struct TButtonTip {
   const char* Tip;
 };
 constexpr TButtonTip ButtonTips[] = {
-    {"BtnTurnLeft", "人形を左回りに回します（左回りのときは止めます）"},
-    {"BtnTurnRight", "人形を右回りに回します（右回りのときは止めます）"},
-    {"BtnLoad",
-     "シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … "
-     "と一緒に読み直します"},
-    {"BtnSave", "表と裏の絵を outNN.bmp に保存します"},
-    {"BtnShade", "陰影を 6 段階で切り替えます"},
-    {"BtnOpen", "人形を開いて、中の小さな人形を見せます"},
+    {"BtnTurnLeft",
+     QT_TRANSLATE_NOOP("Window", "人形を左回りに回します（左回りのときは止めます）")},
+    {"BtnTurnRight",
+     QT_TRANSLATE_NOOP("Window", "人形を右回りに回します（右回りのときは止めます）")},
+    {"BtnLoad", QT_TRANSLATE_NOOP(
+                    "Window",
+                    "シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … "
+                    "と一緒に読み直します")},
+    {"BtnSave", QT_TRANSLATE_NOOP("Window", "表と裏の絵を outNN.bmp に保存します")},
+    {"BtnShade", QT_TRANSLATE_NOOP("Window", "陰影を 6 段階で切り替えます")},
+    {"BtnOpen", QT_TRANSLATE_NOOP("Window", "人形を開いて、中の小さな人形を見せます")},
 };
 
 // Return and keypad Enter press the focused button as Space does, and its focus is framed so
-// that it can be seen on the dark panel.
+// that it can be seen on the dark panel. A screen reader reads the tip as the button's
+// description.
 void PrepareButtons(QWidget* form) {
   auto* style = new TButtonStyle;
   style->setParent(form);
@@ -77,7 +82,8 @@ void PrepareButtons(QWidget* form) {
     auto* button = form->findChild<QPushButton*>(tip.Name);
     button->setAutoDefault(true);
     button->setStyle(style);
-    button->setToolTip(QString::fromUtf8(tip.Tip));
+    button->setToolTip(Tr("Window", tip.Tip).ToQString());
+    button->setAccessibleDescription(button->toolTip());
   }
 }
 
@@ -89,12 +95,12 @@ QString PictureFilter() {
     const QString suffix = QString::fromLatin1(format).toLower();
     patterns << "*." + suffix << "*." + suffix.toUpper();
   }
-  return "画像 (" + patterns.join(' ') + ");;すべてのファイル (*)";
+  return Tr("Window", "画像 (%1);;すべてのファイル (*)").Arg(patterns.join(' ')).ToQString();
 }
 
 // Doll files, as a name filter.
 QString DollFileFilter() {
-  return "カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)";
+  return Tr("Window", "カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)").ToQString();
 }
 
 bool IsDollFile(const std::string& fileName) {
@@ -134,6 +140,8 @@ TFormMain::TFormMain(QWidget* AOwner)
                                 DollAtRest);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     box->DescribeWith([] { return QString::fromStdString(DescribeDollAtRest()); });
+  PaintBox1->setAccessibleName(Tr("Window", "人形の表").ToQString());
+  PaintBox2->setAccessibleName(Tr("Window", "人形の裏").ToQString());
   AcceptReshaping(PaintBox1);
   AcceptReshaping(PaintBox2);
   // Window shortcuts: they work whichever button has the focus.
@@ -143,6 +151,9 @@ TFormMain::TFormMain(QWidget* AOwner)
   redo->setKeys(RedoKeys());
   connect(redo, &QShortcut::activated, this, &TFormMain::RedoKeyPress);
   connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TFormMain::AboutClick);
+  // The keyboard's other way to a context menu, wherever the focus is.
+  connect(new QShortcut(Qt::SHIFT | Qt::Key_F10, this), &QShortcut::activated, this,
+          &TFormMain::ShowFrontViewMenu);
   const auto showMenu = [this](TPaintBox* box, int turn) {
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box, &QWidget::customContextMenuRequested, this,
@@ -158,13 +169,15 @@ TFormMain::TFormMain(QWidget* AOwner)
     StopScene();
     throw;
   }
-  ShowDirection();
+  ShowState();
   FitPanel(PageMain, true);
   // Told once the window is up: the doll goes on without the level pictures named.
   if (!setAside.empty()) {
     std::string text;
     for (const std::string& error : setAside) text += error + "\n";
-    QTimer::singleShot(0, this, [text] { ShowMsg(text + LevelPicturesSetAsideMessage); });
+    QTimer::singleShot(0, this, [text] {
+      ShowMsg(text + std::string(Tr("Window", LevelPicturesSetAsideMessage)));
+    });
   }
 }
 
@@ -172,25 +185,44 @@ TFormMain::~TFormMain() {
   StopScene();
 }
 
-void TFormMain::ShowDirection() {
+void TFormMain::ShowState() {
   // The button of the running direction stops it; the other turns the doll its way.
   BtnTurnRight->setText(Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
   BtnTurnLeft->setText(Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
+  BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+  const QString description = ViewDescription();
+  for (TPaintBox* box : {PaintBox1, PaintBox2})
+    if (box->accessibleDescription() != description) box->setAccessibleDescription(description);
+}
+
+QString TFormMain::ViewDescription() {
+  const char* turning = QT_TRANSLATE_NOOP("Window", "止まっています");
+  if (Direction == DirectionCounterClockwise)
+    turning = QT_TRANSLATE_NOOP("Window", "左回りに回っています");
+  else if (Direction == DirectionClockwise)
+    turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
+  return Tr("Window", "%1。陰影 %2 (0〜%3)。%4 番目の人形です。")
+      .Arg(Tr("Window", turning).ToQString())
+      .Arg(ShadeLevel)
+      .Arg(ShadeLevels - 1)
+      .Arg(DollLevel)
+      .ToQString();
 }
 
 void TFormMain::BtnTurnRightClick() {
   Direction = Direction == DirectionClockwise ? std::string() : DirectionClockwise;
-  ShowDirection();
+  ShowState();
 }
 
 void TFormMain::BtnTurnLeftClick() {
   Direction = Direction == DirectionCounterClockwise ? std::string() : DirectionCounterClockwise;
-  ShowDirection();
+  ShowState();
 }
 
 void TFormMain::BtnLoadClick() {
   const TBusyCursor busy;
   LoadDoll();
+  ShowState();
 }
 
 void TFormMain::BtnSaveClick() {
@@ -199,7 +231,7 @@ void TFormMain::BtnSaveClick() {
 
 void TFormMain::BtnShadeClick() {
   ShadeLevel = (ShadeLevel + 1) % ShadeLevels;
-  BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+  ShowState();
 }
 
 void TFormMain::DropOnView(const std::string& fileName, int turn) {
@@ -212,13 +244,15 @@ void TFormMain::DropOnView(const std::string& fileName, int turn) {
     const TBusyCursor busy;
     DropPicture(fileName, RotationOffset + turn);
   });
+  ShowState();
 }
 
 void TFormMain::BtnOpenClick() {
   if (IsOpenable()) {
     OpenDoll();
+    ShowState();
   } else {
-    ShowMsg(NotOpenableMessage);
+    ShowMsg(Tr("Window", NotOpenableMessage));
   }
 }
 
@@ -248,6 +282,7 @@ void TFormMain::UndoKeyPress() {
     const TBusyCursor busy;
     if (!DollAtRest() || !UndoDollChange()) DefaultBeep();
   });
+  ShowState();
 }
 
 void TFormMain::RedoKeyPress() {
@@ -256,6 +291,7 @@ void TFormMain::RedoKeyPress() {
     const TBusyCursor busy;
     if (!DollAtRest() || !RedoDollChange()) DefaultBeep();
   });
+  ShowState();
 }
 
 void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
@@ -264,6 +300,10 @@ void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
     event->ignore();
     return;
   }
+  ShowFrontViewMenu();
+}
+
+void TFormMain::ShowFrontViewMenu() {
   ShowViewMenu(0, PaintBox1->mapToGlobal(PaintBox1->rect().center()));
 }
 
@@ -277,32 +317,39 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   // The doll's pictures change only while it is at rest.
   const bool atRest = DollAtRest();
   const TItem items[] = {
-      {"写真を貼る(&P)…", [this, turn] { PastePictureOnView(turn); }, atRest},
-      {"人形を閉じる(&C)", [] { ReportErrors(CloseDoll); }, CanCloseDoll()},
-      {"元に戻す(&U)", [this] { UndoKeyPress(); }, atRest && DollHistory.UndoCount() > 0},
-      {"やり直す(&R)", [this] { RedoKeyPress(); }, atRest && DollHistory.RedoCount() > 0},
-      {"回転アニメーションを保存(&A)", [this] { SaveAnimationClick(); }},
-      {"人形ファイルを開く(&D)…", [this] { OpenDollFileClick(); }},
-      {"人形を書き出す(&E)…", [this] { ExportClick(); }},
-      {"フォルダーを開く(&F)", [this] { OpenFolderClick(); }},
-      {"カヴィネルについて(&H)", [this] { AboutClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "写真を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
+       atRest},
+      {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"), [] { ReportErrors(CloseDoll); },
+       CanCloseDoll()},
+      {QT_TRANSLATE_NOOP("Window", "元に戻す(&U)"), [this] { UndoKeyPress(); },
+       atRest && DollHistory.UndoCount() > 0},
+      {QT_TRANSLATE_NOOP("Window", "やり直す(&R)"), [this] { RedoKeyPress(); },
+       atRest && DollHistory.RedoCount() > 0},
+      {QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
+       [this] { SaveAnimationClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "人形を書き出す(&E)…"), [this] { ExportClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "フォルダーを開く(&F)"), [this] { OpenFolderClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "カヴィネルについて(&H)"), [this] { AboutClick(); }},
   };
   QMenu menu(this);
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
     // Separators group the doll, the history, the files and the About box.
     if (i == 2 || i == 4 || i == 8) menu.addSeparator();
-    actions[i] = menu.addAction(QString::fromUtf8(items[i].Text));
+    actions[i] = menu.addAction(Tr("Window", items[i].Text).ToQString());
     actions[i]->setEnabled(items[i].Enabled);
   }
   // Done once the menu is closed, so that a dialog an item opens stands on its own.
   const QAction* chosen = menu.exec(at);
   for (std::size_t i = 0; i < std::size(items); ++i)
     if (chosen && chosen == actions[i]) items[i].Action();
+  ShowState();
 }
 
 void TFormMain::PastePictureOnView(int turn) {
-  const QString file = ChooseFileToOpen(this, "写真を貼る", QDir::currentPath(), PictureFilter());
+  const QString file = ChooseFileToOpen(this, Tr("Window", "写真を貼る").ToQString(),
+                                        QDir::currentPath(), PictureFilter());
   if (!file.isEmpty()) DropOnView(file.toStdString(), turn);
 }
 
@@ -314,8 +361,8 @@ void TFormMain::SaveAnimationClick() {
 }
 
 void TFormMain::OpenDollFileClick() {
-  const QString file =
-      ChooseFileToOpen(this, "人形ファイルを開く", QDir::currentPath(), DollFileFilter());
+  const QString file = ChooseFileToOpen(this, Tr("Window", "人形ファイルを開く").ToQString(),
+                                        QDir::currentPath(), DollFileFilter());
   if (!file.isEmpty()) OpenDollFileNamed(file.toStdString());
 }
 
@@ -324,13 +371,15 @@ void TFormMain::OpenDollFileNamed(const std::string& fileName) {
     const TBusyCursor busy;
     OpenDollFile(fileName);
   });
+  ShowState();
 }
 
 void TFormMain::ExportClick() {
   const QString suggested =
       QDir::current().filePath(QDir::current().dirName() + QString::fromStdString(DollFileSuffix));
-  const QString file = ChooseFileToSave(this, "人形を書き出す", suggested, DollFileFilter(),
-                                        QString::fromStdString(DollFileSuffix).mid(1));
+  const QString file =
+      ChooseFileToSave(this, Tr("Window", "人形を書き出す").ToQString(), suggested,
+                       DollFileFilter(), QString::fromStdString(DollFileSuffix).mid(1));
   if (file.isEmpty()) return;
   ReportErrors([&] {
     const TBusyCursor busy;
@@ -341,8 +390,8 @@ void TFormMain::ExportClick() {
 void TFormMain::OpenFolderClick() {
   const QString folder = QDir::currentPath();
   if (!ShowFolder(folder))
-    ShowMsg("フォルダー \"" + QDir::toNativeSeparators(folder).toStdString() +
-            "\" を開けません: ファイルマネージャーを起動できません");
+    ShowMsg(Tr("Window", "フォルダー \"%1\" を開けません: ファイルマネージャーを起動できません")
+                .Arg(QDir::toNativeSeparators(folder)));
 }
 
 void TFormMain::AboutClick() {

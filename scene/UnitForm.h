@@ -37,10 +37,11 @@ class TFormMain : public TTavoForm {
   // Ctrl+Z and the redo keys: take back or put back a change to the doll's files.
   void UndoKeyPress();
   void RedoKeyPress();
-  // The views' menu, from a right click on a view or the Menu key (for the front view); a
-  // view's items act on the half of the skin that view shows, `turn` columns on from
-  // RotationOffset.
+  // The views' menu, from a right click on a view; a view's items act on the half of the skin
+  // that view shows, `turn` columns on from RotationOffset.
   void ShowViewMenu(int turn, QPoint at);
+  // The front view's menu, from the keyboard: the Menu key or Shift+F10.
+  void ShowFrontViewMenu();
   // Lets the person choose a picture and paints it as if it had been dropped on the view.
   void PastePictureOnView(int turn);
   void SaveAnimationClick();
@@ -57,8 +58,11 @@ class TFormMain : public TTavoForm {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  // Sets the turn buttons' captions from Direction.
-  void ShowDirection();
+  // Shows the state the buttons change: the turn buttons' captions from Direction, the shade
+  // button's from ShadeLevel, and what the views show, told to a screen reader.
+  void ShowState();
+  // What the views show, in a sentence: the turn, the shade and which doll of the nest.
+  static QString ViewDescription();
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
   // texture columns on from RotationOffset; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);
@@ -70,7 +74,8 @@ class TFormMain : public TTavoForm {
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.
-inline const char* const NotOpenableMessage = "このカヴィネルは開く形をしていません。";
+inline const char* const NotOpenableMessage =
+    QT_TRANSLATE_NOOP("Window", "このカヴィネルは開く形をしていません。");
 // Said at start-up under the errors of the level pictures that could not be read.
 inline const char* const LevelPicturesSetAsideMessage =
-    "これらの中の人形は、外側の人形の絵を使います。";
+    QT_TRANSLATE_NOOP("Window", "これらの中の人形は、外側の人形の絵を使います。");

@@ -93,9 +93,8 @@ Bytes WithOrientation(const Bytes& jpeg, std::uint8_t orientation) {
       'I',         'I',  42,   0,    8,   0,   0,   0,          // little-endian TIFF
       1,           0,    0x12, 0x01, 3,   0,   1,   0,   0, 0,  // one tag: orientation
       orientation, 0,    0,    0,    0,   0,   0,   0};         // its value; no next IFD
-  Bytes file(jpeg.begin(), jpeg.begin() + 2);
-  file.insert(file.end(), app1.begin(), app1.end());
-  file.insert(file.end(), jpeg.begin() + 2, jpeg.end());
+  Bytes file = jpeg;
+  file.insert(file.begin() + 2, app1.begin(), app1.end());
   return file;
 }
 

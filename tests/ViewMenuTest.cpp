@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <filesystem>
 #include <functional>
 
@@ -22,6 +24,7 @@
 #include "framework/FileOutput.h"
 #include "framework/TavoButtonStyle.h"
 #include "framework/TavoDesktop.h"
+#include "framework/Translation.h"
 #include "scene/Reshape.h"
 #include "scene/Scene.h"
 #include "scene/UnitForm.h"
@@ -328,6 +331,74 @@ TEST_F(ViewMenu, ReturnAndEnterPressTheFocusedButtonWhoseFocusIsFramedBrightly) 
     EXPECT_EQ(clicks, 2) << button->objectName().toStdString();
     EXPECT_FALSE(button->toolTip().isEmpty());
   }
+}
+
+// The menu (opened with Shift+F10 on a button), a tooltip, a view's name, the About box, the
+// refusal of Open and Qt's own buttons speak the first of the desktop's languages, Japanese
+// also where none is set.
+TEST_F(ViewMenu, SpeaksTheDesktopsFirstLanguage) {
+  const QStringList japanese{"写真を貼る(&P)…",
+                             "表と裏の絵を outNN.bmp に保存します",
+                             "人形の表",
+                             "カヴィネルについて",
+                             "<p><b>カヴィネル</b> バージョン 0.1</p><p>回って",
+                             "このカヴィネルは開く形をしていません。",
+                             "キャンセル"};
+  const QStringList english{"&Paste a Picture…",
+                            "Saves the front and back pictures as outNN.bmp",
+                            "Front of the doll",
+                            "About Kavinel",
+                            "<p><b>カヴィネル</b> version 0.1</p><p>A toy",
+                            "This Kavinel is not shaped to open.",
+                            "Cancel"};
+  const std::pair<const char*, QStringList> rows[] = {
+      {"ja-JP", japanese}, {"C", japanese}, {"en-US", english}, {"de-DE", english}};
+  for (const auto& [language, expected] : rows) {
+    UseDesktopLanguage(language);
+    form = std::make_unique<TFormMain>();
+    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QStringList seen;
+    const TStep firstItem = [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return false;
+      seen << menu->actions().value(0)->text();
+      menu->close();
+      return true;
+    };
+    Answer([&] { QTest::keyClick(form->BtnSave, Qt::Key_F10, Qt::ShiftModifier); }, {firstItem});
+    seen << form->BtnSave->accessibleDescription() << form->PaintBox1->accessibleName();
+    const SeenMessageBox about = CloseNextMessageBox([&] { form->AboutClick(); });
+    seen << about.Title << about.Text.left(expected[4].size());
+    Openable = false;
+    seen << CloseNextMessageBox([&] { form->BtnOpen->click(); }).Text;
+    seen << QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+    EXPECT_EQ(seen.join('\n').toStdString(), expected.join('\n').toStdString()) << language;
+    EXPECT_EQ(form->BtnSave->toolTip(), expected[1]);
+  }
+  for (QTranslator* installed : qApp->findChildren<QTranslator*>())
+    QCoreApplication::removeTranslator(installed);
+}
+
+// The views tell a screen reader how the doll turns, its shade and which doll it is, as each
+// changes.
+TEST_F(ViewMenu, TheViewsDescriptionFollowsTheTurnTheShadeAndTheDoll) {
+  const std::pair<QPushButton*, const char*> rows[] = {
+      {nullptr, "止まっています。陰影 0 (0〜5)。1 番目の人形です。"},
+      {form->BtnTurnLeft, "左回りに回っています。陰影 0 (0〜5)。1 番目の人形です。"},
+      {form->BtnShade, "左回りに回っています。陰影 1 (0〜5)。1 番目の人形です。"},
+      {form->BtnTurnRight, "右回りに回っています。陰影 1 (0〜5)。1 番目の人形です。"},
+      {form->BtnOpen, "右回りに回っています。陰影 1 (0〜5)。2 番目の人形です。"},
+      {form->BtnTurnRight, "止まっています。陰影 1 (0〜5)。2 番目の人形です。"},
+  };
+  for (const auto& [button, description] : rows) {
+    if (button) button->click();
+    EXPECT_EQ(form->PaintBox1->accessibleDescription().toStdString(), description);
+    EXPECT_EQ(form->PaintBox2->accessibleDescription().toStdString(), description);
+  }
+  EXPECT_EQ(form->PaintBox2->accessibleName(), "人形の裏");
 }
 
 }  // namespace

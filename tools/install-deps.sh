@@ -6,12 +6,14 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev unzip
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   weston qt6-wayland
   qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
-  shared-mime-info libglib2.0-bin python3
+  shared-mime-info libglib2.0-bin python3 appstream
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 dbus
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev

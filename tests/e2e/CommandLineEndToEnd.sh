@@ -21,6 +21,11 @@ kavinel=$work/bin/kavinel
 DISPLAY= "$kavinel" --help >help.txt || fail "--help did not end with status 0"
 grep -q -- '--export' help.txt && grep -q '人形ファイル' help.txt || fail "--help: $(cat help.txt)"
 [[ $(DISPLAY= "$kavinel" --version) == "カヴィネル (Kavinel) "* ]] || fail "--version"
+# In English where the desktop speaks English, Qt's own part of the usage included.
+english=$(DISPLAY= LC_ALL=en_US.UTF-8 "$kavinel" --help; DISPLAY= LC_ALL=en_US.UTF-8 "$kavinel" --version)
+grep -q '^Usage: .*\[doll-file.kavinel\]' <<<"$english" && grep -q 'Export the doll' <<<"$english" &&
+  grep -qx 'Kavinel [0-9.]*' <<<"$english" || fail "in English: $english"
+grep -q '^使い方' help.txt || fail "--help in Japanese: $(cat help.txt)"
 for wrong in "--no-such-option" "a.kavinel b.kavinel" "--export x.kavinel y.kavinel"; do
   status=0
   DISPLAY= "$kavinel" $wrong >/dev/null 2>usage.txt || status=$?

@@ -11,7 +11,9 @@ run_under_xvfb() {
   # The new display comes without a session bus: say so, or the D-Bus library tries to start
   # one for it and, failing, leaks a buffer that the sanitizer build reports at a normal exit.
   export DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+  # Never reset: a reset when the last client leaves signals xvfb-run, which can break its
+  # cleanup and leave the server running.
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
 }
 
 # Runs the command every tenth of a second until it succeeds; false if it has not within ten

@@ -41,6 +41,15 @@ has_sample "$prefix/share/kavinel/samples"
 entry=$prefix/share/applications/kavinel.desktop
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
 grep -qx 'MimeType=application/x-kavinel;' "$entry" || fail "the menu entry opens no doll file"
+for key in Name GenericName Comment Keywords; do
+  grep -q "^$key=[ -~]" "$entry" && grep -q "^$key\[ja\]=" "$entry" ||
+    fail "the menu entry lacks $key in English or in Japanese"
+done
+# What software centres show: valid, and tied to the menu entry installed beside it.
+metainfo=$prefix/share/metainfo/org.example.kavinel.metainfo.xml
+appstreamcli validate --no-net "$metainfo" || fail "the metainfo is not valid"
+desktop_id=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
+[[ -f "$prefix/share/applications/$desktop_id" ]] || fail "the metainfo launches '$desktop_id', not installed"
 
 # The menu entry's command, as a desktop runs it: from the home folder, with no file.
 command=$(sed -n 's/^Exec=//p' "$entry")

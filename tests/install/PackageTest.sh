@@ -47,7 +47,7 @@ for script in preinst postinst prerm postrm; do
 done
 depends=$(dpkg-deb -f "$package" Depends)
 for needed in libqt6widgets6 libjpeg62-turbo libgif7 libimagequant0 libpng16-16 libzip4 \
-  qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic; do
+  qt6-qpa-plugins qt6-image-formats-plugins fonts-ipafont-gothic qt6-translations-l10n; do
   [[ "$depends" == *"$needed"* ]] || fail "the package does not depend on $needed: $depends"
 done
 recommends=$(dpkg-deb -f "$package" Recommends)
@@ -58,9 +58,11 @@ dpkg-deb --fsys-tarfile "$package" | tar -xO ./usr/share/doc/kavinel/copyright >
 grep -q '^Format: .*copyright-format/1.0' "$scratch/copyright" &&
   grep -q '^License: GPL-3+$' "$scratch/copyright" || fail "the copyright file is not GPL-3+ in Debian's format"
 
-# The doll file's type and its thumbnailer, for file managers.
+# The doll file's type and its thumbnailer, for file managers, and the metainfo, for
+# software centres.
 dpkg-deb -c "$package" >"$scratch/contents"
-for file in usr/share/mime/packages/kavinel.xml usr/share/thumbnailers/kavinel.thumbnailer; do
+for file in usr/share/mime/packages/kavinel.xml usr/share/thumbnailers/kavinel.thumbnailer \
+  usr/share/metainfo/org.example.kavinel.metainfo.xml; do
   grep -q " \./$file\$" "$scratch/contents" || fail "the package does not carry /$file"
 done
 

@@ -1,0 +1,501 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>DollFile</name>
+    <message>
+        <source>ファイル &quot;%1&quot; は人形ファイルではありません: %2</source>
+        <translation>File &quot;%1&quot; is not a doll file: %2</translation>
+    </message>
+    <message>
+        <source>人形ファイルを作れません: %1</source>
+        <translation>Cannot create the doll file: %1</translation>
+    </message>
+    <message>
+        <source>項目名 %1 に NUL 文字があります</source>
+        <translation>the entry name %1 contains a NUL character</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は UTF-8 ではありません</source>
+        <translation>the entry name %1 is not UTF-8</translation>
+    </message>
+    <message>
+        <source>項目名 %1 に制御文字があります</source>
+        <translation>the entry name %1 contains a control character</translation>
+    </message>
+    <message>
+        <source>項目名 %1 に \ があります</source>
+        <translation>the entry name %1 contains a \</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は長すぎます (%2 バイト、%3 バイトまで)</source>
+        <translation>the entry name %1 is too long (%2 bytes, at most %3)</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は絶対パスです</source>
+        <translation>the entry name %1 is an absolute path</translation>
+    </message>
+    <message>
+        <source>項目名 %1 に空、&quot;.&quot; または &quot;..&quot; の部分があります</source>
+        <translation>the entry name %1 has an empty, &quot;.&quot; or &quot;..&quot; part</translation>
+    </message>
+    <message>
+        <source>書庫が壊れています</source>
+        <translation>the archive is damaged</translation>
+    </message>
+    <message>
+        <source>途中で切れています</source>
+        <translation>it is cut short</translation>
+    </message>
+    <message>
+        <source>ZIP 書庫ではありません</source>
+        <translation>it is not a ZIP archive</translation>
+    </message>
+    <message>
+        <source>複数のディスクに分かれています</source>
+        <translation>it is split across several disks</translation>
+    </message>
+    <message>
+        <source>項目が多すぎます (%1 個、%2 個まで)</source>
+        <translation>there are too many entries (%1, at most %2)</translation>
+    </message>
+    <message>
+        <source>項目 %1 と %2 が重なっています</source>
+        <translation>the entries %1 and %2 overlap</translation>
+    </message>
+    <message>
+        <source>項目 %1 のローカルヘッダーが中央ディレクトリと食い違っています</source>
+        <translation>the local header of the entry %1 disagrees with the central directory</translation>
+    </message>
+    <message>
+        <source>項目名 %1 が二つあります</source>
+        <translation>the entry name %1 appears twice</translation>
+    </message>
+    <message>
+        <source>項目名 %1 と %2 は紛らわしい名前です</source>
+        <translation>the entry names %1 and %2 are easily confused</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は人形の絵 %2 と紛らわしい名前です</source>
+        <translation>the entry name %1 is easily confused with the doll picture %2</translation>
+    </message>
+    <message>
+        <source>項目 %1 はシンボリックリンクです</source>
+        <translation>the entry %1 is a symbolic link</translation>
+    </message>
+    <message>
+        <source>項目 %1 は通常のファイルではありません</source>
+        <translation>the entry %1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>項目 %1 は暗号化されています</source>
+        <translation>the entry %1 is encrypted</translation>
+    </message>
+    <message>
+        <source>項目 %1 の圧縮方式 %2 は使えません</source>
+        <translation>the entry %1 uses an unsupported compression method (%2)</translation>
+    </message>
+    <message>
+        <source>フォルダー %1 に中身があります</source>
+        <translation>the folder %1 is not empty</translation>
+    </message>
+    <message>
+        <source>項目 %1 の CRC が合いません</source>
+        <translation>the CRC of the entry %1 does not match</translation>
+    </message>
+    <message>
+        <source>項目 %1 の長さが合いません</source>
+        <translation>the length of the entry %1 does not match</translation>
+    </message>
+    <message>
+        <source>項目 %1 の圧縮データが壊れています</source>
+        <translation>the compressed data of the entry %1 is damaged</translation>
+    </message>
+    <message>
+        <source>項目 %1 を読めません: %2</source>
+        <translation>cannot read the entry %1: %2</translation>
+    </message>
+    <message>
+        <source>先頭の項目が mimetype ではありません</source>
+        <translation>the first entry is not mimetype</translation>
+    </message>
+    <message>
+        <source>mimetype が無圧縮ではありません</source>
+        <translation>mimetype is not stored uncompressed</translation>
+    </message>
+    <message>
+        <source>種類が %1 です (%2 のはず)</source>
+        <translation>the type is %1 (it should be %2)</translation>
+    </message>
+    <message>
+        <source>書庫が壊れています: %1</source>
+        <translation>the archive is damaged: %1</translation>
+    </message>
+    <message>
+        <source>大きすぎます (%1 MiB まで)</source>
+        <translation>it is too large (at most %1 MiB)</translation>
+    </message>
+    <message>
+        <source>絵 %1 が大きすぎます (%2 バイトまで)</source>
+        <translation>the picture %1 is too large (at most %2 bytes)</translation>
+    </message>
+    <message>
+        <source>展開すると大きすぎます (%1 MiB まで)</source>
+        <translation>it is too large when unpacked (at most %1 MiB)</translation>
+    </message>
+    <message>
+        <source>同じ名前のファイルがあります</source>
+        <translation>a file with the same name already exists</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; を作れません: %2</source>
+        <translation>Cannot create folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; を作れません: %2</source>
+        <translation>Cannot create file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>%1 がありません</source>
+        <translation>%1 is missing</translation>
+    </message>
+</context>
+<context>
+    <name>DollHistory</name>
+    <message>
+        <source>ファイル &quot;%1&quot; には戻せる前の版がありません</source>
+        <translation>File &quot;%1&quot; has no earlier version to go back to</translation>
+    </message>
+</context>
+<context>
+    <name>Errors</name>
+    <message>
+        <source>ビットマップ (%1 × %2) を作るメモリが足りません</source>
+        <translation>Not enough memory to create a %1 × %2 bitmap</translation>
+    </message>
+    <message>
+        <source>範囲チェックエラー</source>
+        <translation>Range check error</translation>
+    </message>
+    <message>
+        <source>整数のオーバーフロー</source>
+        <translation>Integer overflow</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; を開けません: %2</source>
+        <translation>Cannot open file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; を書き込めません: %2</source>
+        <translation>Cannot write file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; は読める画像ではありません: %2</source>
+        <translation>File &quot;%1&quot; is not a readable picture: %2</translation>
+    </message>
+    <message>
+        <source>JPEG エラー #%1 (&quot;%2&quot;): %3</source>
+        <translation>JPEG error #%1 (&quot;%2&quot;): %3</translation>
+    </message>
+    <message>
+        <source>画像 &quot;%1&quot; は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。</source>
+        <translation>Picture &quot;%1&quot; is %2 × %3 pixels. At least %4 × %5 pixels are needed.</translation>
+    </message>
+    <message>
+        <source>不明なエラーが発生しました。</source>
+        <translation>An unknown error occurred.</translation>
+    </message>
+    <message>
+        <source>フォルダーです</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>it is not a regular file</translation>
+    </message>
+</context>
+<context>
+    <name>Launcher</name>
+    <message>
+        <source>フォルダー &quot;%1&quot; を作れません: %2</source>
+        <translation>Cannot create folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>サンプルの人形が見つかりません</source>
+        <translation>the sample doll cannot be found</translation>
+    </message>
+    <message>
+        <source>読み込みに失敗しました</source>
+        <translation>reading failed</translation>
+    </message>
+    <message>
+        <source>プログラム &quot;%1&quot; を起動できません: %2</source>
+        <translation>Cannot start program &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; に移れません: %2</source>
+        <translation>Cannot change to folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>カヴィネル: 回って開く入れ子人形</source>
+        <translation>Kavinel: a nesting doll that turns and opens</translation>
+    </message>
+    <message>
+        <source>この人形フォルダーの人形を人形ファイル FILE に書き出して終わります</source>
+        <translation>Export the doll of this doll folder as the doll file FILE, then quit</translation>
+    </message>
+    <message>
+        <source>人形ファイル</source>
+        <translation>doll-file</translation>
+    </message>
+    <message>
+        <source>開く人形ファイル (.kavinel)</source>
+        <translation>The doll file (.kavinel) to open</translation>
+    </message>
+    <message>
+        <source>[人形ファイル.kavinel]</source>
+        <translation>[doll-file.kavinel]</translation>
+    </message>
+    <message>
+        <source>カヴィネル (Kavinel) %1</source>
+        <translation>Kavinel %1</translation>
+    </message>
+    <message>
+        <source>人形ファイルは一つだけ渡せます</source>
+        <translation>Only one doll file can be given</translation>
+    </message>
+    <message>
+        <source>--export と人形ファイルは一緒に渡せません</source>
+        <translation>--export and a doll file cannot be given together</translation>
+    </message>
+    <message>
+        <source>このフォルダーには人形がありません</source>
+        <translation>This folder holds no doll</translation>
+    </message>
+    <message>
+        <source>このフォルダーには人形 (%1, %2) がないので、%3 で起動します</source>
+        <translation>This folder holds no doll (%1, %2), so Kavinel starts in %3</translation>
+    </message>
+</context>
+<context>
+    <name>Pictures</name>
+    <message>
+        <source>ヘッダーが途中で切れています</source>
+        <translation>the header is cut short</translation>
+    </message>
+    <message>
+        <source>BM で始まっていません</source>
+        <translation>it does not start with BM</translation>
+    </message>
+    <message>
+        <source>ヘッダーの長さ %1 は扱えません</source>
+        <translation>a header length of %1 is not supported</translation>
+    </message>
+    <message>
+        <source>プレーン数が 1 ではありません</source>
+        <translation>the number of planes is not 1</translation>
+    </message>
+    <message>
+        <source>%1 ビット、圧縮方式 %2 は扱えません</source>
+        <translation>%1 bits per pixel with compression method %2 is not supported</translation>
+    </message>
+    <message>
+        <source>色テーブルが途中で切れています</source>
+        <translation>the colour table is cut short</translation>
+    </message>
+    <message>
+        <source>画像を作るメモリが足りません</source>
+        <translation>not enough memory to create the picture</translation>
+    </message>
+    <message>
+        <source>ランレングスデータが途中で切れています</source>
+        <translation>the run-length data is cut short</translation>
+    </message>
+    <message>
+        <source>フォルダーです</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>画素データが途中で切れています (%1 / %2 バイト)</source>
+        <translation>the pixel data is cut short (%1 of %2 bytes)</translation>
+    </message>
+    <message>
+        <source>画素データが途中で切れています (%1 バイトで終わっています)</source>
+        <translation>the pixel data is cut short (the file ends after %1 bytes)</translation>
+    </message>
+    <message>
+        <source>画素データが途中で切れています (%1 / %2 行)</source>
+        <translation>the pixel data is cut short (%1 of %2 rows)</translation>
+    </message>
+    <message>
+        <source>幅または高さが 0 以下です (%1 × %2)</source>
+        <translation>the width or height is zero or less (%1 × %2)</translation>
+    </message>
+    <message>
+        <source>画像が大きすぎます (%1 × %2)</source>
+        <translation>the picture is too large (%1 × %2)</translation>
+    </message>
+    <message>
+        <source>スキャンが多すぎます (%1 回目)</source>
+        <translation>there are too many scans (scan %1)</translation>
+    </message>
+    <message>
+        <source>画像の形式がわかりません</source>
+        <translation>the picture format is not recognised</translation>
+    </message>
+    <message>
+        <source>画素の形式がわかりません</source>
+        <translation>the pixel format is not recognised</translation>
+    </message>
+</context>
+<context>
+    <name>Thumbnailer</name>
+    <message>
+        <source>使い方: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..%1)</source>
+        <translation>Usage: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..%1)</translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>%1 番目の人形: %2, %3</source>
+        <translation>Doll %1 of the nest: %2, %3</translation>
+    </message>
+    <message>
+        <source>%1 はまだないので、外の人形の %2 を使っています</source>
+        <translation>%1 does not exist yet, so the outer doll&apos;s %2 is used</translation>
+    </message>
+    <message>
+        <source>人形を左回りに回します（左回りのときは止めます）</source>
+        <translation>Turns the doll to the left (stops it when it is turning left)</translation>
+    </message>
+    <message>
+        <source>人形を右回りに回します（右回りのときは止めます）</source>
+        <translation>Turns the doll to the right (stops it when it is turning right)</translation>
+    </message>
+    <message>
+        <source>シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … と一緒に読み直します</source>
+        <translation>Reads シェイプ.bmp and テクスチャ.bmp again, with the inner dolls&apos; シェイプ2.bmp, テクスチャ2.bmp …</translation>
+    </message>
+    <message>
+        <source>表と裏の絵を outNN.bmp に保存します</source>
+        <translation>Saves the front and back pictures as outNN.bmp</translation>
+    </message>
+    <message>
+        <source>陰影を 6 段階で切り替えます</source>
+        <translation>Steps through the six levels of shading</translation>
+    </message>
+    <message>
+        <source>人形を開いて、中の小さな人形を見せます</source>
+        <translation>Opens the doll and shows the smaller doll inside</translation>
+    </message>
+    <message>
+        <source>画像 (%1);;すべてのファイル (*)</source>
+        <translation>Pictures (%1);;All files (*)</translation>
+    </message>
+    <message>
+        <source>カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)</source>
+        <translation>Kavinel dolls (*.kavinel *.KAVINEL);;All files (*)</translation>
+    </message>
+    <message>
+        <source>写真を貼る(&amp;P)…</source>
+        <translation>&amp;Paste a Picture…</translation>
+    </message>
+    <message>
+        <source>人形を閉じる(&amp;C)</source>
+        <translation>&amp;Close the Doll</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>やり直す(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>回転アニメーションを保存(&amp;A)</source>
+        <translation>Save the Turning &amp;Animation</translation>
+    </message>
+    <message>
+        <source>人形ファイルを開く(&amp;D)…</source>
+        <translation>Open a &amp;Doll File…</translation>
+    </message>
+    <message>
+        <source>人形を書き出す(&amp;E)…</source>
+        <translation>&amp;Export the Doll…</translation>
+    </message>
+    <message>
+        <source>フォルダーを開く(&amp;F)</source>
+        <translation>Open the &amp;Folder</translation>
+    </message>
+    <message>
+        <source>カヴィネルについて(&amp;H)</source>
+        <translation>About &amp;Kavinel</translation>
+    </message>
+    <message>
+        <source>写真を貼る</source>
+        <translation>Paste a Picture</translation>
+    </message>
+    <message>
+        <source>人形ファイルを開く</source>
+        <translation>Open a Doll File</translation>
+    </message>
+    <message>
+        <source>人形を書き出す</source>
+        <translation>Export the Doll</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; を開けません: ファイルマネージャーを起動できません</source>
+        <translation>Cannot open folder &quot;%1&quot;: no file manager can be started</translation>
+    </message>
+    <message>
+        <source>カヴィネルについて</source>
+        <translation>About Kavinel</translation>
+    </message>
+    <message>
+        <source>人形の表</source>
+        <translation>Front of the doll</translation>
+    </message>
+    <message>
+        <source>人形の裏</source>
+        <translation>Back of the doll</translation>
+    </message>
+    <message>
+        <source>止まっています</source>
+        <translation>Standing still</translation>
+    </message>
+    <message>
+        <source>左回りに回っています</source>
+        <translation>Turning left</translation>
+    </message>
+    <message>
+        <source>右回りに回っています</source>
+        <translation>Turning right</translation>
+    </message>
+    <message>
+        <source>%1。陰影 %2 (0〜%3)。%4 番目の人形です。</source>
+        <translation>%1. Shade %2 (0 to %3). Doll %4 of the nest.</translation>
+    </message>
+    <message>
+        <source>このカヴィネルは開く形をしていません。</source>
+        <translation>This Kavinel is not shaped to open.</translation>
+    </message>
+    <message>
+        <source>これらの中の人形は、外側の人形の絵を使います。</source>
+        <translation>These inner dolls use the outer doll&apos;s pictures.</translation>
+    </message>
+</context>
+</TS>
