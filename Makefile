@@ -12,9 +12,11 @@ FUZZ_SECONDS ?= 600
 PREFIX       ?= $(if $(filter 0,$(shell id -u)),/usr/local,$(HOME)/.local)
 # An hour of frames at one frame every 50 ms.
 SOAK_FRAMES  ?= 72000
-# Warnings are errors for the tests and benchmarks (set below), as in CI; a plain build, an
-# install or a package leaves them warnings, as a packager's build does.
-WERROR       ?= OFF
+# Warnings are errors for the tests and benchmarks (set below), as in CI. A plain build, an
+# install or a package keeps the build folder's setting, off unless the tests or benchmarks
+# built there, so that going from `make test` to `make run` rebuilds nothing.
+WERROR       ?=
+WERROR_FLAG   = $(if $(WERROR),-DKAVINEL_WERROR=$(WERROR))
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The packager archives the sample's Japanese file names only in a UTF-8 locale, which a bare
@@ -34,7 +36,7 @@ deps:
 	@tools/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DKAVINEL_WERROR=$(WERROR) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) $(WERROR_FLAG) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Each of the outer doll's two pictures goes into run/ when it is missing there; the inner dolls'
@@ -84,7 +86,7 @@ test-plain: build
 	@set -o pipefail; $(CTEST) $(BUILD_DIR) | tee $(BUILD_DIR)/ctest.log
 
 test-sanitized: deps
-	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DKAVINEL_WERROR=$(WERROR) -DKAVINEL_SANITIZE=ON \
+	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) $(WERROR_FLAG) -DKAVINEL_SANITIZE=ON \
 	  -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@set -o pipefail; $(CTEST) $(ASAN_DIR) -E '^(clang_format|package|release_build)$$' | \
@@ -92,7 +94,7 @@ test-sanitized: deps
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DKAVINEL_FUZZ=ON \
-	  -DKAVINEL_WERROR=$(WERROR) -DBUILD_TESTING=OFF -DKAVINEL_BENCH=OFF >/dev/null
+	  $(WERROR_FLAG) -DBUILD_TESTING=OFF -DKAVINEL_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_images make_fuzz_corpus
 
 # Fuzzes the BMP and JPEG readers, the shape reading, the reader of dropped pictures and the
