@@ -54,8 +54,7 @@ enum class TMade { Folder, File };
 [[noreturn]] void Fail(TMade made, const std::string& fileName, int error) {
   const std::string reason = std::strerror(error);
   if (made == TMade::Folder)
-    throw ETavoError(
-        Tr("DollFile", "フォルダー \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
+    throw ETavoError(Tr("Errors", "フォルダー \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
   throw ETavoError(Tr("DollFile", "ファイル \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
 }
 
@@ -162,7 +161,7 @@ std::string UnpackDollFile(const std::string& fileName, const std::string& paren
   const bool made = fs::create_directories(parent, error);
   if (error)
     throw ETavoError(
-        Tr("DollFile", "フォルダー \"%1\" を作れません: %2").Arg(parent).Arg(error.message()));
+        Tr("Errors", "フォルダー \"%1\" を作れません: %2").Arg(parent).Arg(error.message()));
   try {
     TUnpackFolder folder(parent);
     for (const TDollPicture& picture : pictures) {

@@ -123,8 +123,8 @@ QString TPaintBox::FirstPicture(const QMimeData* data, std::string* notRegular) 
       if (notRegular && notRegular->empty())
         *notRegular =
             EFOpenError(path.toStdString(), S_ISDIR(info.st_mode)
-                                                ? Tr("Errors", "フォルダーです")
-                                                : Tr("Errors", "通常のファイルではありません"))
+                                                ? Tr("Pictures", "フォルダーです")
+                                                : Tr("Pictures", "通常のファイルではありません"))
                 .what();
       continue;
     }

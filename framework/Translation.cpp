@@ -32,12 +32,14 @@ QString TText::ToQString() const {
   return text;
 }
 
+namespace {
+
+// Whether the program speaks Japanese to someone whose first user-interface language is
+// `language`, as QLocale::uiLanguages() names it ("ja-JP", "en-GB", or "C" with no language).
 bool SpeaksJapanese(const QString& language) {
   return language == u"C" || language == u"POSIX" || language == u"ja" ||
          language.startsWith(u"ja-") || language.startsWith(u"ja_");
 }
-
-namespace {
 
 void Install(const QString& file, const QString& folder) {
   auto* translator = new QTranslator(QCoreApplication::instance());

@@ -35,10 +35,6 @@ inline TText Tr(const char* context, const char* source) {
   return {context, source};
 }
 
-// Whether the program speaks Japanese to someone whose first user-interface language is
-// `language`, as QLocale::uiLanguages() names it ("ja-JP", "en-GB", or "C" with no language).
-bool SpeaksJapanese(const QString& language);
-
 // Installs the translations for someone whose first user-interface language is `language`
 // into the running application, in place of any installed before: the program's English, or
 // Qt's own Japanese for the buttons and dialogs Qt draws.

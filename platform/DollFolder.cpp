@@ -29,7 +29,7 @@ std::string HomeFolder() {
 }
 
 ETavoError FolderError(const std::string& folder, const std::string& reason) {
-  return ETavoError(Tr("Launcher", "フォルダー \"%1\" を作れません: %2").Arg(folder).Arg(reason));
+  return ETavoError(Tr("Errors", "フォルダー \"%1\" を作れません: %2").Arg(folder).Arg(reason));
 }
 
 std::vector<char> ReadWholeFile(const std::string& fileName) {

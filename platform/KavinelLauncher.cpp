@@ -119,11 +119,6 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   return {absolute(files.value(0)), absolute(parser.value(exportTo))};
 }
 
-// What went wrong in starting, told in a message box once Qt Core's application is gone.
-struct TStartFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
 int Export(const std::string& fileName) {
   try {
     if (!HoldsDoll(".")) throw ETavoError(Tr("Launcher", "このフォルダーには人形がありません"));
@@ -140,29 +135,25 @@ int Export(const std::string& fileName) {
 int Start(int argc, char* argv[]) {
   const TCommandLine line = ReadCommandLine(argc, argv);
   if (!line.Export.empty()) return Export(line.Export);
-  try {
-    const fs::path here = InstalledHere();
-    const bool command = StartedAsCommand(argv[0]);
-    if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");
-    const std::string folder = DollFolderPath();
-    if (!line.DollFile.empty()) {
-      GoTo(UnpackDollFile(line.DollFile, folder));
-      StartProgram(here / "Kavinel");
-    }
-    PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());
-    GoTo(folder);
-    if (command)
-      std::cerr << "kavinel: "
-                << std::string(
-                       Tr("Launcher", "このフォルダーには人形 (%1, %2) がないので、%3 で起動します")
-                           .Arg(ShapeFileName)
-                           .Arg(TextureFileName)
-                           .Arg(folder))
-                << std::endl;
+  const fs::path here = InstalledHere();
+  const bool command = StartedAsCommand(argv[0]);
+  if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");
+  const std::string folder = DollFolderPath();
+  if (!line.DollFile.empty()) {
+    GoTo(UnpackDollFile(line.DollFile, folder));
     StartProgram(here / "Kavinel");
-  } catch (const std::exception& e) {
-    throw TStartFailure(e.what());
   }
+  PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());
+  GoTo(folder);
+  if (command)
+    std::cerr << "kavinel: "
+              << std::string(
+                     Tr("Launcher", "このフォルダーには人形 (%1, %2) がないので、%3 で起動します")
+                         .Arg(ShapeFileName)
+                         .Arg(TextureFileName)
+                         .Arg(folder))
+              << std::endl;
+  StartProgram(here / "Kavinel");
 }
 
 }  // namespace
@@ -175,7 +166,8 @@ int main(int argc, char* argv[]) {
     const QCoreApplication application(noArguments, argv);
     UseDesktopLanguage();
     return Start(argc, argv);
-  } catch (const TStartFailure& failure) {
-    return Report(argv[0], failure.what());
+  } catch (const std::exception& e) {
+    // Told once Qt Core's application is gone, in a message box as well as on the terminal.
+    return Report(argv[0], e.what());
   }
 }

@@ -108,6 +108,21 @@ bool IsDollFile(const std::string& fileName) {
                                                    Qt::CaseInsensitive);
 }
 
+// What the views show, in a sentence: the turn, the shade and which doll of the nest.
+QString ViewDescription() {
+  const char* turning = QT_TRANSLATE_NOOP("Window", "止まっています");
+  if (Direction == DirectionCounterClockwise)
+    turning = QT_TRANSLATE_NOOP("Window", "左回りに回っています");
+  else if (Direction == DirectionClockwise)
+    turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
+  return Tr("Window", "%1。陰影 %2 (0〜%3)。%4 番目の人形です。")
+      .Arg(Tr("Window", turning).ToQString())
+      .Arg(ShadeLevel)
+      .Arg(ShadeLevels - 1)
+      .Arg(DollLevel)
+      .ToQString();
+}
+
 template <class Control>
 Control* Find(QWidget* form, const char* name) {
   auto* control = form->findChild<Control*>(name);
@@ -193,20 +208,6 @@ void TFormMain::ShowState() {
   const QString description = ViewDescription();
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     if (box->accessibleDescription() != description) box->setAccessibleDescription(description);
-}
-
-QString TFormMain::ViewDescription() {
-  const char* turning = QT_TRANSLATE_NOOP("Window", "止まっています");
-  if (Direction == DirectionCounterClockwise)
-    turning = QT_TRANSLATE_NOOP("Window", "左回りに回っています");
-  else if (Direction == DirectionClockwise)
-    turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
-  return Tr("Window", "%1。陰影 %2 (0〜%3)。%4 番目の人形です。")
-      .Arg(Tr("Window", turning).ToQString())
-      .Arg(ShadeLevel)
-      .Arg(ShadeLevels - 1)
-      .Arg(DollLevel)
-      .ToQString();
 }
 
 void TFormMain::BtnTurnRightClick() {

@@ -61,8 +61,6 @@ class TFormMain : public TTavoForm {
   // Shows the state the buttons change: the turn buttons' captions from Direction, the shade
   // button's from ShadeLevel, and what the views show, told to a screen reader.
   void ShowState();
-  // What the views show, in a sentence: the turn, the shade and which doll of the nest.
-  static QString ViewDescription();
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
   // texture columns on from RotationOffset; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);

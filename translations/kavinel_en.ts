@@ -148,10 +148,6 @@
         <translation>a file with the same name already exists</translation>
     </message>
     <message>
-        <source>フォルダー &quot;%1&quot; を作れません: %2</source>
-        <translation>Cannot create folder &quot;%1&quot;: %2</translation>
-    </message>
-    <message>
         <source>ファイル &quot;%1&quot; を作れません: %2</source>
         <translation>Cannot create file &quot;%1&quot;: %2</translation>
     </message>
@@ -206,20 +202,12 @@
         <translation>An unknown error occurred.</translation>
     </message>
     <message>
-        <source>フォルダーです</source>
-        <translation>it is a folder</translation>
-    </message>
-    <message>
-        <source>通常のファイルではありません</source>
-        <translation>it is not a regular file</translation>
+        <source>フォルダー &quot;%1&quot; を作れません: %2</source>
+        <translation>Cannot create folder &quot;%1&quot;: %2</translation>
     </message>
 </context>
 <context>
     <name>Launcher</name>
-    <message>
-        <source>フォルダー &quot;%1&quot; を作れません: %2</source>
-        <translation>Cannot create folder &quot;%1&quot;: %2</translation>
-    </message>
     <message>
         <source>サンプルの人形が見つかりません</source>
         <translation>the sample doll cannot be found</translation>
