@@ -1,6 +1,7 @@
 #include "Nest.h"
 
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 
 #include "Opening.h"
@@ -109,12 +110,19 @@ DollProfile NestedOutline(DollProfile outline, int level) {
   return outline;
 }
 
+std::shared_ptr<const TTavoBitmap> SkinOf(const TBmpRegion& skin, const std::string& fileName) {
+  if (skin.Width < TextureColumns || skin.Height < DollRows)
+    throw EImageSizeError(fileName, skin.Width, skin.Height, TextureColumns, DollRows);
+  auto copy = std::make_shared<TTavoBitmap>();
+  copy->SetSizeBlank(TextureColumns, DollRows);
+  for (int y = 0; y < DollRows; ++y)
+    std::memcpy(copy->Rows[y].Data(), skin.Picture.constScanLine(y),
+                sizeof(Pixel24) * TextureColumns);
+  return copy;
+}
+
 std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName) {
-  TTavoBitmap file;
-  file.LoadFromFileAuto(fileName);
-  if (file.width() < TextureColumns || file.height() < DollRows)
-    throw EImageSizeError(fileName, file.width(), file.height(), TextureColumns, DollRows);
-  return CopyOfSkin(file);
+  return SkinOf(ReadBmpRegion(fileName, TextureColumns, DollRows), fileName);
 }
 
 void ReadLevelPicture(const std::string& name, const std::string& path) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "SceneState.h"
+#include "pictures/BmpRegion.h"
 
 // The full-size pictures one level has of its own.
 struct TLevelPictures {
@@ -48,9 +49,14 @@ void MakeLevelAtRest(int level, int held);
 // times.
 DollProfile NestedOutline(DollProfile outline, int level);
 
-// Reads the skin picture `fileName`, which must cover one full turn (250 columns) of all 200
-// rows, and keeps its top-left TextureColumns × DollRows: the doll never reads more, and a
-// photo-sized skin need not stay in memory. Raises the picture's errors, or the size error.
+// The skin of which `skin` holds the top-left: the picture must cover one full turn (250
+// columns) of all 200 rows, or the size error names `fileName`. Its top-left TextureColumns ×
+// DollRows, as CopyOfSkin gives it.
+std::shared_ptr<const TTavoBitmap> SkinOf(const TBmpRegion& skin, const std::string& fileName);
+
+// Reads the skin picture `fileName`, decoding only the top-left that SkinOf keeps: the doll
+// never reads more, and a photo-sized skin need not be decoded or stay in memory. Raises the
+// picture's errors, or the size error.
 std::shared_ptr<const TTavoBitmap> ReadSkin(const std::string& fileName);
 
 // Reads the level picture named `name` (an outline or a skin, by its name) from `path` as

@@ -1,16 +1,14 @@
 #include "ShapeProfile.h"
 
-DollProfile ReadShapeProfile(const std::string& fileName) {
-  TTavoBitmap shape;
-  shape.LoadFromFileAuto(fileName);
+DollProfile ShapeProfileOf(const TBmpRegion& shape, const std::string& fileName) {
   // Checked before any row is read, so that a short picture cannot leave the profile half
   // new and half old.
-  if (shape.width() < ShapeWidth || shape.height() < ShapeHeight)
-    throw EImageSizeError(fileName, shape.width(), shape.height(), ShapeWidth, ShapeHeight);
+  if (shape.Width < ShapeWidth || shape.Height < ShapeHeight)
+    throw EImageSizeError(fileName, shape.Width, shape.Height, ShapeWidth, ShapeHeight);
 
   DollProfile profile{};
   for (int i = 0; i < ShapeHeight; ++i) {
-    const TPixelRow row = shape.Rows[i];
+    const auto* row = reinterpret_cast<const Pixel24*>(shape.Picture.constScanLine(i));
     profile[i] = 0;
     for (int x = 0; x < ShapeWidth; ++x) {
       if (SameColour(row[x], FrameColour)) break;
@@ -18,6 +16,10 @@ DollProfile ReadShapeProfile(const std::string& fileName) {
     }
   }
   return profile;
+}
+
+DollProfile ReadShapeProfile(const std::string& fileName) {
+  return ShapeProfileOf(ReadBmpRegion(fileName, ShapeWidth, ShapeHeight), fileName);
 }
 
 void LoadShapeProfile() {

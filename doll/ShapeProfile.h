@@ -4,6 +4,7 @@
 #include <string>
 
 #include "SceneState.h"
+#include "pictures/BmpRegion.h"
 
 // The shape image in the working folder.
 inline const std::string ShapeFileName = "シェイプ.bmp";
@@ -12,9 +13,13 @@ inline const std::string ShapeFileName = "シェイプ.bmp";
 inline constexpr int ShapeWidth = MaxRadius;
 inline constexpr int ShapeHeight = DollRows;
 
-// Reads a profile from a shape image: row i's radius is the column of its first pure-black
-// pixel among columns 0..99, 100 when there is none. A picture narrower than 100 pixels or
-// with fewer than 200 rows is refused with an error naming the file and its size.
+// The profile of a shape image of which `shape` holds the top-left: row i's radius is the
+// column of its first pure-black pixel among columns 0..99, 100 when there is none. A picture
+// narrower than 100 pixels or with fewer than 200 rows is refused with an error naming
+// `fileName` and the picture's size.
+DollProfile ShapeProfileOf(const TBmpRegion& shape, const std::string& fileName);
+
+// Reads a profile from the shape image `fileName`, decoding only its top-left 100 × 200.
 DollProfile ReadShapeProfile(const std::string& fileName);
 
 // Reads ShapeFileName into DisplayedProfile and tests its openability. On any error

@@ -27,9 +27,21 @@ TBytes DollFileOfWorkingFolder() {
   const QImage thumbnail =
       DollThumbnail(ReadShapeProfile(ShapeFileName), *ReadSkin(TextureFileName));
   std::vector<TDollPicture> pictures;
+  std::int64_t total = 0;
   for (const std::string& name : PicturesInFolder()) {
     if (LevelOfFile(name) >= 2) ReadLevelPicture(name, name);
     pictures.push_back({name, ReadImageFile(name)});
+    total += static_cast<std::int64_t>(pictures.back().Bytes.size());
+    // A doll file that could never be opened again is not written.
+    if (static_cast<std::int64_t>(pictures.back().Bytes.size()) > DollFilePictureMaxBytes)
+      throw ETavoError(
+          Tr("DollFile", "絵 \"%1\" は人形ファイルに入れるには大きすぎます (%2 MiB まで)")
+              .Arg(name)
+              .Arg(DollFilePictureMaxBytes >> 20));
+    if (total > DollFileMaxUnpackedBytes)
+      throw ETavoError(
+          Tr("DollFile", "人形の絵が合わせて大きすぎて人形ファイルに入りません (%1 MiB まで)")
+              .Arg(DollFileMaxUnpackedBytes >> 20));
   }
   const QByteArray png = EncodePicture(thumbnail, "png", DollThumbnailName);
   return PackDoll(pictures, TBytes(png.begin(), png.end()));

@@ -1,20 +1,26 @@
 #include "DollUnpack.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
+#include <utility>
 
 #include "DollArchive.h"
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
 #include "framework/Translation.h"
+#include "pictures/BmpRegion.h"
 
 namespace fs = std::filesystem;
 
@@ -58,51 +64,66 @@ enum class TMade { Folder, File };
   throw ETavoError(Tr("DollFile", "ファイル \"%1\" を作れません: %2").Arg(fileName).Arg(reason));
 }
 
-// A fresh folder inside the doll's parent folder, removed with the pictures written into it
-// unless it is kept.
-class TUnpackFolder {
+// Held by the folder's owner while it writes: a start that can take it knows the owner is gone.
+const std::string LockName = ".kavinel-lock";
+const std::string UnpackPrefix = ".kavinel-";
+
+// A fresh folder inside the doll's parent folder, locked while it is written, and removed with
+// the pictures written into it unless it is kept.
+class TUnpackFolder : public TPictureSink {
  public:
-  explicit TUnpackFolder(const std::string& parent) {
-    std::string pattern = parent + "/.kavinel-XXXXXX";
+  TUnpackFolder(const std::string& parent, const std::function<void()>& between)
+      : FBetween(between) {
+    std::string pattern = parent + "/" + UnpackPrefix + "XXXXXX";
     if (!::mkdtemp(pattern.data())) Fail(TMade::Folder, pattern, errno);
     FPath = pattern;
     FFd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FFd < 0) {
+    if (FFd >= 0)
+      FLock = ::openat(FFd, LockName.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       0600);
+    if (FLock < 0 || ::flock(FLock, LOCK_EX) != 0) {
       const int error = errno;
-      ::rmdir(FPath.c_str());
+      Remove();
       Fail(TMade::Folder, FPath, error);
     }
   }
-  ~TUnpackFolder() {
-    if (!FKept) {
-      for (const std::string& name : FWritten) ::unlinkat(FFd, name.c_str(), 0);
-      ::rmdir(FPath.c_str());
-    }
-    ::close(FFd);
+  ~TUnpackFolder() override {
+    if (!FKept) Remove();
   }
   TUnpackFolder(const TUnpackFolder&) = delete;
   TUnpackFolder& operator=(const TUnpackFolder&) = delete;
 
-  // Creates `name` anew in the folder (never through a link) and writes `bytes`, flushed.
-  void Write(const std::string& name, const TBytes& bytes) {
-    const int fd =
-        ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(TMade::File, Path(name), errno);
+  // Creates `name` anew in the folder (never through a link).
+  void Begin(const std::string& name) override {
+    Between();
+    FFile = ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (FFile < 0) Fail(TMade::File, Path(name), errno);
     FWritten.push_back(name);
-    int error = WriteAll(fd, bytes.data(), bytes.size());
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) Fail(TMade::File, Path(name), error);
+  }
+  void Write(const std::uint8_t* bytes, std::size_t count) override {
+    if (const int error = WriteAll(FFile, bytes, count); error != 0)
+      Fail(TMade::File, Path(FWritten.back()), error);
+    Between();
+  }
+  // Flushes the picture written.
+  void End() override {
+    int error = ::fsync(FFile) == 0 ? 0 : errno;
+    if (::close(FFile) != 0 && error == 0) error = errno;
+    FFile = -1;
+    if (error != 0) Fail(TMade::File, Path(FWritten.back()), error);
   }
 
-  // Flushes the folder, then gives it the first free name of `name`, `name`-2, … in
+  // Flushes the folder, unlocked, then gives it the first free name of `name`, `name`-2, … in
   // `parent`, which is flushed too; returns the folder's path there.
   std::string MoveTo(const std::string& parent, const std::string& name) {
+    Between();
+    ::unlinkat(FFd, LockName.c_str(), 0);
     if (::fsync(FFd) != 0) Fail(TMade::Folder, FPath, errno);
     for (int n = 1;; ++n) {
       const std::string target = parent + "/" + (n == 1 ? name : name + "-" + std::to_string(n));
       if (::renameat2(AT_FDCWD, FPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         FKept = true;
+        Close();
         FlushFolder(target);  // the folder it now stands in
         return target;
       }
@@ -110,27 +131,104 @@ class TUnpackFolder {
     }
   }
 
-  std::string Path(const std::string& name) const { return FPath + "/" + name; }
-
  private:
+  std::string Path(const std::string& name) const { return FPath + "/" + name; }
+  void Between() const {
+    if (FBetween) FBetween();
+  }
+  void Remove() {
+    if (FFile >= 0) ::close(FFile);
+    FFile = -1;
+    for (const std::string& name : FWritten) ::unlinkat(FFd, name.c_str(), 0);
+    ::unlinkat(FFd, LockName.c_str(), 0);
+    ::rmdir(FPath.c_str());
+    Close();
+  }
+  void Close() {
+    for (int* fd : {&FLock, &FFd})
+      if (*fd >= 0) ::close(std::exchange(*fd, -1));
+  }
+
+  std::function<void()> FBetween;
   std::string FPath;
   int FFd = -1;
+  int FLock = -1;
+  int FFile = -1;
   std::vector<std::string> FWritten;
   bool FKept = false;
 };
 
-// Reads the unpacked picture `name` as Load does; its errors name the picture within the
-// doll file rather than the temporary folder.
-void CheckPicture(const TUnpackFolder& folder, const std::string& name,
-                  const std::string& fileName) {
-  try {
-    ReadLevelPicture(name, folder.Path(name));
-  } catch (const ETavoError& error) {
-    std::string reason = error.what();
-    if (const auto at = reason.find(folder.Path(name)); at != std::string::npos)
-      reason.replace(at, folder.Path(name).size(), name);
-    throw EDollFileError(fileName, reason);
+// Makes `folder` and its missing parents; returns those it made, outermost first.
+std::vector<std::string> MakeFolders(const std::string& folder) {
+  std::vector<std::string> made;
+  fs::path path;
+  for (const fs::path& part : fs::path(folder)) {
+    path /= part;
+    if (::mkdir(path.c_str(), 0777) == 0) {
+      made.push_back(path.string());
+    } else if (errno != EEXIST) {
+      const int error = errno;
+      for (auto folder = made.rbegin(); folder != made.rend(); ++folder) ::rmdir(folder->c_str());
+      Fail(TMade::Folder, path.string(), error);
+    }
   }
+  return made;
+}
+
+// Reads picture `index` of `doll` as Load reads the picture file of that name.
+void ReadPicture(TDollFile& doll, std::size_t index, TPictureSink* sink, TOuterDoll& outer) {
+  const std::string& name = doll.Pictures()[index];
+  const std::unique_ptr<TPictureStream> stream = doll.OpenPicture(index);
+  if (sink) {
+    sink->Begin(name);
+    stream->CopyTo(
+        [sink](const std::uint8_t* bytes, std::size_t count) { sink->Write(bytes, count); });
+  }
+  const int level = LevelOfFile(name);
+  try {
+    if (name == LevelShapeName(level)) {
+      const DollProfile outline =
+          ShapeProfileOf(DecodeBmpRegion(*stream, ShapeWidth, ShapeHeight, name), name);
+      if (level == 1) outer.Outline = outline;
+    } else {
+      auto skin = SkinOf(DecodeBmpRegion(*stream, TextureColumns, DollRows, name), name);
+      if (level == 1) outer.Skin = std::move(skin);
+    }
+  } catch (const EDollFileError&) {
+    throw;
+  } catch (const ETavoError& error) {
+    throw EDollFileError(doll.FileName(), error.what());
+  }
+  stream->Finish();
+  if (sink) sink->End();
+}
+
+// Removes the unpack folder `name` in `parent` when its lock can be taken while the lock file
+// is still there: the owner unlinks it, locked, before the folder becomes a doll's.
+void RemoveIfAbandoned(int parent, const std::string& name) {
+  const int folder =
+      ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return;
+  const int lock =
+      ::openat(folder, LockName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  const bool abandoned = lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0 &&
+                         ::fstat(lock, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 0;
+  if (abandoned) {
+    std::vector<std::string> files;
+    if (DIR* listing = ::fdopendir(::dup(folder))) {
+      while (const dirent* entry = ::readdir(listing))
+        if (entry->d_name != std::string_view(".") && entry->d_name != std::string_view(".."))
+          files.push_back(entry->d_name);
+      ::closedir(listing);
+    }
+    for (const std::string& file : files)
+      if (file != LockName) ::unlinkat(folder, file.c_str(), 0);
+    ::unlinkat(folder, LockName.c_str(), 0);
+    ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+  }
+  if (lock >= 0) ::close(lock);
+  ::close(folder);
 }
 
 }  // namespace
@@ -150,27 +248,39 @@ std::string DollFolderName(const std::string& fileName) {
   return folder;
 }
 
-std::string UnpackDollFile(const std::string& fileName, const std::string& parent) {
-  const std::vector<TDollPicture> pictures = UnpackDoll(ReadDollFile(fileName), fileName);
-  for (const std::string& needed : {ShapeFileName, TextureFileName}) {
-    bool found = false;
-    for (const TDollPicture& picture : pictures) found = found || picture.Name == needed;
-    if (!found) throw EDollFileError(fileName, Tr("DollFile", "%1 がありません").Arg(needed));
-  }
-  std::error_code error;
-  const bool made = fs::create_directories(parent, error);
-  if (error)
-    throw ETavoError(
-        Tr("Errors", "フォルダー \"%1\" を作れません: %2").Arg(parent).Arg(error.message()));
+TOuterDoll ReadDollPictures(TDollFile& doll, TPictureSink* sink) {
+  const auto& names = doll.Pictures();
+  for (const std::string& needed : {ShapeFileName, TextureFileName})
+    if (std::find(names.begin(), names.end(), needed) == names.end())
+      throw EDollFileError(doll.FileName(), Tr("DollFile", "%1 がありません").Arg(needed));
+  TOuterDoll outer;
+  for (std::size_t i = 0; i < names.size(); ++i) ReadPicture(doll, i, sink, outer);
+  return outer;
+}
+
+std::string UnpackDollFile(const std::string& fileName, const std::string& parent,
+                           const std::function<void()>& between) {
+  TDollFile doll(fileName);
+  const std::vector<std::string> made = MakeFolders(parent);
   try {
-    TUnpackFolder folder(parent);
-    for (const TDollPicture& picture : pictures) {
-      folder.Write(picture.Name, picture.Bytes);
-      CheckPicture(folder, picture.Name, fileName);
-    }
+    TUnpackFolder folder(parent, between);
+    ReadDollPictures(doll, &folder);
     return folder.MoveTo(parent, DollFolderName(fileName));
   } catch (...) {
-    if (made) fs::remove(parent, error);  // ours, and empty again
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) ::rmdir(folder->c_str());
     throw;
   }
+}
+
+void RemoveAbandonedUnpacks(const std::string& parent) {
+  const int folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  std::vector<std::string> names;
+  if (DIR* listing = ::fdopendir(::dup(folder))) {
+    while (const dirent* entry = ::readdir(listing))
+      if (std::string_view(entry->d_name).starts_with(UnpackPrefix)) names.push_back(entry->d_name);
+    ::closedir(listing);
+  }
+  for (const std::string& name : names) RemoveIfAbandoned(folder, name);
+  ::close(folder);
 }

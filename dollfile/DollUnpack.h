@@ -2,7 +2,13 @@
 // their own that did not exist before, so that nothing is ever replaced or merged.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "DollFileReader.h"
+#include "doll/SceneState.h"
 
 // The name of the folder a doll file unpacks into: the file's name without a final
 // ".kavinel" (in any case), with control, bidirectional and invalid characters made "_",
@@ -11,10 +17,39 @@
 // in, that folder's parent, or a doll's file.
 std::string DollFolderName(const std::string& fileName);
 
-// Unpacks the doll file `fileName` into a new folder in `parent` (made when missing), named
-// DollFolderName, or that name with "-2", "-3", … when it is taken, and returns the folder's
-// path. The pictures are written into a fresh temporary folder in `parent` under their own
-// names only, each created anew, checked by Load's readers and flushed with the folder, which
-// is then moved into place without replacing anything. A file that is refused, for any
-// reason, raises an error naming it and leaves nothing behind.
-std::string UnpackDollFile(const std::string& fileName, const std::string& parent);
+// The outer doll of a doll file, read as Load reads it.
+struct TOuterDoll {
+  DollProfile Outline{};
+  std::shared_ptr<const TTavoBitmap> Skin;
+};
+
+// Where a doll file's pictures go as they are read: each picture is begun, written chunk by
+// chunk and ended, in the file's order.
+class TPictureSink {
+ public:
+  virtual ~TPictureSink() = default;
+  virtual void Begin(const std::string& name) = 0;
+  virtual void Write(const std::uint8_t* bytes, std::size_t count) = 0;
+  virtual void End() = 0;
+};
+
+// Reads every picture of `doll` as Load reads it, from the bytes as they are inflated (an error
+// names the picture within the doll file), and to its end, where its length and CRC are
+// checked; hands each picture's bytes to `sink` on the way. Raises EDollFileError when the
+// outer doll's outline or skin is missing. Returns the outer doll.
+TOuterDoll ReadDollPictures(TDollFile& doll, TPictureSink* sink = nullptr);
+
+// Unpacks the doll file `fileName` into a new folder in `parent` (made, with its missing
+// parents, when missing), named DollFolderName, or that name with "-2", "-3", … when it is
+// taken, and returns the folder's path. The pictures are written into a fresh temporary folder
+// ".kavinel-XXXXXX" in `parent`, which holds a lock while it is written, under their own names
+// only, each created anew, checked by Load's readers and flushed with the folder, which is
+// then moved into place without replacing anything. `between` is called between chunks and
+// may raise to stop the unpack. A file that is refused or stopped, for any reason, raises an
+// error naming it and leaves nothing behind, not even the folders made for it.
+std::string UnpackDollFile(const std::string& fileName, const std::string& parent,
+                           const std::function<void()>& between = {});
+
+// Removes every temporary folder of an unpack in `parent` whose lock can be taken, as its
+// owner has ended without removing it, and no other.
+void RemoveAbandonedUnpacks(const std::string& parent);

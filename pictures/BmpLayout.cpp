@@ -48,8 +48,8 @@ bool KnownEncoding(int bits, std::uint32_t compression) {
 // The information header, with every field that a short header leaves out reading as zero.
 class InfoHeader {
  public:
-  InfoHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t size) : FSize(size) {
-    std::memcpy(FBytes.data(), bytes.data() + FileHeaderSize, size);
+  InfoHeader(const std::vector<std::uint8_t>& head, std::uint32_t size) : FSize(size) {
+    std::memcpy(FBytes.data(), head.data() + FileHeaderSize, size);
   }
   std::uint32_t Size() const { return FSize; }
   std::uint16_t U16(std::size_t at) const { return Read16(&FBytes[at]); }
@@ -61,16 +61,17 @@ class InfoHeader {
   std::uint32_t FSize;
 };
 
-InfoHeader ReadInfoHeader(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
-  if (bytes.size() < FileHeaderSize + 4)
+InfoHeader ReadInfoHeader(const std::vector<std::uint8_t>& head, std::uint64_t fileBytes,
+                          const std::string& fileName) {
+  if (fileBytes < FileHeaderSize + 4)
     Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
-  if (bytes[0] != 'B' || bytes[1] != 'M') Refuse(fileName, Tr("Pictures", "BM で始まっていません"));
-  const std::uint32_t size = Read32(&bytes[FileHeaderSize]);
+  if (head[0] != 'B' || head[1] != 'M') Refuse(fileName, Tr("Pictures", "BM で始まっていません"));
+  const std::uint32_t size = Read32(&head[FileHeaderSize]);
   if (!KnownHeaderSize(size))
     Refuse(fileName, Tr("Pictures", "ヘッダーの長さ %1 は扱えません").Arg(size));
-  if (bytes.size() < FileHeaderSize + size)
+  if (fileBytes < FileHeaderSize + size)
     Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
-  return InfoHeader(bytes, size);
+  return InfoHeader(head, size);
 }
 
 // Size, depth and encoding; returns the number of colours the header says are used.
@@ -105,8 +106,8 @@ std::uint32_t ReadGeometry(const InfoHeader& header, BmpLayout& bmp, const std::
 // Reads the masks of a 16- or 32-bit picture; returns where the colour table starts, after
 // the masks when they follow a short header (three, or four with alpha). A header long enough
 // to hold an alpha mask gives it whatever the encoding.
-std::size_t ReadMasks(const std::vector<std::uint8_t>& bytes, const InfoHeader& header,
-                      BmpLayout& bmp, const std::string& fileName) {
+std::size_t ReadMasks(const std::vector<std::uint8_t>& head, std::uint64_t fileBytes,
+                      const InfoHeader& header, BmpLayout& bmp, const std::string& fileName) {
   std::size_t at = FileHeaderSize + header.Size();
   bmp.Masks = bmp.Bits == 16 ? Masks555 : Masks888;
   const bool wordPixels = bmp.Bits == 16 || bmp.Bits == 32;
@@ -117,26 +118,26 @@ std::size_t ReadMasks(const std::vector<std::uint8_t>& bytes, const InfoHeader& 
     return at;
   }
   const std::size_t count = bmp.Compression == BiAlphaBitFields ? 4 : 3;
-  if (bytes.size() < at + 4 * count)
-    Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
-  for (std::size_t i = 0; i < 3; ++i) bmp.Masks[i] = Read32(&bytes[at + 4 * i]);
-  if (count == 4) bmp.AlphaMask = Read32(&bytes[at + 12]);
+  if (fileBytes < at + 4 * count) Refuse(fileName, Tr("Pictures", "ヘッダーが途中で切れています"));
+  for (std::size_t i = 0; i < 3; ++i) bmp.Masks[i] = Read32(&head[at + 4 * i]);
+  if (count == 4) bmp.AlphaMask = Read32(&head[at + 12]);
   return at + 4 * count;
 }
 
 // The colour table is as long as the header says, or as the depth needs when it says 0.
 // Pixel data starts at the file header's offset; an offset inside the table cuts the table
 // short there, and one that points back into the headers is ignored.
-void PlaceTableAndData(const std::vector<std::uint8_t>& bytes, std::size_t tableStart,
-                       std::uint32_t coloursUsed, BmpLayout& bmp, const std::string& fileName) {
+void PlaceTableAndData(const std::vector<std::uint8_t>& head, std::uint64_t fileBytes,
+                       std::size_t tableStart, std::uint32_t coloursUsed, BmpLayout& bmp,
+                       const std::string& fileName) {
   std::uint64_t entries = 0;
   if (bmp.Bits <= 8) entries = coloursUsed != 0 ? coloursUsed : 1u << bmp.Bits;
-  const std::uint64_t offset = Read32(&bytes[10]);
+  const std::uint64_t offset = Read32(&head[10]);
   const std::uint64_t entrySize = static_cast<std::uint64_t>(bmp.PaletteEntrySize);
   if (offset > tableStart && offset < tableStart + entries * entrySize)
     entries = (offset - tableStart) / entrySize;
   const std::uint64_t tableEnd = tableStart + entries * entrySize;
-  if (tableEnd > bytes.size()) Refuse(fileName, Tr("Pictures", "色テーブルが途中で切れています"));
+  if (tableEnd > fileBytes) Refuse(fileName, Tr("Pictures", "色テーブルが途中で切れています"));
   bmp.PaletteOffset = tableStart;
   bmp.PaletteEntries = static_cast<std::size_t>(entries);
   bmp.DataOffset = static_cast<std::size_t>(std::max(tableEnd, offset));
@@ -144,11 +145,21 @@ void PlaceTableAndData(const std::vector<std::uint8_t>& bytes, std::size_t table
 
 }  // namespace
 
-BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
-  const InfoHeader header = ReadInfoHeader(bytes, fileName);
+BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& head, std::int64_t fileBytes,
+                        const std::string& fileName) {
+  // Every byte read below lies before BmpHeadBytes and is checked against the file's length
+  // first, so the head holds it.
+  const auto length = static_cast<std::uint64_t>(std::max<std::int64_t>(fileBytes, 0));
+  const InfoHeader header = ReadInfoHeader(head, length, fileName);
   BmpLayout bmp;
   const std::uint32_t coloursUsed = ReadGeometry(header, bmp, fileName);
-  const std::size_t tableStart = ReadMasks(bytes, header, bmp, fileName);
-  PlaceTableAndData(bytes, tableStart, coloursUsed, bmp, fileName);
+  const std::size_t tableStart = ReadMasks(head, length, header, bmp, fileName);
+  PlaceTableAndData(head, length, tableStart, coloursUsed, bmp, fileName);
   return bmp;
+}
+
+void CheckPixelDataLength(const BmpLayout& bmp, std::int64_t fileBytes,
+                          const std::string& fileName) {
+  const auto needed = static_cast<std::int64_t>(bmp.DataOffset) + bmp.RowBytes() * bmp.Height;
+  if (needed > fileBytes) RefusePixelDataCutShort(fileBytes, needed, fileName);
 }

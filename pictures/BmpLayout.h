@@ -1,4 +1,5 @@
-// What the headers of a BMP file held in memory say, checked against the file's length.
+// What the headers of a BMP file say, read from the file's first bytes and checked against its
+// length.
 #pragma once
 
 #include <array>
@@ -36,8 +37,19 @@ struct BmpLayout {
   std::int64_t RowBytes() const { return (Width * Bits + 31) / 32 * 4; }
 };
 
+// The first bytes of a file that hold every header and every colour a pixel can address: the
+// file header, the longest information header, four masks and 256 four-byte entries.
+inline constexpr std::int64_t BmpHeadBytes = 14 + 124 + 16 + 256 * 4;
+
 // Reads and checks the file header, the information header, the masks and where the colour
-// table and the pixel data lie. Raises the invalid-bitmap error, naming `fileName`, for a
-// header that is cut short, unknown or past the size limits, and for a colour table that
-// runs past the end of the file; the pixel data's length is not checked here.
-BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& bytes, const std::string& fileName);
+// table and the pixel data lie, from `head`: at least the first min(fileBytes, BmpHeadBytes)
+// bytes of a file of `fileBytes` bytes. Raises the invalid-bitmap error, naming `fileName`,
+// for a header that is cut short, unknown or past the size limits, and for a colour table
+// that runs past the end of the file; the pixel data's length is not checked here.
+BmpLayout ReadBmpLayout(const std::vector<std::uint8_t>& head, std::int64_t fileBytes,
+                        const std::string& fileName);
+
+// Raises the invalid-bitmap error, naming `fileName`, for an uncompressed picture whose rows
+// run past the end of a file of `fileBytes` bytes.
+void CheckPixelDataLength(const BmpLayout& bmp, std::int64_t fileBytes,
+                          const std::string& fileName);

@@ -11,7 +11,8 @@
 // first three bytes in memory are a pixel of the 24-bit picture.
 class BmpPalette {
  public:
-  BmpPalette(const std::vector<std::uint8_t>& bytes, const BmpLayout& bmp);
+  // `head` holds the file's first bytes, as ReadBmpLayout took them.
+  BmpPalette(const std::vector<std::uint8_t>& head, const BmpLayout& bmp);
   // Indices past the end of the file's table are black.
   std::uint32_t operator[](std::uint8_t index) const { return FColours[index]; }
 

@@ -1,5 +1,6 @@
 #include "BmpRowDecoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -49,8 +50,8 @@ std::uint32_t BmpRowDecoder::Channel::Scale(std::uint32_t value) const {
   return static_cast<std::uint32_t>((value * std::uint64_t{510} + FMax) / (2 * FMax));
 }
 
-BmpRowDecoder::BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette)
-    : FWidth(static_cast<int>(bmp.Width)),
+BmpRowDecoder::BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette, int width)
+    : FWidth(static_cast<int>(std::min<std::int64_t>(width, bmp.Width))),
       FBits(bmp.Bits),
       FPalette(palette),
       FRed(bmp.Masks[0]),

@@ -9,8 +9,10 @@
 
 class BmpRowDecoder {
  public:
-  BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette);
-  // Reads one stored row from `in` and writes Width pixels (blue, green, red) to `out`.
+  // Decodes the first `width` pixels of each row, at most the picture's width.
+  BmpRowDecoder(const BmpLayout& bmp, const BmpPalette& palette, int width);
+  // Reads one stored row from `in` and writes its first `width` pixels (blue, green, red) to
+  // `out`. Only the bytes of those pixels are read.
   void Decode(const std::uint8_t* in, std::uint8_t* out) const;
   // For a 16- or 32-bit picture: the same with each pixel's alpha after it (blue, green, red,
   // alpha: Format_ARGB32's bytes), `out` holding 4 bytes a pixel.

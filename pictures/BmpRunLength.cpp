@@ -1,23 +1,34 @@
 #include "BmpRunLength.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "framework/TavoErrors.h"
 #include "framework/Translation.h"
 
-BmpRunLength::BmpRunLength(const std::vector<std::uint8_t>& bytes, const BmpLayout& bmp,
-                           const BmpPalette& palette, const std::string& fileName)
-    : FBytes(bytes),
+namespace {
+
+// Codes are read a block at a time: one virtual call a byte would cost more than the
+// decoding.
+constexpr std::size_t CodeBlockBytes = 16384;
+
+}  // namespace
+
+BmpRunLength::BmpRunLength(TByteStream& codes, const BmpLayout& bmp, const BmpPalette& palette,
+                           const std::string& fileName)
+    : FCodes(codes),
       FBmp(bmp),
       FPalette(palette),
       FFileName(fileName),
       FFour(bmp.Compression == BiRle4),
-      FAt(bmp.DataOffset) {}
+      FBuffer(CodeBlockBytes) {}
 
 void BmpRunLength::DecodeInto(QImage& picture) {
   FBits = picture.bits();
   FStride = picture.bytesPerLine();
+  FWidth = picture.width();
+  FHeight = picture.height();
   while (FY < FBmp.Height) {
     const std::uint8_t count = Next();
     const std::uint8_t code = Next();
@@ -37,39 +48,64 @@ void BmpRunLength::DecodeInto(QImage& picture) {
   }
 }
 
+bool BmpRunLength::Refill() {
+  FAt = 0;
+  FEnd = FCodes.Read(FBuffer.data(), FBuffer.size());
+  return FEnd > 0;
+}
+
 std::uint8_t BmpRunLength::Next() {
-  if (FAt >= FBytes.size())
+  if (FAt == FEnd && !Refill())
     throw EInvalidGraphic(FFileName, Tr("Pictures", "ランレングスデータが途中で切れています"));
-  return FBytes[FAt++];
+  return FBuffer[FAt++];
+}
+
+void BmpRunLength::PassOne() {
+  if (FAt < FEnd || Refill()) ++FAt;
 }
 
 void BmpRunLength::Run(int count, std::uint8_t code) {
-  const std::uint32_t even = FPalette[FFour ? code >> 4 : code];
-  const std::uint32_t odd = FPalette[FFour ? code & 15 : code];
   std::uint8_t* row = Row();
-  const std::int64_t end = std::min(FX + count, FBmp.Width);
-  for (std::int64_t i = 0; FX + i < end; ++i) Put(row, FX + i, i % 2 == 0 ? even : odd);
+  if (row != nullptr) {
+    const std::uint32_t even = FPalette[FFour ? code >> 4 : code];
+    const std::uint32_t odd = FPalette[FFour ? code & 15 : code];
+    const std::int64_t end = std::min(FX + count, FWidth);
+    for (std::int64_t i = 0; FX + i < end; ++i) Put(row, FX + i, i % 2 == 0 ? even : odd);
+  }
   FX += count;
+}
+
+const std::uint8_t* BmpRunLength::Take(std::size_t count, std::uint8_t* spare) {
+  if (FEnd - FAt >= count) {
+    const std::uint8_t* at = FBuffer.data() + FAt;
+    FAt += count;
+    return at;
+  }
+  for (std::size_t i = 0; i < count; ++i) spare[i] = Next();
+  return spare;
 }
 
 void BmpRunLength::Absolute(int count) {
   const std::size_t bytes = FFour ? (count + 1) / 2 : count;
-  if (FBytes.size() - FAt < bytes)
-    throw EInvalidGraphic(FFileName, Tr("Pictures", "ランレングスデータが途中で切れています"));
-  const std::uint8_t* in = &FBytes[FAt];
+  std::array<std::uint8_t, 255> spare;
+  const std::uint8_t* in = Take(bytes, spare.data());
   std::uint8_t* row = Row();
-  const std::int64_t end = std::min(FX + count, FBmp.Width);
-  for (std::int64_t i = 0; FX + i < end; ++i) {
-    const std::uint8_t index = FFour ? (i % 2 == 0 ? in[i / 2] >> 4 : in[i / 2] & 15) : in[i];
-    Put(row, FX + i, FPalette[index]);
+  if (row != nullptr) {
+    const std::int64_t end = std::min(FX + count, FWidth);
+    for (std::int64_t i = 0; FX + i < end; ++i) {
+      const std::uint8_t index = FFour ? (i % 2 == 0 ? in[i / 2] >> 4 : in[i / 2] & 15) : in[i];
+      Put(row, FX + i, FPalette[index]);
+    }
   }
   FX += count;
-  FAt = std::min(FAt + bytes + bytes % 2, FBytes.size());
+  // The pad byte, passed over only now: reading it may refill the block `in` points into. The
+  // last code of a file may lack it.
+  if (bytes % 2 != 0) PassOne();
 }
 
 std::uint8_t* BmpRunLength::Row() const {
   const std::int64_t row = FBmp.TopDown ? FY : FBmp.Height - 1 - FY;
-  return FBits + row * FStride;
+  return row < FHeight ? FBits + row * FStride : nullptr;
 }
 
 void BmpRunLength::Put(std::uint8_t* row, std::int64_t x, std::uint32_t colour) const {

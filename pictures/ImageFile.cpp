@@ -58,9 +58,13 @@ std::vector<std::uint8_t> ImageFile::Head(std::size_t count) const {
   return bytes;
 }
 
-std::vector<std::uint8_t> ImageFile::ReadAll() const {
+void ImageFile::CheckSize() const {
   if (FSize > MaxImageFileBytes)
     throw EInvalidGraphic(FName, Tr("Pictures", "ファイルが大きすぎます"));
+}
+
+std::vector<std::uint8_t> ImageFile::ReadAll() const {
+  CheckSize();
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(FSize));
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -21,8 +21,9 @@ class ImageFile {
   std::int64_t Size() const { return FSize; }
   // Up to `count` bytes from the start, without moving the descriptor's position.
   std::vector<std::uint8_t> Head(std::size_t count) const;
-  // Reads the whole file from the descriptor's position on. Raises the invalid-bitmap error
-  // for a file past MaxImageFileBytes.
+  // Raises the invalid-bitmap error for a file past MaxImageFileBytes.
+  void CheckSize() const;
+  // Reads the whole file from the descriptor's position on, after CheckSize.
   std::vector<std::uint8_t> ReadAll() const;
 
  private:

@@ -7,11 +7,13 @@
 // the doll of the terminal's folder as a doll file without a window. Whatever goes wrong in
 // starting is shown in a message box as well as on the terminal, since the menu entry has no
 // terminal to read.
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -130,6 +132,41 @@ int Export(const std::string& fileName) {
   }
 }
 
+// The signal that asked the launcher to end while it unpacked a doll file, or 0.
+volatile std::sig_atomic_t StopSignal = 0;
+
+extern "C" void NoteStop(int signal) {
+  StopSignal = signal;
+}
+
+// Thrown between two chunks of an unpack once a signal asked the launcher to end.
+struct TStopped {};
+
+// Unpacks the doll file into `folder`. Ending the session or Ctrl+C meanwhile stops the unpack
+// at its next chunk, which removes what it wrote, and then ends the launcher as the signal does.
+std::string Unpack(const std::string& dollFile, const std::string& folder) {
+  struct sigaction stop {};
+  stop.sa_handler = NoteStop;
+  sigemptyset(&stop.sa_mask);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &stop, nullptr);
+  const auto restore = [] {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, SIG_DFL);
+  };
+  std::string unpacked;
+  try {
+    unpacked = UnpackDollFile(dollFile, folder, [] {
+      if (StopSignal != 0) throw TStopped();
+    });
+  } catch (...) {
+    restore();
+    if (StopSignal != 0) std::raise(StopSignal);
+    throw;
+  }
+  restore();
+  if (StopSignal != 0) std::raise(StopSignal);
+  return unpacked;
+}
+
 // Everything but the message box, which needs the window system: the command line, the export,
 // the doll folder and the start of the program.
 int Start(int argc, char* argv[]) {
@@ -139,8 +176,9 @@ int Start(int argc, char* argv[]) {
   const bool command = StartedAsCommand(argv[0]);
   if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");
   const std::string folder = DollFolderPath();
+  RemoveAbandonedUnpacks(folder);
   if (!line.DollFile.empty()) {
-    GoTo(UnpackDollFile(line.DollFile, folder));
+    GoTo(Unpack(line.DollFile, folder));
     StartProgram(here / "Kavinel");
   }
   PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());

@@ -3,24 +3,19 @@
 // sandbox without a display, so it uses no window system at all: its application object is
 // Qt Core's, there only so that its messages speak the desktop's language.
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QImage>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "doll/DollThumbnail.h"
-#include "doll/Nest.h"
-#include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
 #include "framework/Translation.h"
@@ -39,46 +34,12 @@ std::optional<int> ParseSize(std::string_view text) {
   return size;
 }
 
-// A folder only this process can use, under $TMPDIR (or /tmp), removed with everything in it
-// however the thumbnailer ends: the file manager's signals wait meanwhile, so that one cannot
-// end it with the folder left.
-class TPrivateFolder {
- public:
-  TPrivateFolder() {
-    sigset_t stopping;
-    sigemptyset(&stopping);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) sigaddset(&stopping, signal);
-    sigprocmask(SIG_BLOCK, &stopping, &FSignals);
-    const char* base = std::getenv("TMPDIR");
-    std::string name = base && base[0] == '/' ? base : "/tmp";
-    name += "/kavinel-thumbnailer-XXXXXX";
-    if (!::mkdtemp(name.data())) {
-      const int error = errno;
-      sigprocmask(SIG_SETMASK, &FSignals, nullptr);
-      throw EFCreateError(name, std::strerror(error));
-    }
-    FPath = name;
-  }
-  ~TPrivateFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(FPath, error);
-    sigprocmask(SIG_SETMASK, &FSignals, nullptr);  // a signal that came meanwhile acts now
-  }
-  TPrivateFolder(const TPrivateFolder&) = delete;
-  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
-
-  const std::string& Path() const { return FPath; }
-
- private:
-  sigset_t FSignals;
-  std::string FPath;
-};
-
-// The outer doll of the doll file `input`, unpacked with every check that opening it makes.
+// The outer doll of the doll file `input`, read from memory with every check that opening it
+// makes: nothing is written but the thumbnail.
 QImage ThumbnailOf(const std::string& input) {
-  const TPrivateFolder scratch;
-  const std::string doll = UnpackDollFile(input, scratch.Path()) + "/";
-  return DollThumbnail(ReadShapeProfile(doll + ShapeFileName), *ReadSkin(doll + TextureFileName));
+  TDollFile doll(input);
+  const TOuterDoll outer = ReadDollPictures(doll);
+  return DollThumbnail(outer.Outline, *outer.Skin);
 }
 
 // Writes `picture` as a PNG named `output`, replacing what is there: by its contents, whatever

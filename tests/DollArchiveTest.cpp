@@ -1,7 +1,11 @@
 // The doll file: packed so that other readers take it and the type lies at byte 38, unpacked
-// to the same pictures, and every hostile archive refused with its reason.
+// to the same pictures, every hostile archive refused with its reason, and the temporary
+// folders of unpacks cleared only when abandoned.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -9,7 +13,8 @@
 #include <functional>
 
 #include "TestFiles.h"
-#include "dollfile/DollArchive.h"
+#include "dollfile/DollFileReader.h"
+#include "dollfile/DollUnpack.h"
 #include "pictures/ImageInput.h"
 
 namespace {
@@ -36,10 +41,15 @@ struct RawEntry {
   std::uint32_t Attributes = 0100644u << 16;  // a Unix mode in the high half
   std::int64_t Size = -1;                     // unpacked; the data's length when -1
   std::int64_t Crc = -1;                      // the data's when -1
+  Bytes Extra{};                              // in the local header and the central entry
+  Bytes Descriptor{};                         // after the data
 };
 
-Bytes Zip(const std::vector<RawEntry>& entries) {
-  Bytes zip, central;
+// The archive of `entries`, laid out in their order; the central directory lists them in
+// `order` (theirs when empty).
+Bytes Zip(const std::vector<RawEntry>& entries, std::vector<std::size_t> order = {}) {
+  Bytes zip;
+  std::vector<Bytes> centrals;
   for (const RawEntry& e : entries) {
     Bytes common;  // from the version needed on, as the local header and central entry share it
     const std::uint32_t crc = e.Crc >= 0 ? e.Crc : crc32(0, e.Data.data(), e.Data.size());
@@ -53,20 +63,27 @@ Bytes Zip(const std::vector<RawEntry>& entries) {
              {static_cast<std::uint32_t>(e.Data.size()), 4},
              {size, 4},
              {static_cast<std::uint32_t>(e.Name.size()), 2},
-             {0, 2}})
+             {static_cast<std::uint32_t>(e.Extra.size()), 2}})
       Append(common, value, width);
+    Bytes& central = centrals.emplace_back();
     Append(central, 0x02014b50, 4);
     Append(central, 0x0314, 2);  // made on Unix
     central.insert(central.end(), common.begin(), common.end());
     Append(central, 0, 6);
     Append(central, e.Attributes, 4);
     Append(central, zip.size(), 4);
-    central.insert(central.end(), e.Name.begin(), e.Name.end());
+    for (const Bytes& part : {Text(e.Name), e.Extra})
+      central.insert(central.end(), part.begin(), part.end());
     Append(zip, 0x04034b50, 4);
-    for (const Bytes& part : {common, Text(e.Name), e.Data})
+    for (const Bytes& part : {common, Text(e.Name), e.Extra, e.Data, e.Descriptor})
       zip.insert(zip.end(), part.begin(), part.end());
   }
   const std::uint32_t directory = zip.size();
+  if (order.empty())
+    for (std::size_t i = 0; i < entries.size(); ++i) order.push_back(i);
+  Bytes central;
+  for (const std::size_t i : order)
+    central.insert(central.end(), centrals[i].begin(), centrals[i].end());
   zip.insert(zip.end(), central.begin(), central.end());
   Append(zip, 0x06054b50, 4);
   Append(zip, 0, 4);
@@ -118,6 +135,93 @@ RawEntry Zeros(const std::string& name, std::int64_t count) {
   return {name, data, 8, 0, 0100644u << 16, count, static_cast<std::int64_t>(ZerosCrc(count))};
 }
 
+// `plain` deflated, as most writers store a picture.
+RawEntry Deflated(const std::string& name, const Bytes& plain) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  Bytes packed(deflateBound(&z, plain.size()));
+  z.next_in = const_cast<std::uint8_t*>(plain.data());
+  z.avail_in = plain.size();
+  z.next_out = packed.data();
+  z.avail_out = packed.size();
+  deflate(&z, Z_FINISH);
+  packed.resize(z.total_out);
+  deflateEnd(&z);
+  return {name,
+          packed,
+          8,
+          0,
+          0100644u << 16,
+          static_cast<std::int64_t>(plain.size()),
+          static_cast<std::int64_t>(crc32(0, plain.data(), plain.size()))};
+}
+
+// Every picture of the doll file, read to its end.
+std::vector<TDollPicture> Unpacked(const Bytes& zip) {
+  TDollFile doll(zip, "x.kavinel");
+  std::vector<TDollPicture> pictures;
+  for (std::size_t i = 0; i < doll.Pictures().size(); ++i) {
+    TDollPicture& picture = pictures.emplace_back(TDollPicture{doll.Pictures()[i], {}});
+    const auto stream = doll.OpenPicture(i);
+    stream->CopyTo([&](const std::uint8_t* bytes, std::size_t count) {
+      picture.Bytes.insert(picture.Bytes.end(), bytes, bytes + count);
+    });
+    stream->Finish();
+  }
+  return pictures;
+}
+
+// The archive with `bytes` put in front and every offset moved past them, as a script would.
+Bytes Prefixed(const Bytes& zip, const std::string& bytes) {
+  Bytes moved = Text(bytes);
+  moved.insert(moved.end(), zip.begin(), zip.end());
+  const std::size_t count = Get16(zip, zip.size() - 12);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = bytes.size() + Central(zip, i) + 42;
+    const std::uint32_t offset = Get32(moved, at) + bytes.size();
+    for (int k = 0; k < 4; ++k) moved[at + k] = offset >> 8 * k & 0xFF;
+  }
+  const std::size_t at = moved.size() - 6;
+  const std::uint32_t offset = Get32(moved, at) + bytes.size();
+  for (int k = 0; k < 4; ++k) moved[at + k] = offset >> 8 * k & 0xFF;
+  return moved;
+}
+
+// The archive with `comment` as the end record's comment.
+Bytes Commented(Bytes zip, const Bytes& comment) {
+  zip[zip.size() - 2] = comment.size() & 0xFF;
+  zip[zip.size() - 1] = comment.size() >> 8;
+  zip.insert(zip.end(), comment.begin(), comment.end());
+  return zip;
+}
+
+// The entry deferring its lengths to a data descriptor, with signature, after its data; `lie`
+// is added to the descriptor's compressed size.
+RawEntry Described(RawEntry entry, std::uint32_t lie) {
+  entry.Flags |= 8;
+  Append(entry.Descriptor, 0x08074b50, 4);
+  Append(entry.Descriptor,
+         entry.Crc >= 0 ? entry.Crc : crc32(0, entry.Data.data(), entry.Data.size()), 4);
+  Append(entry.Descriptor, entry.Data.size() + lie, 4);
+  Append(entry.Descriptor, entry.Size >= 0 ? entry.Size : entry.Data.size(), 4);
+  return entry;
+}
+
+// A ZIP64 locator at the end of the last central entry's comment, just before the end record,
+// where ZIP64 readers look for it.
+void HideZip64Locator(Bytes& zip) {
+  Bytes locator;
+  Append(locator, 0x07064b50, 4);
+  Append(locator, 0, 4);
+  Append(locator, 0, 8);
+  Append(locator, 1, 4);
+  const std::size_t last = Central(zip, Get16(zip, zip.size() - 12) - 1);
+  zip[last + 32] = locator.size();
+  const std::uint32_t directoryBytes = Get32(zip, zip.size() - 10) + locator.size();
+  for (int k = 0; k < 4; ++k) zip[zip.size() - 10 + k] = directoryBytes >> 8 * k & 0xFF;
+  zip.insert(zip.end() - 22, locator.begin(), locator.end());
+}
+
 const RawEntry Mimetype{"mimetype", Text(DollFileType)};
 const RawEntry Shape{"シェイプ.bmp", Text("BM shape")};
 
@@ -126,7 +230,7 @@ TEST(DollArchive, PicturesComeBackInTheirOrder) {
   for (const char* name : {"シェイプ.bmp", "テクスチャ.bmp", "シェイプ2.bmp", "テクスチャ2.bmp",
                            "テクスチャ3.bmp", "シェイプ3.bmp"})
     pictures.push_back({name, Bytes(1000 + pictures.size(), pictures.size())});
-  const std::vector<TDollPicture> back = UnpackDoll(PackDoll(pictures, Text("PNG")), "x.kavinel");
+  const std::vector<TDollPicture> back = Unpacked(PackDoll(pictures, Text("PNG")));
   ASSERT_EQ(back.size(), pictures.size());
   for (std::size_t i = 0; i < back.size(); ++i) {
     EXPECT_EQ(back[i].Name, pictures[i].Name);
@@ -157,17 +261,15 @@ TEST(DollArchive, PackedAsOtherReadersExpect) {
 }
 
 TEST(DollArchive, OnlyPicturesAreReadTheRestSkipped) {
-  const std::vector<TDollPicture> pictures = UnpackDoll(
-      Patched(
-          Zip({Mimetype,
-               {.Name = "Thumbnails/", .Attributes = 040755u << 16},
-               {.Name = DollThumbnailName, .Data = Text("PNG"), .Crc = 0},  // unread: no CRC error
-               {"notes.txt"},
-               {"シェイプ02.bmp"},
-               {"sub/テクスチャ.bmp"},
-               Shape}),
-          [](Bytes& z) { z[z.size() - 2] = 2, z.push_back('h'), z.push_back('i'); }),  // a comment
-      "x.kavinel");
+  const std::vector<TDollPicture> pictures = Unpacked(Commented(
+      Zip({Mimetype,
+           {.Name = "Thumbnails/", .Attributes = 040755u << 16},
+           {.Name = DollThumbnailName, .Data = Text("PNG"), .Crc = 0},  // unread: no CRC error
+           {"notes.txt"},
+           {"シェイプ02.bmp"},
+           {"sub/テクスチャ.bmp"},
+           Shape}),
+      Text("hi")));
   ASSERT_EQ(pictures.size(), 1u);
   EXPECT_EQ(pictures[0].Name, Shape.Name);
   EXPECT_EQ(pictures[0].Bytes, Shape.Data);
@@ -180,6 +282,10 @@ TEST(DollArchive, HostileArchivesAreRefused) {
   std::vector<RawEntry> many{Mimetype};
   while (many.size() <= DollFileMaxEntries) many.push_back({"f" + std::to_string(many.size())});
   const std::string s = Shape.Name;
+  const RawEntry deflated = Deflated(s, Bytes(5000, 'x'));
+  RawEntry trailed = deflated, understated = Zeros(s, 5000);
+  trailed.Data.push_back(0);  // after the stream's end, within the entry's length
+  understated.Size = 10;      // inflates to far more
   const struct {
     Bytes archive;
     std::string reason;
@@ -226,16 +332,49 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       {named({.Name = s, .Data = {0xFF, 0xFF}, .Method = 8}), "の圧縮データが壊れています"},
       {Bytes(valid.begin(), valid.begin() + valid.size() / 2), "途中で切れています"},
       {Text("GIF89a"), "ZIP 書庫ではありません"},
-      {named(Zeros(s, MaxImageFileBytes + 1)), "絵 \"シェイプ.bmp\" が大きすぎます"},
-      {Zip({Mimetype, Zeros(s, MaxImageFileBytes), Zeros("テクスチャ.bmp", MaxImageFileBytes)}),
-       "展開すると大きすぎます"},
+      {named(Zeros(s, DollFilePictureMaxBytes + 1)), "\"シェイプ.bmp\" が大きすぎます (100 MiB"},
+      {Zip({Mimetype, Zeros(s, DollFilePictureMaxBytes), Zeros("テクスチャ.bmp", 100 << 20),
+            Zeros("テクスチャ2.bmp", DollFilePictureMaxBytes)}),
+       "展開すると大きすぎます (256 MiB"},
+      // One reading only: a second end record, ZIP64, another name.
+      {Commented(valid, Bytes(valid.begin() + Get32(valid, valid.size() - 6), valid.end())),
+       "終わりのレコードが二つ以上あります"},
+      {Commented(valid, Text("PK\5\6")), "終わりのレコードが二つ以上あります"},
+      {Patched(valid, [](Bytes& z) { z[z.size() - 12] = 0xFF, z[z.size() - 11] = 0xFF; }),
+       "ZIP64 の記録があります"},
+      {Patched(valid, HideZip64Locator), "ZIP64 の記録があります"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = {1, 0, 0, 0}}), "ZIP64 の記録があります"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = {0x75, 0x70, 1, 0, 'x'}}),
+       "\"シェイプ.bmp\" に別の名前の拡張フィールドがあります"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = {0x55, 0x54, 9, 0}}),
+       "\"シェイプ.bmp\" の拡張フィールドが壊れています"},
+      // Every length and CRC of a deflated picture.
+      {Patched(named(deflated), [](Bytes& z) { z[Get32(z, Central(z, 1) + 42) + 22] ^= 1; }),
+       "ローカルヘッダーが中央ディレクトリと食い違っています"},
+      {named(Described(deflated, 0)), "nothing"},
+      {named(Described(deflated, 1)),
+       "\"シェイプ.bmp\" のデータ記述子が中央ディレクトリと食い違っています"},
+      {named(Described(deflated, 9)),
+       "\"シェイプ.bmp\" のデータ記述子が中央ディレクトリと食い違っています"},
+      {named(trailed), "\"シェイプ.bmp\" の長さが合いません"},
+      {named(understated), "\"シェイプ.bmp\" の長さが合いません"},
+      // The documented layout.
+      {Prefixed(valid, "#!/bin/sh\n"), "どの項目にも属さないバイトがあります"},
+      {Zip({Shape, Mimetype}, {1, 0}), "先頭の項目が mimetype ではありません"},
+      {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Extra = {0x55, 0x54, 1, 0, 0}}}),
+       "mimetype に拡張フィールドかデータ記述子があります"},
+      {Zip({Described(Mimetype, 0)}), "mimetype に拡張フィールドかデータ記述子があります"},
   };
   for (const auto& row : rows) {
     std::string refusal = "nothing";
     try {
-      UnpackDoll(row.archive, "x.kavinel");
+      Unpacked(row.archive);
     } catch (const EDollFileError& error) {
       refusal = error.what();
+    }
+    if (row.reason == "nothing") {
+      EXPECT_EQ(refusal, "nothing");
+      continue;
     }
     EXPECT_EQ(refusal.find("ファイル \"x.kavinel\" は人形ファイルではありません: "), 0u) << refusal;
     EXPECT_NE(refusal.find(row.reason), std::string::npos) << row.reason << " — " << refusal;
@@ -244,26 +383,71 @@ TEST(DollArchive, HostileArchivesAreRefused) {
 
 TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
   ScratchFolder folder;
-  WriteBytes(folder.Path("doll.kavinel"), Text("PK"));
-  EXPECT_EQ(ReadDollFile(folder.Path("doll.kavinel")), Text("PK"));
+  const Bytes doll = Zip({Mimetype, Shape});
+  WriteBytes(folder.Path("doll.kavinel"), doll);
+  TDollFile file(folder.Path("doll.kavinel"));
+  ASSERT_EQ(file.Pictures(), std::vector<std::string>{Shape.Name});
+  EXPECT_EQ(Unpacked(doll)[0].Bytes, Shape.Data);
+  WriteBytes(folder.Path("cut.kavinel"), Bytes(doll.begin(), doll.end() - 1));
   std::filesystem::create_directory(folder.Path("folder.kavinel"));
   ASSERT_EQ(mkfifo(folder.Path("pipe.kavinel").c_str(), 0600), 0);
-  WriteBytes(folder.Path("big.kavinel"), {});
-  std::filesystem::resize_file(folder.Path("big.kavinel"), DollFileMaxBytes + 1);
+  for (const auto& [name, size] : {std::pair{"big.kavinel", DollFileMaxBytes + 1},
+                                   std::pair{"zeros.kavinel", DollFileMaxBytes - 1}}) {
+    WriteBytes(folder.Path(name), {});
+    std::filesystem::resize_file(folder.Path(name), size);  // read only at its two ends
+  }
   for (const auto& [name, reason] :
        std::map<std::string, std::string>{{"missing.kavinel", "No such file"},
+                                          {"cut.kavinel", "途中で切れています"},
                                           {"folder.kavinel", "フォルダーです"},
                                           {"pipe.kavinel", "通常のファイルではありません"},
-                                          {"big.kavinel", "大きすぎます (512 MiB まで)"}}) {
+                                          {"big.kavinel", "大きすぎます (512 MiB まで)"},
+                                          {"zeros.kavinel", "ZIP 書庫ではありません"}}) {
     std::string refusal = "nothing";
     try {
-      ReadDollFile(folder.Path(name));
+      TDollFile{folder.Path(name)};
     } catch (const ETavoError& error) {
       refusal = error.what();
     }
     EXPECT_NE(refusal.find("\"" + folder.Path(name) + "\""), std::string::npos) << refusal;
     EXPECT_NE(refusal.find(reason), std::string::npos) << refusal;
   }
+}
+
+// The sample set as the first program to write doll files wrote it opens, picture for picture.
+TEST(DollUnpack, AnEarlierDollFileOpensByteForByte) {
+  ScratchFolder parent;
+  const std::string folder =
+      UnpackDollFile(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel", parent.Path("Kavinel"));
+  std::size_t pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(KAVINEL_SAMPLES)) {
+    EXPECT_EQ(ReadBytes(folder + "/" + entry.path().filename().string()),
+              ReadBytes(entry.path().string()));
+    ++pictures;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), pictures);
+}
+
+// A start removes the temporary folder of an unpack whose owner has gone, and no other: not one
+// still locked, one without a lock, a doll's folder, nor a folder behind a link.
+TEST(DollUnpack, OnlyAnAbandonedUnpackIsRemoved) {
+  ScratchFolder parent;
+  for (const auto& [name, locked] : {std::pair{".kavinel-free", true},
+                                     {".kavinel-held", true},
+                                     {".kavinel-bare", false},
+                                     {"doll", true}}) {
+    std::filesystem::create_directory(parent.Path(name));
+    WriteBytes(parent.Path(std::string(name) + "/シェイプ.bmp"), {1});
+    if (locked) WriteBytes(parent.Path(std::string(name) + "/.kavinel-lock"), {});
+  }
+  std::filesystem::create_directory_symlink(parent.Path("doll"), parent.Path(".kavinel-link"));
+  const int held = open(parent.Path(".kavinel-held/.kavinel-lock").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  RemoveAbandonedUnpacks(parent.Path(""));
+  close(held);
+  EXPECT_FALSE(std::filesystem::exists(parent.Path(".kavinel-free")));
+  for (const char* name : {".kavinel-held", ".kavinel-bare", "doll"})
+    EXPECT_TRUE(std::filesystem::exists(parent.Path(std::string(name) + "/シェイプ.bmp"))) << name;
 }
 
 }  // namespace

@@ -103,6 +103,7 @@ TEST_F(DollFile, AFileThatIsRefusedNamesItselfAndLeavesNothing) {
       {"a name out of the folder", packed({{"../シェイプ.bmp", shape.Bytes}, shape, skin}), ".."},
   };
   const TFolder here = FolderFiles();
+  setenv("HOME", (home / "missing" / "home").c_str(), 1);  // made for the file, and only for it
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Name);
     WriteBytes("bad.kavinel", row.File);
@@ -110,7 +111,7 @@ TEST_F(DollFile, AFileThatIsRefusedNamesItselfAndLeavesNothing) {
         CloseNextMessageBox([&] { form->OpenDollFileNamed("bad.kavinel"); });
     EXPECT_TRUE(seen.Text.contains("bad.kavinel")) << seen.Text.toStdString();
     EXPECT_TRUE(seen.Text.contains(row.Says)) << seen.Text.toStdString();
-    EXPECT_FALSE(fs::exists(Kavinel())) << "a folder was left";
+    EXPECT_FALSE(fs::exists(home / "missing")) << "a folder was left";
     TFolder now = FolderFiles();
     now.erase("bad.kavinel");
     EXPECT_EQ(now, here);

@@ -112,10 +112,6 @@
         <translation>the compressed data of the entry %1 is damaged</translation>
     </message>
     <message>
-        <source>項目 %1 を読めません: %2</source>
-        <translation>cannot read the entry %1: %2</translation>
-    </message>
-    <message>
         <source>先頭の項目が mimetype ではありません</source>
         <translation>the first entry is not mimetype</translation>
     </message>
@@ -128,16 +124,8 @@
         <translation>the type is %1 (it should be %2)</translation>
     </message>
     <message>
-        <source>書庫が壊れています: %1</source>
-        <translation>the archive is damaged: %1</translation>
-    </message>
-    <message>
         <source>大きすぎます (%1 MiB まで)</source>
         <translation>it is too large (at most %1 MiB)</translation>
-    </message>
-    <message>
-        <source>絵 %1 が大きすぎます (%2 バイトまで)</source>
-        <translation>the picture %1 is too large (at most %2 bytes)</translation>
     </message>
     <message>
         <source>展開すると大きすぎます (%1 MiB まで)</source>
@@ -154,6 +142,46 @@
     <message>
         <source>%1 がありません</source>
         <translation>%1 is missing</translation>
+    </message>
+    <message>
+        <source>絵 &quot;%1&quot; は人形ファイルに入れるには大きすぎます (%2 MiB まで)</source>
+        <translation>the picture &quot;%1&quot; is too large for a doll file (at most %2 MiB)</translation>
+    </message>
+    <message>
+        <source>人形の絵が合わせて大きすぎて人形ファイルに入りません (%1 MiB まで)</source>
+        <translation>the doll's pictures together are too large for a doll file (at most %1 MiB)</translation>
+    </message>
+    <message>
+        <source>項目 %1 の拡張フィールドが壊れています</source>
+        <translation>the extra fields of the entry %1 are damaged</translation>
+    </message>
+    <message>
+        <source>ZIP64 の記録があります</source>
+        <translation>it holds a ZIP64 record</translation>
+    </message>
+    <message>
+        <source>項目 %1 に別の名前の拡張フィールドがあります</source>
+        <translation>the entry %1 has an extra field giving it another name</translation>
+    </message>
+    <message>
+        <source>終わりのレコードが二つ以上あります</source>
+        <translation>it has more than one end record</translation>
+    </message>
+    <message>
+        <source>項目 %1 のデータ記述子が中央ディレクトリと食い違っています</source>
+        <translation>the data descriptor of the entry %1 disagrees with the central directory</translation>
+    </message>
+    <message>
+        <source>どの項目にも属さないバイトがあります</source>
+        <translation>it holds bytes that belong to no entry</translation>
+    </message>
+    <message>
+        <source>mimetype に拡張フィールドかデータ記述子があります</source>
+        <translation>mimetype has an extra field or a data descriptor</translation>
+    </message>
+    <message>
+        <source>絵 %1 が大きすぎます (%2 MiB まで)</source>
+        <translation>the picture %1 is too large (at most %2 MiB)</translation>
     </message>
 </context>
 <context>

@@ -3,7 +3,7 @@
 # follow answer without a window; --export writes the folder's doll as a doll file and never
 # replaces one; a doll file given by a relative name opens in a new folder of ~/Kavinel, a
 # second time in NAME-2; doll files that are refused (cut short, a name climbing out, no skin,
-# a link) say so in a message and leave nothing.
+# a link) say so in a message and leave nothing; nor does a launcher ended while it unpacks.
 set -euo pipefail
 source "$(dirname "$0")/XSession.sh"
 run_under_xvfb "$0" "$@"
@@ -88,4 +88,26 @@ for refused in cut climb noskin link; do
   [[ $(ls -A "$HOME/Kavinel") == $'set\nset-2' ]] || fail "left in ~/Kavinel: $(ls -A "$HOME/Kavinel")"
 done
 [[ ! -e "$work/escaped.bmp" && ! -e "$HOME/escaped.bmp" ]] || fail "a name climbed out of the folder"
+
+# Ended while it unpacks, each flush held back a second so that the end comes mid-way: the
+# unpack's temporary folder goes with it. A start also removes an unpack left by a launcher
+# that was killed outright (its lock free), but not one whose owner still holds its lock.
+mkdir "$HOME/Kavinel/.kavinel-old" "$HOME/Kavinel/.kavinel-busy"
+touch "$HOME/Kavinel/.kavinel-old/"{.kavinel-lock,シェイプ.bmp} "$HOME/Kavinel/.kavinel-busy/.kavinel-lock"
+exec 9<"$HOME/Kavinel/.kavinel-busy/.kavinel-lock"
+flock 9  # held by this shell, as a launcher at work holds its own
+strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:delay_exit=1000000 "$kavinel" set.kavinel &
+tracer=$!
+for _ in $(seq 200); do
+  compgen -G "$HOME/Kavinel/.kavinel-??????/*.bmp" >/dev/null && break
+  sleep 0.05
+done
+compgen -G "$HOME/Kavinel/.kavinel-??????/*.bmp" >/dev/null || fail "no unpack under way"
+kill -TERM "$(pgrep -P "$tracer")"
+status=0
+wait "$tracer" || status=$?
+exec 9<&-
+[[ $status -eq 143 ]] || fail "the launcher ended with status $status, not by SIGTERM"
+[[ $(ls -A "$HOME/Kavinel") == $'.kavinel-busy\nset\nset-2' ]] ||
+  fail "left in ~/Kavinel: $(ls -A "$HOME/Kavinel")"
 echo "1 passed, 0 failed"

@@ -4,7 +4,9 @@
 // dropped pictures (PNG, GIF, WebP, TIFF, BMP, JPEG and whatever else it takes, by their
 // contents), 4 the unpacking of a doll file. Every input must end in a picture (or a doll's
 // pictures) or one of the program's own errors; anything else (a crash, another exception, a
-// hang, a huge allocation) is a finding.
+// hang, a huge allocation) is a finding. With KAVINEL_FUZZ_DOLL_FILES set, only the inputs
+// that choose a doll file are read, so that a run can hold doll files to tighter memory limits
+// than pictures, and its findings replay as they were found.
 #include <unistd.h>
 
 #include <cstdint>
@@ -34,7 +36,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = ScratchFolder();
   if (size < 1) return 0;
+  static const bool dollFiles = std::getenv("KAVINEL_FUZZ_DOLL_FILES") != nullptr;
   const FuzzReader reader = ReaderOf(data[0]);
+  if (dollFiles && reader != FuzzReader::Doll) return 0;
   const std::string name = folder + "/" + InputName(reader);
   {
     std::ofstream file(name, std::ios::binary | std::ios::trunc);

@@ -2,13 +2,15 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
-#include "dollfile/DollArchive.h"
+#include "dollfile/DollUnpack.h"
 #include "framework/TavoBmp.h"
+#include "pictures/BmpRegion.h"
 #include "pictures/ImageInput.h"
 #include "pictures/PictureReader.h"
 
@@ -68,6 +70,38 @@ void LoadOverFilledMemory(TTavoBitmap& bitmap, const std::string& fileName, std:
   OverFilledMemory(fill, [&] { bitmap.LoadFromFileAuto(fileName); });
 }
 
+// The text of the program's error that `read` raises, or "" when it reads the file.
+template <typename Read>
+std::string RefusalOf(Read read) {
+  try {
+    read();
+  } catch (const ETavoError& refusal) {
+    return refusal.what();
+  }
+  return "";
+}
+
+// The skin's top-left as the doll reads it must be that of `whole`, the same file loaded
+// whole, and be refused exactly when the whole load was, with the same `refusal`.
+void CompareSkinRegion(const TTavoBitmap& whole, const std::string& refusal,
+                       const std::string& fileName) {
+  TBmpRegion region;
+  const std::string regionRefusal = RefusalOf([&] {
+    OverFilledMemory(0xA5, [&] { region = ReadBmpRegion(fileName, TextureColumns, DollRows); });
+  });
+  if (regionRefusal != refusal) std::abort();
+  if (!refusal.empty()) return;
+  const QImage& corner = region.Picture;
+  const bool sized = region.Width == whole.width() && region.Height == whole.height() &&
+                     corner.format() == QImage::Format_BGR888 &&
+                     corner.width() == std::min(whole.width(), TextureColumns) &&
+                     corner.height() == std::min(whole.height(), DollRows);
+  if (!sized) std::abort();
+  const auto rowBytes = static_cast<std::size_t>(3 * corner.width());
+  for (int y = 0; y < corner.height(); ++y)
+    if (std::memcmp(corner.constScanLine(y), whole.Rows[y].Data(), rowBytes) != 0) std::abort();
+}
+
 QImage DropOverFilledMemory(const std::string& fileName, std::uint8_t fill) {
   QImage picture;
   OverFilledMemory(fill, [&] { picture = ReadPicture(fileName); });
@@ -86,14 +120,15 @@ void ReadDroppedPicture(const std::string& fileName) {
     if (std::memcmp(picture.constScanLine(y), again.constScanLine(y), rowBytes) != 0) std::abort();
 }
 
-void UnpackDollFile(const std::string& fileName) {
-  std::int64_t total = 0;
-  for (const TDollPicture& picture : UnpackDoll(ReadDollFile(fileName), fileName)) {
-    const auto size = static_cast<std::int64_t>(picture.Bytes.size());
-    if (LevelOfFile(picture.Name) == 0 || size > MaxImageFileBytes) std::abort();
-    total += size;
-  }
-  if (total > DollFileMaxUnpackedBytes) std::abort();
+// Reads every picture of a doll file as opening it does, from memory: an outer doll within
+// its bounds, or one of the program's errors.
+void ReadDollFile(const std::string& fileName) {
+  TDollFile doll(fileName);
+  const TOuterDoll outer = ReadDollPictures(doll);
+  for (const int r : outer.Outline)
+    if (r < 0 || r > MaxRadius) std::abort();
+  if (!outer.Skin || outer.Skin->width() != TextureColumns || outer.Skin->height() != DollRows)
+    std::abort();
 }
 
 }  // namespace
@@ -148,9 +183,11 @@ void ReadLikeTheProgram(FuzzReader reader, const std::string& fileName) {
       return;
     }
     if (reader == FuzzReader::Picture) return ReadDroppedPicture(fileName);
-    if (reader == FuzzReader::Doll) return UnpackDollFile(fileName);
+    if (reader == FuzzReader::Doll) return ReadDollFile(fileName);
     TTavoBitmap bitmap;
-    LoadOverFilledMemory(bitmap, fileName, 0x5A);
+    const std::string refusal = RefusalOf([&] { LoadOverFilledMemory(bitmap, fileName, 0x5A); });
+    if (reader == FuzzReader::Bmp) CompareSkinRegion(bitmap, refusal, fileName);
+    if (!refusal.empty()) return;
     const bool consistent = bitmap.format() == QImage::Format_BGR888 &&
                             bitmap.Rows.Count() == bitmap.height() &&
                             bitmap.width() <= MaxImageSide && bitmap.height() <= MaxImageSide;

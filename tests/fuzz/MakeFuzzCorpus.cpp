@@ -185,13 +185,27 @@ void SeedShapes() {
   Seed("shape", 2, ShapeBmp(radii));
 }
 
-// A doll of two levels, then the same cut short, with another type, and with its first
-// picture's CRC changed in the local header only.
+// A run-length skin of 250 × 200: each row one run of a colour, the last rows left to the end
+// of the picture.
+Bytes RunLengthSkin(std::uint8_t shift) {
+  BmpParts parts{.Width = 250, .Height = 200, .Bits = 8, .Compression = 1};
+  parts.Palette = {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}};
+  Bytes codes;
+  for (int y = 0; y < 190; ++y)
+    codes.insert(codes.end(), {250, static_cast<std::uint8_t>((y + shift) % 3), 0, 0});
+  codes.insert(codes.end(), {0, 1});
+  parts.Rows = {codes};
+  return BuildBmp(parts);
+}
+
+// A doll of three levels with run-length skins, then the same cut short, with another type,
+// and with its first picture's CRC changed in the local header only.
 void SeedDolls() {
-  const std::vector<int> radii(200, 50);
+  std::vector<int> radii(200, 50), slimmer(200, 30);
   const Bytes doll = PackDoll({{"シェイプ.bmp", ShapeBmp(radii)},
-                               {"テクスチャ.bmp", Bytes(100, 'T')},
-                               {"テクスチャ2.bmp", Bytes(50, 't')}},
+                               {"テクスチャ.bmp", RunLengthSkin(0)},
+                               {"シェイプ2.bmp", ShapeBmp(slimmer)},
+                               {"テクスチャ3.bmp", RunLengthSkin(1)}},
                               EncodePng(Png(2, 2, 8, 2, 6)));
   Seed("doll", 4, doll);
   Seed("doll-cut-short", 4, Bytes(doll.begin(), doll.begin() + doll.size() / 2));
