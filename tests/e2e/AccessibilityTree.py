@@ -58,10 +58,10 @@ def press(button):
 def dialogs(app):
     found = []
     for window in app:
-        try:
-            if window.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG):
+        try:  # a window closing while it is looked at reads as None, or raises
+            if window is not None and window.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG):
                 found.append(window)
-        except GLib.GError:  # closed while being looked at
+        except GLib.GError:
             pass
     return found
 
