@@ -129,6 +129,7 @@ bench: build
 	@$(BUILD_DIR)/bench/shape_bench
 	@$(BUILD_DIR)/bench/doll_file_bench
 	@$(BUILD_DIR)/bench/hostile_doll_file_bench
+	@$(BUILD_DIR)/bench/paint_bench
 
 format:
 	@tools/source-files.sh | xargs -r -d '\n' clang-format -i

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "Opening.h"
+#include "Nesting.h"
 #include "ShapeProfile.h"
 
 TNest Nest;
@@ -93,15 +93,15 @@ void MakeLevelAtRest(int level, int held) {
       level, held, OutlineLevel(level),
       [level] { SetCurrentProfile(*Nest.at(OutlineLevel(level)).Outline); },
       [] {
-        MakeInnerProfile();
+        InnerProfile = NestedProfile(CurrentProfile, SplitRow);
         SetCurrentProfile(InnerProfile);
       });
   NestFrom(
       level, held, SkinLevel(level),
-      [level] { DrawOnTextureCopy(*Nest.at(SkinLevel(level)).Skin); },
+      [level] { Nest.at(SkinLevel(level)).Skin->DrawOn(*TextureCopy, 0, 0); },
       [] {
-        MakeInnerTexture();
-        DrawOnTextureCopy(*InnerTexture);
+        NestSkin(*TextureCopy, *InnerTexture, SplitRow);
+        InnerTexture->DrawOn(*TextureCopy, 0, 0);
       });
 }
 

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int Step = 10;  // rows each half moves per frame
 
-// A value stored as a 32-bit float: later steps use the rounded value.
-float Stored(double v) {
-  return static_cast<float>(v);
-}
-
 // Runs the three passes of one step over rows 0..199: `moveUp(i)` copies row i + 10 into
 // row i (ascending), `moveDown(i)` row i − 10 into row i (descending), `reveal(i)` the nested
 // doll's row i into row i. Rows of a range outside 0..199 are skipped.
@@ -102,39 +97,8 @@ void MakeInnerProfile() {
   InnerProfile = NestedProfile(CurrentProfile, SplitRow);
 }
 
-DollProfile NestedProfile(const DollProfile& parent, int splitRow) {
-  const double s = InnerScale;
-  const int split = splitRow;
-  CheckIndex(split, DollRows);
-  // Where the top of parent row 0 lands.
-  const float a = Stored((1 - s) * split);
-  float acc[DollRows + 1] = {};  // entry 200 is a spare no index reaches
-  for (int i = 0; i < DollRows; ++i) {
-    const int r = parent[i];
-    const float b = Stored(i * s + a);  // top of the row's image
-    const float d = Stored(b + s);      // its bottom
-    const int first = static_cast<int>(b);
-    const int last = static_cast<int>(d);
-    CheckIndex(last, DollRows + 1);
-    for (int j = first; j <= last; ++j) acc[j] = Stored(static_cast<double>(acc[j]) + r);
-    // Take off the parts of the first and last rows that the image does not cover.
-    acc[first] = Stored(acc[first] - (static_cast<double>(b) - first) * r);
-    acc[last] = Stored(acc[last] - (last + 1 - static_cast<double>(d)) * r);
-  }
-  DollProfile nested;
-  for (int j = 0; j < DollRows; ++j) nested[j] = static_cast<std::int32_t>(acc[j] * s);
-  return nested;
-}
-
-InnerRows InnerTextureRows(int splitRow) {
-  const double s = InnerScale;
-  return {static_cast<int>((1 - s) * splitRow), static_cast<int>((199 - splitRow) * s + splitRow)};
-}
-
 void MakeInnerTexture() {
-  const InnerRows rows = InnerTextureRows(SplitRow);
-  InnerTexture->CopyRect(RectLTRB(0, rows.First, TextureColumns, rows.Last + 1), *TextureCopy,
-                         RectLTRB(0, 0, TextureColumns, DollRows));
+  NestSkin(*TextureCopy, *InnerTexture, SplitRow);
 }
 
 void ShiftProfileRows() {

@@ -2,6 +2,7 @@
 // a copy scaled by InnerScale about the split row is revealed inside, again and again.
 #pragma once
 
+#include "Nesting.h"
 #include "SceneState.h"
 
 // Makes the nested doll, the next level of the nest, from the doll at rest (CurrentProfile,
@@ -33,22 +34,12 @@ void ShowOpenedBy(int apart);
 // texture's rows the same way, and adds 10 to OpenProgress (at most 200).
 void AdvanceOpening();
 
-// InnerProfile: CurrentProfile scaled by InnerScale in height and radius about SplitRow,
-// each parent row's radius spread over the nested rows it covers.
+// InnerProfile: CurrentProfile nested about SplitRow (NestedProfile).
 void MakeInnerProfile();
-// The profile nested in `parent` by that rule, about `splitRow`.
-DollProfile NestedProfile(const DollProfile& parent, int splitRow);
 
-// Shrinks the whole of TextureCopy into rows v..u of InnerTexture, where v is where parent
-// row 0 lands and u where parent row 199 begins; other rows keep what they held.
+// Shrinks the whole of TextureCopy into rows v..u of InnerTexture about SplitRow (NestSkin);
+// other rows keep what they held.
 void MakeInnerTexture();
-
-// The rows v and u of MakeInnerTexture for a split row.
-struct InnerRows {
-  int First;
-  int Last;
-};
-InnerRows InnerTextureRows(int splitRow);
 
 // The three passes of one step on DisplayedProfile and on Texture: the upper half up by 10
 // rows, the lower half down by 10 rows, the gap from the nested doll.

@@ -1,6 +1,7 @@
 #include "FileOutput.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -150,12 +151,14 @@ int LinkFlushed(const std::string& keptName, const std::string& written) {
 }
 
 // The swap's second half: the flushed file `written` takes the place of `fileName`, whose
-// file is kept under its first free backup name, and the folder is flushed. Returns the
-// backup's name, or "" when there was no file to keep; a failure leaves the folder as it was.
-std::string SwapIntoPlace(const std::string& fileName, const std::string& written) {
+// file is kept under its first free backup name unless `keep` is false, and the folder is
+// flushed. Returns the backup's name, or "" when there was no file to keep; a failure leaves
+// the folder as it was, but for a file replaced unkept.
+std::string SwapIntoPlace(const std::string& fileName, const std::string& written,
+                          bool keep = true) {
   std::string backup;
   try {
-    backup = KeepUnderBackupName(fileName);
+    if (keep) backup = KeepUnderBackupName(fileName);
     if (Rename(written.c_str(), fileName.c_str()) != 0) Fail(fileName, errno);
   } catch (const EFCreateError&) {
     ::unlink(written.c_str());
@@ -166,10 +169,10 @@ std::string SwapIntoPlace(const std::string& fileName, const std::string& writte
   ::unlink(written.c_str());
   if (const int error = FlushFolder(fileName); error != 0) {
     // Put the old file back, so that the folder is as it was.
-    if (backup.empty()) {
-      ::unlink(fileName.c_str());
-    } else {
+    if (!backup.empty()) {
       Rename(backup.c_str(), fileName.c_str());
+    } else if (keep) {
+      ::unlink(fileName.c_str());
     }
     Fail(fileName, error);
   }
@@ -216,11 +219,25 @@ bool WriteNewFile(const std::string& fileName, const void* data, std::size_t siz
   return true;
 }
 
-std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size) {
+bool TFileIdentity::operator==(const TFileIdentity& other) const {
+  return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+         Changed.tv_sec == other.Changed.tv_sec && Changed.tv_nsec == other.Changed.tv_nsec;
+}
+
+TFileIdentity IdentityOf(const std::string& fileName) {
+  struct stat info {};
+  if (::lstat(fileName.c_str(), &info) != 0) return {};
+  return {info.st_dev, info.st_ino, info.st_size, info.st_ctim};
+}
+
+std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size,
+                              const TFileIdentity* own) {
   const std::string written = fileName + ".new";
   ::unlink(written.c_str());  // left by a swap a crash cut short: ours, and never in place
   if (const int error = WriteFlushed(written, data, size); error != 0) Fail(fileName, error);
-  return SwapIntoPlace(fileName, written);
+  // Looked at once the new file is whole, just before the swap.
+  const bool keep = !own || !(IdentityOf(fileName) == *own);
+  return SwapIntoPlace(fileName, written, keep);
 }
 
 std::string PutBackKeepingCurrent(const std::string& fileName, const std::string& keptName) {

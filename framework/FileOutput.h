@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <ctime>
 #include <string>
 
 // Creates `fileName` so that no existing file (or link, or folder) can ever be replaced,
@@ -19,6 +20,19 @@ bool WriteNewFile(const std::string& fileName, const void* data, std::size_t siz
 // A failure removes what was written and raises the file-create error naming `fileName`.
 bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size_t size);
 
+// Which file a name stands for, told apart by its device, inode, size and last change: so
+// that a file the program wrote can be told from one put in its place since.
+struct TFileIdentity {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = -1;
+  timespec Changed{};
+  bool operator==(const TFileIdentity& other) const;
+};
+
+// The identity of the file `fileName` names now; an empty one when there is none.
+TFileIdentity IdentityOf(const std::string& fileName);
+
 // Writes `size` bytes as `fileName`, keeping the file it replaces under the first free
 // backup name, BackupName(fileName, 1), (…, 2), …. The bytes go under "<fileName>.new" (one
 // left by a crash is replaced) and are flushed; the old file is linked to its backup name,
@@ -27,7 +41,12 @@ bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size
 // every moment. Returns the backup's name, or "" when there was no file to keep. A failure
 // anywhere removes what the swap made, leaves the folder as it was, and raises the
 // file-create error naming `fileName`, never a name the person did not ask for.
-std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size);
+// With `own`, the identity of the file this routine last wrote there, a file in place that is
+// still that one is not kept but replaced, so that the later saves of one piece of work leave
+// one backup, the file before it; a file put there since is kept as ever. A failure to flush
+// the folder then leaves the new file in place.
+std::string ReplaceKeepingOld(const std::string& fileName, const void* data, std::size_t size,
+                              const TFileIdentity* own = nullptr);
 
 // Puts the kept file `keptName` (a backup) back in place of `fileName` the same way: the
 // kept file gets the second name "<fileName>.new" (linked, or copied where the file system has

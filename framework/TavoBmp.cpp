@@ -45,19 +45,13 @@ void MaskedCopy(std::uint8_t* to, const std::uint8_t* mask, const std::uint8_t* 
   for (; i < n; ++i) to[i] = static_cast<std::uint8_t>((to[i] & mask[i]) | from[i]);
 }
 
-// Which source cells [First, Last) land on target cell i when `source` cells are spread
-// over `target` cells: several when shrinking, one repeated when stretching.
-struct CellRange {
-  int First;
-  int Last;
-};
-CellRange SourceCells(int i, int target, int source) {
+}  // namespace
+
+TCellRange SourceCells(int i, int target, int source) {
   const auto first = static_cast<int>(std::int64_t{i} * source / target);
   const auto last = static_cast<int>(std::int64_t{i + 1} * source / target);
   return {first, std::max(last, first + 1)};
 }
-
-}  // namespace
 
 Pixel24 ColorToPixel(TColor colour) {
   return Pixel24{static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
@@ -179,12 +173,12 @@ void TTavoBitmap::CopyRect(const QRect& targetRect, const TTavoBitmap& source,
   for (int j = 0; j < th; ++j) {
     const int ty = targetRect.top() + j;
     if (ty < 0 || ty >= height()) continue;
-    const CellRange rows = SourceCells(j, th, sourceRect.height());
+    const TCellRange rows = SourceCells(j, th, sourceRect.height());
     Pixel24* to = Rows[ty].Data();
     for (int i = 0; i < tw; ++i) {
       const int tx = targetRect.left() + i;
       if (tx < 0 || tx >= width()) continue;
-      const CellRange columns = SourceCells(i, tw, sourceRect.width());
+      const TCellRange columns = SourceCells(i, tw, sourceRect.width());
       Pixel24 combined{255, 255, 255};
       for (int sy = rows.First; sy < rows.Last; ++sy) {
         const Pixel24* from = source.Rows[sourceRect.top() + sy].Data() + sourceRect.left();
@@ -204,7 +198,7 @@ void TTavoBitmap::AndRowsInto(const QRect& targetRect, const TTavoBitmap& source
   // Columns map one to one, so each target row is the AND of its source rows, byte by byte.
   const auto bytes = static_cast<std::size_t>(targetRect.width()) * sizeof(Pixel24);
   for (int j = 0; j < targetRect.height(); ++j) {
-    const CellRange rows = SourceCells(j, targetRect.height(), sourceRect.height());
+    const TCellRange rows = SourceCells(j, targetRect.height(), sourceRect.height());
     auto* to =
         reinterpret_cast<std::uint8_t*>(Rows[targetRect.top() + j].Data() + targetRect.left());
     const auto sourceRow = [&](int sy) {

@@ -154,6 +154,15 @@ class TTavoBitmap : public QImage {
   static inline int FLiveCount = 0;
 };
 
+// Which source cells [First, Last) land on target cell i when `source` cells are spread over
+// `target` cells, as CopyRect spreads both rows and columns: several, ANDed, when shrinking,
+// one repeated when stretching.
+struct TCellRange {
+  int First;
+  int Last;
+};
+TCellRange SourceCells(int i, int target, int source);
+
 // Rectangle from left, top, right, bottom with right and bottom exclusive.
 inline QRect RectLTRB(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);

@@ -183,25 +183,54 @@ void TPaintBox::AcceptEdgeDrags(TEdgeDrag handlers) {
   setMouseTracking(true);  // the cursor changes over the edge without a button held
 }
 
-void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
-  if (!FEdgeDrag.CanGrab) return;
-  const QPoint pixel = PixelAt(event);
-  if (FDragging) {
-    FEdgeDrag.Move(pixel.x());
-  } else if (FEdgeDrag.CanGrab(pixel.y(), pixel.x())) {
+void TPaintBox::AcceptStrokes(TStrokes handlers) {
+  FStrokes = std::move(handlers);
+  setMouseTracking(true);  // the brush shows without a button held
+}
+
+void TPaintBox::RefreshCursor() {
+  if (!FDragging && underMouse()) ShowCursorAt(mapFromGlobal(QCursor::pos()).toPointF());
+}
+
+void TPaintBox::ShowCursorAt(QPointF at) {
+  const std::optional<QCursor> brush = FStrokes.CursorAt ? FStrokes.CursorAt(at) : std::nullopt;
+  const QPoint pixel(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+  if (brush) {
+    setCursor(*brush);
+  } else if (FEdgeDrag.CanGrab && FEdgeDrag.CanGrab(pixel.y(), pixel.x())) {
     setCursor(Qt::SizeHorCursor);
   } else {
     unsetCursor();
   }
 }
 
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  if (!FDragging) {
+    ShowCursorAt(event->position());
+  } else if (FStroking) {
+    FStrokes.Move(event->position());
+  } else {
+    FEdgeDrag.Move(PixelAt(event).x());
+  }
+}
+
 void TPaintBox::mousePressEvent(QMouseEvent* event) {
-  if (!FEdgeDrag.Press || FDragging || event->button() != Qt::LeftButton) return;
-  const QPoint pixel = PixelAt(event);
-  if (!FEdgeDrag.Press(pixel.y(), pixel.x())) return;
+  if (FDragging || event->button() != Qt::LeftButton) return;
+  FStroking = FStrokes.CursorAt && FStrokes.CursorAt(event->position());
+  if (!(FStroking ? PressStroke(event) : PressEdge(event))) return;
   FDragging = true;
-  setCursor(Qt::SizeHorCursor);
   grabKeyboard();  // Escape reaches the drag whichever button has the focus
+}
+
+bool TPaintBox::PressStroke(const QMouseEvent* event) {
+  return FStrokes.Press(event->position(), event->modifiers());
+}
+
+bool TPaintBox::PressEdge(const QMouseEvent* event) {
+  const QPoint pixel = PixelAt(event);
+  if (!FEdgeDrag.Press || !FEdgeDrag.Press(pixel.y(), pixel.x())) return false;
+  setCursor(Qt::SizeHorCursor);
+  return true;
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
@@ -219,6 +248,7 @@ void TPaintBox::keyPressEvent(QKeyEvent* event) {
 void TPaintBox::EndDrag(bool keep) {
   FDragging = false;
   releaseKeyboard();
+  if (FStroking) return FStrokes.Release(keep);
   unsetCursor();
   FEdgeDrag.Release(keep);
 }

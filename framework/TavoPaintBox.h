@@ -2,11 +2,13 @@
 // shows it again whenever it is uncovered. It can also take pictures dropped on it.
 #pragma once
 
+#include <QCursor>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QMimeData;
@@ -46,7 +48,25 @@ class TPaintBox : public QWidget {
     std::function<void(bool keep)> Release;
   };
   void AcceptEdgeDrags(TEdgeDrag handlers);
+
+  // Strokes of a brush, in the box's own coordinates, where a pixel (x, y) covers [x, x + 1) ×
+  // [y, y + 1). While `CursorAt` gives a cursor for the point under the pointer, the pointer
+  // shows it, strokes are taken in place of edge drags, and a left press calls `Press` with
+  // the keys held, which answers whether a stroke starts; the stroke reports each `Move`, and
+  // ends with `Release(true)` when the button is let go, or `Release(false)` when Escape is
+  // pressed first.
+  struct TStrokes {
+    std::function<std::optional<QCursor>(QPointF at)> CursorAt;
+    std::function<bool(QPointF at, Qt::KeyboardModifiers keys)> Press;
+    std::function<void(QPointF at)> Move;
+    std::function<void(bool keep)> Release;
+  };
+  void AcceptStrokes(TStrokes handlers);
+
+  // An edge drag or a stroke is under way.
   bool Dragging() const { return FDragging; }
+  // Shows the pointer as a move to where it is would, for a change that did not move it.
+  void RefreshCursor();
 
   // Where the pointer rests on the box, it shows what `describe` says at that moment.
   void DescribeWith(std::function<QString()> describe);
@@ -69,6 +89,10 @@ class TPaintBox : public QWidget {
   // file, with the reason.
   QString FirstPicture(const QMimeData* data, std::string* notRegular = nullptr) const;
   void SetDropFrame(bool shown);
+  void ShowCursorAt(QPointF at);
+  // Starts an edge drag or a stroke at a left press; whether one started.
+  bool PressEdge(const QMouseEvent* event);
+  bool PressStroke(const QMouseEvent* event);
   void EndDrag(bool keep);
 
   QImage FPicture;
@@ -79,5 +103,7 @@ class TPaintBox : public QWidget {
   bool FDropFrame = false;
   std::function<QString()> FDescribe;
   TEdgeDrag FEdgeDrag;
+  TStrokes FStrokes;
   bool FDragging = false;
+  bool FStroking = false;  // the drag under way is a stroke
 };

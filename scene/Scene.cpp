@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "PaintSession.h"
 #include "SkinPicture.h"
 #include "StreakBackdrop.h"
 #include "doll/Geometry.h"
@@ -11,6 +12,7 @@
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
+#include "framework/TavoClock.h"
 #include "framework/TavoForm.h"
 #include "framework/Translation.h"
 #include "pictures/PictureReader.h"
@@ -21,6 +23,7 @@ std::unique_ptr<TTavoTimer> TaskTimer;
 TPaintBox* FrontBox = nullptr;
 TPaintBox* BackBox = nullptr;
 TDollHistory DollHistory;
+std::int32_t DrawnRotation = 0;
 
 namespace {
 
@@ -47,11 +50,13 @@ std::vector<std::string> StartScene(TTavoForm& form, TPaintBox* frontBox, TPaint
   std::vector<std::string> setAside;
   CreateSceneBitmaps(&setAside);
   DollHistory.Clear();
+  DrawnRotation = RotationOffset;
   TaskTimer->AddTask(FrameTick, FrameInterval, "");
   return setAside;
 }
 
 void StopScene() {
+  ForgetPainting();
   SoundDevice.reset();
   TaskTimer.reset();
   for (auto* bitmap : SceneBitmaps) bitmap->reset();
@@ -113,6 +118,11 @@ void ReloadLevel(int level) {
 void ShowNest(TNest nest) {
   Nest = std::move(nest);
   ShowLevel(1);
+}
+
+void ShowLevelSkin() {
+  MakeLevelAtRest(DollLevel, 0);
+  Texture = CopyOfSkin(*TextureCopy);
 }
 
 void ShowLevel(int level) {
@@ -205,8 +215,10 @@ void FrameTick() {
   } else if (CloseProgress < OpenProgressAtRest) {
     AdvanceClosing();
   }
+  TurnHeldBrush(RotationOffset);
   RenderView(*FrontView, RotationOffset);
   RenderView(*BackView, RotationOffset + BackViewTurn);  // up to 374; the renderer wraps
+  DrawnRotation = RotationOffset;
   if (Direction == DirectionClockwise)
     RotationOffset = (RotationOffset + TextureColumns - TurnStep) % TextureColumns;
   if (Direction == DirectionCounterClockwise)
@@ -219,6 +231,7 @@ void FrameTick() {
   BackView->DrawOn(*FrameRight, 0, 0);
   if (FrontBox) FrameLeft->DrawToPaintBox(*FrontBox);
   if (BackBox) FrameRight->DrawToPaintBox(*BackBox);
+  TTavoForm::ReportErrors([] { SavePaintingWhenDue(TimeGetTime()); });
 }
 
 std::string SaveViews() {

@@ -28,13 +28,15 @@ extern TPaintBox* BackBox;
 // The changes this run made to the doll's files: drops and reshapes, and what undo and redo
 // did with them. Emptied when the scene starts.
 extern TDollHistory DollHistory;
+// The RotationOffset the views were last drawn with: what a brush on them touches.
+extern std::int32_t DrawnRotation;
 
 // Seeds the random generator, opens the sound device, creates the task table for `form`
 // (which queues the start of the main loop), creates the bitmaps and loads the doll, and
 // registers the frame tick. Returns the errors of the level pictures left out (see LoadDoll).
 std::vector<std::string> StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox);
-// Frees the sound device, the task table and the ten bitmaps, in the order they were made.
-// Freeing what was never made does nothing.
+// Drops a painting under way, then frees the sound device, the task table and the ten
+// bitmaps, in the order they were made. Freeing what was never made does nothing.
 void StopScene();
 
 void CreateSceneBitmaps(std::vector<std::string>* setAside = nullptr);
@@ -56,6 +58,10 @@ void ShowNest(TNest nest);
 // its outline (and, for the outer doll, the openability it decides), geometry and skin. An
 // opening or a close under way stops.
 void ShowLevel(int level);
+
+// Shows the skin of the doll at rest again from the nest's pictures, after only its skin
+// changed: its outline and so its geometry stand as they are.
+void ShowLevelSkin();
 
 // Reads the pictures `level` has of its own again and shows it.
 void ReloadLevel(int level);
@@ -91,8 +97,9 @@ bool UndoDollChange();
 // Puts back the last change taken back, the same way; false when there is none.
 bool RedoDollChange();
 
-// One frame: an opening step if one is under way, both views rendered, the turn, both
-// backdrops stepped, the frames composed and shown.
+// One frame: an opening step if one is under way, what turned under a brush held down
+// painted, both views rendered, the turn, both backdrops stepped, the frames composed and
+// shown, and a painting written when it is due (a failure reported).
 void FrameTick();
 
 // Writes the front and back views side by side into the first free "outNN.bmp", flushed

@@ -1,5 +1,6 @@
 #include "UnitForm.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QImageReader>
@@ -7,8 +8,10 @@
 #include <QShortcut>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 #include "AboutBox.h"
+#include "PaintSession.h"
 #include "Reshape.h"
 #include "Scene.h"
 #include "TurnAnimation.h"
@@ -108,7 +111,25 @@ bool IsDollFile(const std::string& fileName) {
                                                    Qt::CaseInsensitive);
 }
 
-// What the views show, in a sentence: the turn, the shade and which doll of the nest.
+// The brush of a painting, in a sentence.
+QString PaintingDescription() {
+  if (PaintBrush.Erases)
+    return Tr("Window", "筆で描いています: 太さ %1 ピクセルの消しゴム。")
+        .Arg(PaintBrush.Diameter)
+        .ToQString();
+  return Tr("Window", "筆で描いています: 太さ %1 ピクセル、色は %2。")
+      .Arg(PaintBrush.Diameter)
+      .Arg(ColourName(PaintBrush.Colour))
+      .ToQString();
+}
+
+// Pictures are taken only by the doll at rest, and not while it is painted.
+bool TakesPictures() {
+  return DollAtRest() && !PaintingOn();
+}
+
+// What the views show: the turn, the shade and which doll of the nest, and the brush while
+// painting.
 QString ViewDescription() {
   const char* turning = QT_TRANSLATE_NOOP("Window", "止まっています");
   if (Direction == DirectionCounterClockwise)
@@ -116,11 +137,12 @@ QString ViewDescription() {
   else if (Direction == DirectionClockwise)
     turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
   return Tr("Window", "%1。陰影 %2 (0〜%3)。%4 番目の人形です。")
-      .Arg(Tr("Window", turning).ToQString())
-      .Arg(ShadeLevel)
-      .Arg(ShadeLevels - 1)
-      .Arg(DollLevel)
-      .ToQString();
+             .Arg(Tr("Window", turning).ToQString())
+             .Arg(ShadeLevel)
+             .Arg(ShadeLevels - 1)
+             .Arg(DollLevel)
+             .ToQString() +
+         (PaintingOn() ? " " + PaintingDescription() : QString());
 }
 
 template <class Control>
@@ -142,7 +164,9 @@ TFormMain::TFormMain(QWidget* AOwner)
       BtnLoad(Find<QPushButton>(this, "BtnLoad")),
       BtnSave(Find<QPushButton>(this, "BtnSave")),
       BtnShade(Find<QPushButton>(this, "BtnShade")),
-      BtnOpen(Find<QPushButton>(this, "BtnOpen")) {
+      BtnOpen(Find<QPushButton>(this, "BtnOpen")),
+      PaintTools(new TPaintTools(this, {[this] { ShowState(); }, [this] { UndoKeyPress(); },
+                                        [this] { RedoKeyPress(); }, [this] { StopPainting(); }})) {
   ConnectClick(BtnTurnLeft, &TFormMain::BtnTurnLeftClick);
   ConnectClick(BtnTurnRight, &TFormMain::BtnTurnRightClick);
   ConnectClick(BtnLoad, &TFormMain::BtnLoadClick);
@@ -150,21 +174,26 @@ TFormMain::TFormMain(QWidget* AOwner)
   ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
   ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
   PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); },
-                                DollAtRest);
+                                TakesPictures);
   PaintBox2->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, BackViewTurn); },
-                                DollAtRest);
+                                TakesPictures);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     box->DescribeWith([] { return QString::fromStdString(DescribeDollAtRest()); });
   PaintBox1->setAccessibleName(Tr("Window", "人形の表").ToQString());
   PaintBox2->setAccessibleName(Tr("Window", "人形の裏").ToQString());
   AcceptReshaping(PaintBox1);
   AcceptReshaping(PaintBox2);
-  // Window shortcuts: they work whichever button has the focus.
-  connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
-          &TFormMain::UndoKeyPress);
-  auto* redo = new QShortcut(this);
-  redo->setKeys(RedoKeys());
-  connect(redo, &QShortcut::activated, this, &TFormMain::RedoKeyPress);
+  AcceptStrokes(PaintBox1, false);
+  AcceptStrokes(PaintBox2, true);
+  // Window shortcuts: they work whichever button has the focus, and in the tool window too.
+  for (QWidget* window : {static_cast<QWidget*>(this), static_cast<QWidget*>(PaintTools)}) {
+    connect(new QShortcut(QKeySequence::Undo, window), &QShortcut::activated, this,
+            &TFormMain::UndoKeyPress);
+    auto* redo = new QShortcut(window);
+    redo->setKeys(RedoKeys());
+    connect(redo, &QShortcut::activated, this, &TFormMain::RedoKeyPress);
+    AddPaintingKeys(window);
+  }
   connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TFormMain::AboutClick);
   // The keyboard's other way to a context menu, wherever the focus is.
   connect(new QShortcut(Qt::SHIFT | Qt::Key_F10, this), &QShortcut::activated, this,
@@ -208,6 +237,18 @@ void TFormMain::ShowState() {
   const QString description = ViewDescription();
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     if (box->accessibleDescription() != description) box->setAccessibleDescription(description);
+  ShowPainting();
+}
+
+void TFormMain::ShowPainting() {
+  for (QShortcut* key : FPaintingKeys) key->setEnabled(PaintingOn() && !StrokeUnderWay());
+  if (!PaintingOn()) {
+    PaintTools->hide();
+  } else if (!PaintTools->isVisible()) {
+    PaintTools->ShowBeside(*this);
+  }
+  PaintTools->ShowState();
+  for (TPaintBox* box : {PaintBox1, PaintBox2}) box->RefreshCursor();
 }
 
 void TFormMain::BtnTurnRightClick() {
@@ -221,6 +262,7 @@ void TFormMain::BtnTurnLeftClick() {
 }
 
 void TFormMain::BtnLoadClick() {
+  StopPainting();
   const TBusyCursor busy;
   LoadDoll();
   ShowState();
@@ -236,7 +278,7 @@ void TFormMain::BtnShadeClick() {
 }
 
 void TFormMain::DropOnView(const std::string& fileName, int turn) {
-  if (!DollAtRest()) {
+  if (!TakesPictures()) {
     DefaultBeep();
     return;
   }
@@ -250,6 +292,7 @@ void TFormMain::DropOnView(const std::string& fileName, int turn) {
 
 void TFormMain::BtnOpenClick() {
   if (IsOpenable()) {
+    StopPainting();
     OpenDoll();
     ShowState();
   } else {
@@ -278,21 +321,90 @@ bool TFormMain::ViewDragging() const {
 }
 
 void TFormMain::UndoKeyPress() {
+  StepHistory(UndoStroke, UndoDollChange);
+}
+
+void TFormMain::RedoKeyPress() {
+  StepHistory(RedoStroke, RedoDollChange);
+}
+
+void TFormMain::StepHistory(bool (*stroke)(), bool (*change)()) {
   if (ViewDragging()) return;  // the drag has the pointer; Escape takes it back
-  ReportErrors([] {
+  ReportErrors([&] {
     const TBusyCursor busy;
-    if (!DollAtRest() || !UndoDollChange()) DefaultBeep();
+    if (PaintingOn() ? !stroke() : !DollAtRest() || !change()) DefaultBeep();
   });
   ShowState();
 }
 
-void TFormMain::RedoKeyPress() {
-  if (ViewDragging()) return;
+void TFormMain::PaintClick() {
+  if (PaintingOn()) return StopPainting();
+  BeginPainting();
+  ShowState();
+}
+
+void TFormMain::StopPainting() {
+  if (!PaintingOn()) return;
   ReportErrors([] {
     const TBusyCursor busy;
-    if (!DollAtRest() || !RedoDollChange()) DefaultBeep();
+    EndPainting();
   });
   ShowState();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  StopPainting();
+  TTavoForm::closeEvent(event);
+}
+
+void TFormMain::AcceptStrokes(TPaintBox* box, bool back) {
+  box->AcceptStrokes({[box, back](QPointF at) -> std::optional<QCursor> {
+                        if (!PaintingOn()) return std::nullopt;  // the edge answers
+                        if (!SkinColourAt(ViewPoint(at, back))) return QCursor(Qt::ArrowCursor);
+                        return BrushCursor(PaintBrush.Diameter, box->devicePixelRatioF());
+                      },
+                      [this, back](QPointF at, Qt::KeyboardModifiers keys) {
+                        return PressBrush(ViewPoint(at, back), keys);
+                      },
+                      StrokeTo,
+                      [this](bool keep) {
+                        EndStroke(keep);
+                        ShowState();
+                      }});
+}
+
+bool TFormMain::PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys) {
+  bool started = false;
+  if (keys.testFlag(Qt::ControlModifier)) {
+    PickColourAt(at);  // a pick, and no stroke
+  } else {
+    started = BeginStroke(at);
+  }
+  ShowState();
+  return started;
+}
+
+void TFormMain::AddPaintingKeys(QWidget* window) {
+  struct TKey {
+    Qt::Key Key;
+    void (*Act)();
+  };
+  static constexpr TKey keys[] = {
+      {Qt::Key_B, [] { PaintBrush.Erases = false; }},
+      {Qt::Key_E, [] { PaintBrush.Erases = true; }},
+      {Qt::Key_BracketLeft, [] { StepBrushSize(-1); }},
+      {Qt::Key_BracketRight, [] { StepBrushSize(1); }},
+  };
+  for (const TKey& key : keys) {
+    FPaintingKeys.push_back(new QShortcut(key.Key, window));
+    connect(FPaintingKeys.back(), &QShortcut::activated, this, [this, key] {
+      key.Act();
+      ShowState();
+    });
+  }
+  // Escape ends the painting; during a stroke the view has it, and it takes the stroke back.
+  FPaintingKeys.push_back(new QShortcut(Qt::Key_Escape, window));
+  connect(FPaintingKeys.back(), &QShortcut::activated, this, &TFormMain::StopPainting);
 }
 
 void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
@@ -314,18 +426,25 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
     const char* Text;
     std::function<void()> Action;
     bool Enabled = true;
+    std::optional<bool> Checked{};  // for an item that is on or off
   };
   // The doll's pictures change only while it is at rest.
   const bool atRest = DollAtRest();
+  const bool painting = PaintingOn();
   const TItem items[] = {
       {QT_TRANSLATE_NOOP("Window", "写真を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
-       atRest},
-      {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"), [] { ReportErrors(CloseDoll); },
+       TakesPictures()},
+      {QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }, atRest, painting},
+      {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
+       [this] {
+         StopPainting();
+         ReportErrors(CloseDoll);
+       },
        CanCloseDoll()},
       {QT_TRANSLATE_NOOP("Window", "元に戻す(&U)"), [this] { UndoKeyPress(); },
-       atRest && DollHistory.UndoCount() > 0},
+       painting ? StrokesToUndo() > 0 : atRest && DollHistory.UndoCount() > 0},
       {QT_TRANSLATE_NOOP("Window", "やり直す(&R)"), [this] { RedoKeyPress(); },
-       atRest && DollHistory.RedoCount() > 0},
+       painting ? StrokesToRedo() > 0 : atRest && DollHistory.RedoCount() > 0},
       {QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
        [this] { SaveAnimationClick(); }},
       {QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); }},
@@ -337,9 +456,11 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
     // Separators group the doll, the history, the files and the About box.
-    if (i == 2 || i == 4 || i == 8) menu.addSeparator();
+    if (i == 3 || i == 5 || i == 9) menu.addSeparator();
     actions[i] = menu.addAction(Tr("Window", items[i].Text).ToQString());
     actions[i]->setEnabled(items[i].Enabled);
+    actions[i]->setCheckable(items[i].Checked.has_value());
+    actions[i]->setChecked(items[i].Checked.value_or(false));
   }
   // Done once the menu is closed, so that a dialog an item opens stands on its own.
   const QAction* chosen = menu.exec(at);
@@ -368,6 +489,7 @@ void TFormMain::OpenDollFileClick() {
 }
 
 void TFormMain::OpenDollFileNamed(const std::string& fileName) {
+  StopPainting();
   ReportErrors([&] {
     const TBusyCursor busy;
     OpenDollFile(fileName);
@@ -384,6 +506,7 @@ void TFormMain::ExportClick() {
   if (file.isEmpty()) return;
   ReportErrors([&] {
     const TBusyCursor busy;
+    SavePainting();                        // the file holds the doll as it is shown
     ExportDoll(file.toStdString(), true);  // the dialog has asked before a file is replaced
   });
 }

@@ -5,8 +5,12 @@
 #include <QFrame>
 #include <QPoint>
 #include <QPushButton>
+#include <QShortcut>
 #include <string>
+#include <vector>
 
+#include "PaintTools.h"
+#include "doll/Painting.h"
 #include "framework/TavoForm.h"
 #include "framework/TavoPaintBox.h"
 
@@ -27,6 +31,7 @@ class TFormMain : public TTavoForm {
   QPushButton* const BtnSave;
   QPushButton* const BtnShade;
   QPushButton* const BtnOpen;
+  TPaintTools* const PaintTools;  // shown while painting
 
   void BtnTurnRightClick();
   void BtnTurnLeftClick();
@@ -34,9 +39,14 @@ class TFormMain : public TTavoForm {
   void BtnSaveClick();
   void BtnShadeClick();
   void BtnOpenClick();
-  // Ctrl+Z and the redo keys: take back or put back a change to the doll's files.
+  // Ctrl+Z and the redo keys: take back or put back a stroke while painting, otherwise a
+  // change to the doll's files.
   void UndoKeyPress();
   void RedoKeyPress();
+  // The views' menu item that turns painting on and off.
+  void PaintClick();
+  // Ends a painting, writing it; what comes before anything that shows another doll.
+  void StopPainting();
   // The views' menu, from a right click on a view; a view's items act on the half of the skin
   // that view shows, `turn` columns on from RotationOffset.
   void ShowViewMenu(int turn, QPoint at);
@@ -56,6 +66,8 @@ class TFormMain : public TTavoForm {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // However the window closes, a painting is written first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // Shows the state the buttons change: the turn buttons' captions from Direction, the shade
@@ -69,6 +81,18 @@ class TFormMain : public TTavoForm {
   // Ends the drag in a view: writes the new outline, or with `keep` false puts it back.
   void EndReshapeInView(bool keep);
   bool ViewDragging() const;
+  // Takes back or puts back: a stroke while painting, otherwise a change to the doll's files.
+  void StepHistory(bool (*stroke)(), bool (*change)());
+  // Lets `box`, the back view or the front, take brush strokes while painting.
+  void AcceptStrokes(TPaintBox* box, bool back);
+  // A left press with the brush: Ctrl picks the colour there, otherwise a stroke starts.
+  bool PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys);
+  // The keys that change the brush or end the painting, in `window`.
+  void AddPaintingKeys(QWidget* window);
+  // Shows the tool window and the keys as the painting stands.
+  void ShowPainting();
+
+  std::vector<QShortcut*> FPaintingKeys;
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

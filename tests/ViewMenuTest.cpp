@@ -25,6 +25,7 @@
 #include "framework/TavoButtonStyle.h"
 #include "framework/TavoDesktop.h"
 #include "framework/Translation.h"
+#include "scene/PaintSession.h"
 #include "scene/Reshape.h"
 #include "scene/Scene.h"
 #include "scene/UnitForm.h"
@@ -126,41 +127,47 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
   const auto frames = [](int count) {
     for (int i = 0; i < count; ++i) FrameTick();
   };
-  // The pictures change, and the doll closes, only at rest.
+  // The pictures change, the doll is painted, and the doll closes, only at rest.
   const struct {
     TFrom From;
     std::function<void()> Before;
-    bool Paste, Close, Undo, Redo;
+    bool Paste, Paint, Close, Undo, Redo;
     QPoint Where;  // in the front view
     bool SkinChanged;
   } rows[] = {
-      {TFrom::FrontView, [] {}, true, false, false, false, onEdge, false},
-      {TFrom::BackView, [] { DropPicture("red.bmp", 0); }, true, false, true, false, At, true},
+      {TFrom::FrontView, [] {}, true, true, false, false, false, onEdge, false},
+      {TFrom::BackView, [] { DropPicture("red.bmp", 0); }, true, true, false, true, false, At,
+       true},
       {TFrom::MenuKey,
        [&] { Choose(TFrom::BackView, Qt::Key_U); },
+       true,
        true,
        false,
        false,
        true,
        {100, 100},
        false},
-      {TFrom::FrontView, [&] { Choose(TFrom::MenuKey, Qt::Key_R); }, true, false, true, false,
+      {TFrom::FrontView, [&] { Choose(TFrom::MenuKey, Qt::Key_R); }, true, true, false, true, false,
        onEdge, true},
-      {TFrom::BackView, [&] { form->BtnOpen->click(), frames(3); }, false, false, false, false, At,
-       true},
-      {TFrom::FrontView, [&] { frames(17); }, true, true, true, false, At, true},
+      {TFrom::BackView, [&] { form->BtnOpen->click(), frames(3); }, false, false, false, false,
+       false, At, true},
+      {TFrom::FrontView, [&] { frames(17); }, true, true, true, true, false, At, true},
   };
   for (const auto& row : rows) {
     row.Before();
     QStringList texts;
-    QList<bool> enabled;
+    QList<bool> enabled, checkable;
     QPoint shownAt;
     const auto read = [&] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       if (!menu) return false;
       shownAt = menu->pos();
-      for (const QAction* action : menu->actions())
-        if (!action->isSeparator()) texts << action->text(), enabled << action->isEnabled();
+      for (const QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        texts << action->text();
+        enabled << action->isEnabled();
+        checkable << action->isCheckable();
+      }
       menu->close();
       return true;
     };
@@ -170,16 +177,39 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     QApplication::sendEvent(box, &press);
     EXPECT_EQ(Answer([&] { OpenMenu(row.From); }, {read}), 1u);
     EXPECT_FALSE(box->Dragging());
-    EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "人形を閉じる(&C)", "元に戻す(&U)",
-                                  "やり直す(&R)", "回転アニメーションを保存(&A)",
+    EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "筆で描く(&B)", "人形を閉じる(&C)",
+                                  "元に戻す(&U)", "やり直す(&R)", "回転アニメーションを保存(&A)",
                                   "人形ファイルを開く(&D)…", "人形を書き出す(&E)…",
                                   "フォルダーを開く(&F)", "カヴィネルについて(&H)"}));
-    EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Close, row.Undo, row.Redo, true, true, true,
-                                    true, true}));
+    EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Paint, row.Close, row.Undo, row.Redo, true, true,
+                                    true, true, true}));
+    EXPECT_EQ(checkable.indexOf(true), 1);  // painting is on or off
+    EXPECT_EQ(checkable.lastIndexOf(true), 1);
     const QPoint expected = row.From == TFrom::MenuKey ? QPoint(99, 99) : At;
     EXPECT_EQ(shownAt, box->mapToGlobal(expected));
     // Undo and redo through the menu are the keys' steps.
     EXPECT_EQ(ReadBytes(TextureFileName) != sample, row.SkinChanged);
+  }
+}
+
+TEST_F(ViewMenu, TheBrushItemTurnsPaintingOnBesideTheWindowAndOffAndShowsWhichItIs) {
+  for (const bool on : {true, false}) {
+    Choose(TFrom::FrontView, Qt::Key_B);
+    EXPECT_EQ(PaintingOn(), on);
+    EXPECT_EQ(form->PaintTools->isVisible(), on);
+    // The offscreen screen has no room beside the window: the tool window stays on it.
+    EXPECT_TRUE(form->screen()->availableGeometry().contains(form->PaintTools->frameGeometry()));
+    EXPECT_EQ(form->PaintTools->y(), form->frameGeometry().y());
+    bool checked = !on;
+    const TStep read = [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return false;
+      checked = menu->actions().at(1)->isChecked();
+      menu->close();
+      return true;
+    };
+    EXPECT_EQ(Answer([&] { OpenMenu(TFrom::BackView); }, {read}), 1u);
+    EXPECT_EQ(checked, on);
   }
 }
 
@@ -296,7 +326,7 @@ TEST_F(ViewMenu, F1OrTheMenuShowsTheAboutBoxWithNameVersionLicenceFolderAndGestu
     for (const QString& says :
          {QString("カヴィネル</b> バージョン " KAVINEL_VERSION), QString("GPL-3.0-or-later"),
           QDir::currentPath().toHtmlEscaped(), QString("ドロップ"), QString("ドラッグ"),
-          QString("Ctrl+Z"), QString("右クリック")})
+          QString("筆で描く"), QString("Ctrl+Z"), QString("右クリック")})
       EXPECT_TRUE(text.contains(says)) << says.toStdString() << " in " << text.toStdString();
   }
   fs::current_path("..");

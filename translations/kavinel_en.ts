@@ -149,7 +149,7 @@
     </message>
     <message>
         <source>人形の絵が合わせて大きすぎて人形ファイルに入りません (%1 MiB まで)</source>
-        <translation>the doll's pictures together are too large for a doll file (at most %1 MiB)</translation>
+        <translation>the doll&apos;s pictures together are too large for a doll file (at most %1 MiB)</translation>
     </message>
     <message>
         <source>項目 %1 の拡張フィールドが壊れています</source>
@@ -294,6 +294,117 @@
     </message>
 </context>
 <context>
+    <name>Paint</name>
+    <message>
+        <source>黒</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>白</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>赤</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>朱色</source>
+        <translation>Vermilion</translation>
+    </message>
+    <message>
+        <source>臙脂</source>
+        <translation>Crimson</translation>
+    </message>
+    <message>
+        <source>肌色</source>
+        <translation>Skin</translation>
+    </message>
+    <message>
+        <source>金色</source>
+        <translation>Gold</translation>
+    </message>
+    <message>
+        <source>山吹色</source>
+        <translation>Golden yellow</translation>
+    </message>
+    <message>
+        <source>緑</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>若草色</source>
+        <translation>Leaf green</translation>
+    </message>
+    <message>
+        <source>青</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>藍色</source>
+        <translation>Indigo</translation>
+    </message>
+    <message>
+        <source>その他の色…</source>
+        <translation>More Colours…</translation>
+    </message>
+    <message>
+        <source>筆 (B)</source>
+        <translation>Brush (B)</translation>
+    </message>
+    <message>
+        <source>色で描きます</source>
+        <translation>Paints with the colour</translation>
+    </message>
+    <message>
+        <source>消しゴム (E)</source>
+        <translation>Eraser (E)</translation>
+    </message>
+    <message>
+        <source>描き始める前の肌に戻します</source>
+        <translation>Brings back the skin as it was before the painting</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>やり直す</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>筆で描く</source>
+        <translation>Paint with a Brush</translation>
+    </message>
+    <message>
+        <source>今の色</source>
+        <translation>Current colour</translation>
+    </message>
+    <message>
+        <source>太さ %1 ピクセル</source>
+        <translation>%1 pixels wide</translation>
+    </message>
+    <message>
+        <source>色を選ぶ</source>
+        <translation>Choose a Colour</translation>
+    </message>
+    <message>
+        <source>[ と ] で切り替えます</source>
+        <translation>[ and ] change it</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>太さ</source>
+        <translation>Size</translation>
+    </message>
+</context>
+<context>
     <name>Pictures</name>
     <message>
         <source>ヘッダーが途中で切れています</source>
@@ -381,10 +492,6 @@
 </context>
 <context>
     <name>Window</name>
-    <message>
-        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
-        <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
-    </message>
     <message>
         <source>%1 番目の人形: %2, %3</source>
         <translation>Doll %1 of the nest: %2, %3</translation>
@@ -512,6 +619,22 @@
     <message>
         <source>これらの中の人形は、外側の人形の絵を使います。</source>
         <translation>These inner dolls use the outer doll&apos;s pictures.</translation>
+    </message>
+    <message>
+        <source>筆で描いています: 太さ %1 ピクセルの消しゴム。</source>
+        <translation>Painting: an eraser %1 pixels wide.</translation>
+    </message>
+    <message>
+        <source>筆で描いています: 太さ %1 ピクセル、色は %2。</source>
+        <translation>Painting: a brush %1 pixels wide, colour %2.</translation>
+    </message>
+    <message>
+        <source>筆で描く(&amp;B)</source>
+        <translation>Paint with a &amp;Brush</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで色を拾う)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Paint with a Brush” in the menu: paints the skin of the doll shown (Esc ends, Ctrl+click picks a colour)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,50 @@
+// Painting the skin of the doll at rest by hand: a brush laid on a view paints exactly the
+// texels that the view pixels under it show, through the column map of the frame last drawn
+// and, on a nested doll, through every nesting's row shrink down to the full-size skin.
+#pragma once
+
+#include <QPointF>
+#include <optional>
+
+#include "SceneState.h"
+
+// The brush's diameters in view pixels, smallest first; a painting starts with the second.
+inline constexpr int BrushDiameters[] = {2, 4, 8, 16};
+
+// What a brush lays on the skin: a colour, or, for the eraser, each texel as `Eraser` holds it
+// (the skin as it was when the painting began).
+struct TPaint {
+  Pixel24 Colour{};
+  const TTavoBitmap* Eraser = nullptr;
+};
+
+// A point of a view as the brush touches it: pixel (x, y) covers [x, x + 1) × [y, y + 1); the
+// view, and the rotation that view was last drawn with (RotationOffset for the front,
+// RotationOffset + 125 for the back), which may lag the one the next frame uses.
+struct TViewPoint {
+  QPointF At;
+  bool Back = false;
+  int Rotation = 0;
+};
+
+// Lays one dab of `diameter` on `skin`, the full-size skin (250 × 200) of the doll at rest,
+// DollLevel, shown with the geometry as it stands (Left, Right, ColumnMap) about SplitRow:
+// every view pixel of the doll whose centre lies within the brush's radius of the point paints
+// the texels of its stretch of texture columns that it shows, turned by the rotation, in
+// every full-size row its view row is made from.
+void PaintDab(TTavoBitmap& skin, const TViewPoint& point, int diameter, const TPaint& paint);
+
+// Dabs along the straight line from `from` to `to`, at most half a diameter apart: `to` is
+// painted, `from` (painted before) is not.
+void PaintLine(TTavoBitmap& skin, const TViewPoint& from, QPointF to, int diameter,
+               const TPaint& paint);
+
+// A brush held still at `point` while the doll turned from `point.Rotation` to `rotation`
+// (the shorter way round): paints the texels that turned under it, as a brush held to a doll
+// on a lathe, so that the band it leaves has no gap.
+void PaintTurn(TTavoBitmap& skin, const TViewPoint& point, int rotation, int diameter,
+               const TPaint& paint);
+
+// The colour of the skin under a view point as the doll shown holds it (Texture, unshaded):
+// the texel at the middle of that pixel's stretch; nothing off the doll.
+std::optional<Pixel24> SkinColourAt(const TViewPoint& point);

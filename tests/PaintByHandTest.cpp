@@ -1,0 +1,407 @@
+// Painting the doll by hand in the window: strokes laid where the brush is at the rotation last
+// drawn, taken back and put back one by one; the brush's controls and keys; every way a
+// painting ends writing it, with one backup that Ctrl+Z puts back; the writes while it goes on;
+// a doll inside that gets a skin of its own; and the gestures it turns off.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+
+#include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
+#include "TestFiles.h"
+#include "doll/Nest.h"
+#include "doll/Opening.h"
+#include "framework/FileOutput.h"
+#include "framework/TavoClock.h"
+#include "framework/TavoUtility.h"
+#include "scene/PaintSession.h"
+#include "scene/Reshape.h"
+#include "scene/Scene.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Pixel24 Black{0, 0, 0};
+
+// The left button pressed, held while moving, or let go; a move without it for Hover.
+enum TMouse { Press, Move, Release, Hover };
+void Mouse(TPaintBox* box, TMouse what, QPointF at, Qt::KeyboardModifiers keys = {}) {
+  const QEvent::Type types[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
+                                QEvent::MouseButtonRelease, QEvent::MouseMove};
+  const Qt::MouseButton button = what == Press || what == Release ? Qt::LeftButton : Qt::NoButton;
+  const Qt::MouseButtons held = what == Press || what == Move ? Qt::LeftButton : Qt::NoButton;
+  QMouseEvent event(types[what], at, box->mapToGlobal(at), button, held, keys);
+  QCoreApplication::sendEvent(box, &event);
+}
+
+// A drag from `from` to `to` by way of the middle.
+void Stroke(TPaintBox* box, QPointF from, QPointF to) {
+  Mouse(box, Press, from);
+  Mouse(box, Move, (from + to) / 2);
+  Mouse(box, Move, to);
+  Mouse(box, Release, to);
+}
+
+// The full-size skin the doll shown uses.
+QImage Skin() {
+  return Nest.at(SkinLevel(DollLevel)).Skin->copy();
+}
+
+QImage Written(const std::string& name) {
+  TTavoBitmap file;
+  file.LoadFromFileAuto(name);
+  return file.copy();
+}
+
+std::uint32_t Now = 0;
+int Beeps = 0;
+
+int ReadOnlyOpen(const char*, int, mode_t) {
+  errno = EROFS;
+  return -1;
+}
+
+class PaintByHand : public SampleDollWindow {
+ protected:
+  void SetUp() override {
+    SampleDollWindow::SetUp();
+    sample = ReadBytes(TextureFileName);
+    Now = 0;
+    SetClockSource([] { return Now; });
+    Beeps = 0;
+    SetBeepHandler([] { ++Beeps; });
+    FrameTick();  // drawn at rotation 0
+  }
+  void TearDown() override {
+    SetClockSource(nullptr);
+    SetBeepHandler(nullptr);
+    SampleDollWindow::TearDown();
+  }
+
+  // Activates the shortcut of `window` that `key` belongs to, as the key does there.
+  static void PressKey(QWidget* window, const QKeySequence& key) {
+    for (QShortcut* shortcut : window->findChildren<QShortcut*>(Qt::FindDirectChildrenOnly))
+      if (shortcut->keys().contains(key) && shortcut->isEnabled()) emit shortcut->activated();
+  }
+
+  Bytes sample;
+};
+
+TEST_F(PaintByHand, AStrokeLaysTheBrushWhereItIsAtTheRotationLastDrawnAndABandWhereItIsHeld) {
+  constexpr TMouse Frame = Hover;  // here: a frame with the button held
+  const struct {
+    TMouse Act;
+    QPointF At;
+  } steps[] = {{Press, {70.5, 90}}, {Move, {80, 95.25}}, {Frame, {}},
+               {Frame, {}},         {Move, {120, 95}},   {Release, {120, 95}}};
+  const Pixel24 red{46, 16, 200};
+  for (const bool back : {false, true}) {
+    SCOPED_TRACE(back ? "back" : "front");
+    Direction = DirectionClockwise;
+    RotationOffset = 30;
+    ShadeLevel = 3;  // shade never changes the colour painted
+    FrameTick();     // drawn at 30; the next frame draws 28
+    form->PaintClick();
+    form->PaintTools->Swatches[2]->click();
+    TPaintBox* box = back ? form->PaintBox2 : form->PaintBox1;
+    const int turn = back ? BackViewTurn : 0;
+    const auto expected = CopyOfSkin(*Nest.at(1).Skin);
+    TViewPoint held{{}, back, 30 + turn};
+    for (const auto& step : steps) {
+      if (step.Act == Press) PaintDab(*expected, {step.At, back, held.Rotation}, 4, {red});
+      if (step.Act == Move) PaintLine(*expected, held, step.At, 4, {red});
+      if (step.Act == Frame) PaintTurn(*expected, held, held.Rotation - 2, 4, {red});
+      if (step.Act == Frame) held.Rotation -= 2;  // the doll turns two columns under the brush
+      if (step.Act != Frame) held.At = step.At;
+      step.Act == Frame ? FrameTick() : Mouse(box, step.Act, step.At);
+      EXPECT_EQ(Skin(), *expected);
+      EXPECT_EQ(*Texture, *expected) << "shown at once";
+    }
+    form->StopPainting();
+    WriteBytes(TextureFileName, sample);
+    form->BtnLoad->click();
+  }
+}
+
+TEST_F(PaintByHand, StrokesAreTakenBackOneByOneAndThePaintingIsOneChangeWithOneBackup) {
+  const TFolder before = FolderFiles();
+  form->PaintClick();
+  // Escape during a stroke takes back only that stroke: the view has the key then.
+  const QImage start = Skin();
+  Mouse(form->PaintBox1, Press, {60, 100});
+  PressKey(form.get(), Qt::Key_Escape);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(form->PaintBox1, &escape);
+  Mouse(form->PaintBox1, Release, {60, 100});
+  EXPECT_EQ(Skin(), start);
+  EXPECT_TRUE(PaintingOn());
+  const struct {
+    TPaintBox* Box;
+    QPointF From, To;
+  } strokes[] = {{form->PaintBox1, {60, 80}, {140, 80}},
+                 {form->PaintBox2, {100, 40}, {100, 160}},
+                 {form->PaintBox1, {90, 120}, {110, 100}}};
+  std::vector<QImage> skins{Skin()};
+  for (const auto& stroke : strokes) {
+    Stroke(stroke.Box, stroke.From, stroke.To);
+    skins.push_back(Skin());
+    EXPECT_NE(skins.end()[-1], skins.end()[-2]);
+  }
+  EXPECT_EQ(FolderFiles(), before) << "written before it was due";
+  const QKeySequence undo(Qt::CTRL | Qt::Key_Z);
+  const std::function<void()> undos[] = {[&] { PressKey(form.get(), undo); },
+                                         [&] { PressKey(form->PaintTools, undo); },
+                                         [&] { form->PaintTools->Undo->click(); }};
+  for (int k = 3; k > 0; --k) {
+    undos[3 - k]();
+    EXPECT_EQ(Skin(), skins[k - 1]) << k;
+  }
+  EXPECT_FALSE(form->PaintTools->Undo->isEnabled());
+  PressKey(form.get(), undo);
+  EXPECT_EQ(Beeps, 1);
+  PressKey(form->PaintTools, QKeySequence(Qt::CTRL | Qt::Key_Y));
+  form->PaintTools->Redo->click();
+  EXPECT_EQ(Skin(), skins[2]);
+
+  form->PaintTools->Done->click();
+  EXPECT_FALSE(PaintingOn());
+  EXPECT_EQ(Written(TextureFileName), skins[2]);
+  EXPECT_EQ(FolderFiles().size(), before.size() + 1);
+  EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 1)), sample);
+  PressKey(form.get(), undo);  // the whole painting
+  for (const auto& [name, bytes] : before) EXPECT_EQ(ReadBytes(name), bytes) << name;
+  EXPECT_EQ(Skin(), skins[0]);
+  PressKey(form.get(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+  EXPECT_EQ(Written(TextureFileName), skins[2]);
+  EXPECT_EQ(Skin(), skins[2]);
+}
+
+TEST_F(PaintByHand, EveryWayAPaintingEndsWritesItAndTurnsPaintingOff) {
+  const struct {
+    const char* Name;
+    std::function<void()> End;
+  } rows[] = {
+      {"Done", [&] { form->PaintTools->Done->click(); }},
+      {"Escape", [&] { PressKey(form.get(), Qt::Key_Escape); }},
+      {"Escape in the tool window", [&] { PressKey(form->PaintTools, Qt::Key_Escape); }},
+      {"the menu item unchecked", [&] { form->PaintClick(); }},
+      {"the tool window closed", [&] { form->PaintTools->close(); }},
+      {"Open", [&] { form->BtnOpen->click(); }},
+      {"Load", [&] { form->BtnLoad->click(); }},
+      {"the window closed",
+       [&] {
+         form->close();
+         SetApplicationTerminated(false);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    WriteBytes(TextureFileName, sample);
+    fs::remove(BackupName(TextureFileName, 1));
+    form->BtnLoad->click();
+    form->PaintClick();
+    Stroke(form->PaintBox1, {60, 100}, {140, 100});
+    const QImage painted = Skin();
+    row.End();
+    EXPECT_FALSE(PaintingOn());
+    EXPECT_FALSE(form->PaintTools->isVisible());
+    EXPECT_EQ(Written(TextureFileName), painted);
+    EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 1)), sample);
+  }
+}
+
+TEST_F(PaintByHand, WhileItGoesOnAPaintingIsWrittenTenSecondsAfterItsFirstUnwrittenStroke) {
+  form->PaintClick();
+  const struct {
+    std::uint32_t At;
+    QPointF StrokeAt;  // none at 0, 0
+    bool Written;      // the file holds the skin shown
+  } rows[] = {{1000, {60, 100}, false},  {10999, {}, false},        {11000, {}, true},
+              {12000, {60, 120}, false}, {13000, {80, 140}, false}, {21999, {}, false},
+              {22000, {}, true}};
+  for (const auto& row : rows) {
+    Now = row.At;
+    if (!row.StrokeAt.isNull())
+      Stroke(form->PaintBox1, row.StrokeAt, row.StrokeAt + QPointF(40, 0));
+    FrameTick();
+    EXPECT_EQ(NameTaken(TextureFileName) && Written(TextureFileName) == Skin(), row.Written)
+        << row.At;
+  }
+  const QImage painted = Skin();
+  form->StopPainting();
+  EXPECT_EQ(Written(TextureFileName), painted);
+  EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 1)), sample);
+  EXPECT_FALSE(NameTaken(BackupName(TextureFileName, 2))) << "a painting leaves one backup";
+  form->UndoKeyPress();
+  EXPECT_EQ(ReadBytes(TextureFileName), sample) << "Ctrl+Z takes back the whole painting";
+}
+
+TEST_F(PaintByHand, AWriteThatFailsIsToldOnceAndAnEndThatFailsShowsWhatTheFileHolds) {
+  form->PaintClick();
+  Now = 1000;
+  Stroke(form->PaintBox1, {60, 100}, {140, 100});
+  const TFolder before = FolderFiles();
+  SetFileOutputFunctions(ReadOnlyOpen, nullptr);
+  const std::uint32_t ticks[] = {11000, 21000};
+  for (const std::uint32_t at : ticks) {
+    Now = at;
+    const SeenMessageBox seen = CloseNextMessageBox([] { FrameTick(); });
+    EXPECT_EQ(seen.Shown, at == ticks[0]);
+    EXPECT_EQ(seen.Text.contains(QString::fromStdString(TextureFileName)), seen.Shown);
+  }
+  const SeenMessageBox ended = CloseNextMessageBox([&] { form->PaintTools->Done->click(); });
+  EXPECT_TRUE(ended.Text.contains(QString::fromStdString(TextureFileName)));
+  EXPECT_FALSE(PaintingOn());
+  EXPECT_EQ(FolderFiles(), before);
+  EXPECT_EQ(Skin(), Written(TextureFileName));
+}
+
+TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSetsAside) {
+  for (const bool own : {true, false}) {
+    SCOPED_TRACE(own ? "its own skin" : "a borrowed skin");
+    if (own) WriteBytes("テクスチャ2.bmp", Bmp24(std::vector(200, std::vector(250, Black))));
+    form->BtnLoad->click();
+    form->BtnOpen->click();
+    while (!DollAtRest()) FrameTick();
+    const TFolder before = FolderFiles();
+    const QImage start = Skin();
+    form->PaintClick();
+    Stroke(form->PaintBox1, {80, 120}, {120, 120});
+    form->UndoKeyPress();
+    form->StopPainting();  // a painting that in the end changed nothing
+    EXPECT_EQ(FolderFiles(), before);
+    EXPECT_EQ(SkinLevel(2), own ? 2 : 1);
+    form->PaintClick();
+    form->PaintTools->Swatches[1]->click();
+    Stroke(form->PaintBox1, {80, 120}, {120, 120});
+    const QImage painted = Skin();
+    EXPECT_EQ(painted.pixel(0, 0), start.pixel(0, 0));
+    form->StopPainting();
+    EXPECT_EQ(Written("テクスチャ2.bmp"), painted);
+    EXPECT_EQ(FolderFiles().size(), before.size() + 1);  // the backup, or the file made
+    form->UndoKeyPress();
+    EXPECT_EQ(Written(own ? "テクスチャ2.bmp" : "テクスチャ2-01.bmp"), own ? start : painted);
+    EXPECT_EQ(SkinLevel(2), own ? 2 : 1);
+    for (const auto& entry : fs::directory_iterator("."))
+      if (entry.path().filename().string().starts_with("テクスチャ2")) fs::remove(entry.path());
+  }
+}
+
+TEST_F(PaintByHand, WhilePaintingPicturesAreRefusedTheEdgeIsNotGrabbedAndOpeningStopsIt) {
+  WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute("red.bmp").string()))});
+  const auto held = [&](TPaintBox* box, QEvent::Type type) {
+    QDragMoveEvent over(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier,
+                        type);
+    QCoreApplication::sendEvent(box, &over);
+    return over.isAccepted();
+  };
+  // A picture held over a view when the painting starts, and one brought over it then.
+  EXPECT_TRUE(held(form->PaintBox1, QEvent::DragEnter));
+  form->PaintClick();
+  const TFolder before = FolderFiles();
+  EXPECT_FALSE(held(form->PaintBox2, QEvent::DragEnter));
+  EXPECT_FALSE(held(form->PaintBox1, QEvent::DragMove));
+  EXPECT_FALSE(form->PaintBox1->ShowsDropFrame());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form->PaintBox1, &drop);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Beeps, 1);
+  const QPointF edge(99 + DisplayedProfile[160] + 0.5, 160.5);
+  ASSERT_TRUE(CanReshapeAt(160, static_cast<int>(edge.x())));
+  Mouse(form->PaintBox1, Press, edge);
+  EXPECT_FALSE(ReshapeUnderWay());
+  Mouse(form->PaintBox1, Release, edge);
+  EXPECT_EQ(FolderFiles(), before);
+  form->StopPainting();
+  form->BtnOpen->click();
+  FrameTick();
+  form->PaintClick();
+  EXPECT_FALSE(PaintingOn()) << "started while the doll opens";
+}
+
+TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointerShows) {
+  form->PaintClick();
+  TPaintTools* tools = form->PaintTools;
+  const QPointF onDoll(100, 100);
+  const Pixel24 under = *SkinColourAt({onDoll, false, 0});
+  const Pixel24 skinTone{167, 203, 245};
+  const Pixel24 chosen{30, 20, 10};
+  const auto chooseInDialog = [&] {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(dialog);
+      dialog->setCurrentColor(QColor(chosen.Red, chosen.Green, chosen.Blue));
+      dialog->accept();
+    });
+    tools->OtherColour->click();
+  };
+  const struct {
+    std::function<void()> Act;
+    Pixel24 Colour;
+    int Diameter;
+    bool Erases;
+    QString Says;
+  } rows[] = {
+      {[] {}, Black, 4, false, "太さ 4 ピクセル、色は 黒。"},
+      {[&] { PressKey(form.get(), Qt::Key_BracketRight); }, Black, 8, false, "8 ピクセル"},
+      {[&] { PressKey(tools, Qt::Key_BracketRight), PressKey(tools, Qt::Key_BracketRight); }, Black,
+       16, false, "16 ピクセル"},
+      {[&] { tools->Sizes[1]->click(), PressKey(form.get(), Qt::Key_BracketLeft); }, Black, 2,
+       false, "2 ピクセル"},
+      {[&] { tools->Swatches[5]->click(); }, skinTone, 2, false, "色は 肌色。"},
+      {[&] { PressKey(form.get(), Qt::Key_E); }, skinTone, 2, true, "2 ピクセルの消しゴム。"},
+      {[&] { tools->Brush->click(), tools->Eraser->click(); }, skinTone, 2, true, "消しゴム"},
+      {[&] { Mouse(form->PaintBox1, Press, onDoll, Qt::ControlModifier); }, under, 2, false,
+       "色は " + ColourName(under)},
+      {chooseInDialog, chosen, 2, false, "色は #0a141e。"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Says.toStdString());
+    row.Act();
+    EXPECT_TRUE(SameColour(PaintBrush.Colour, row.Colour));
+    EXPECT_EQ(PaintBrush.Diameter, row.Diameter);
+    EXPECT_EQ(PaintBrush.Erases, row.Erases);
+    EXPECT_EQ(tools->Eraser->isChecked(), row.Erases);
+    EXPECT_TRUE(
+        tools->Sizes[std::ranges::find(BrushDiameters, row.Diameter) - std::begin(BrushDiameters)]
+            ->isChecked());
+    EXPECT_TRUE(form->PaintBox1->accessibleDescription().contains(row.Says))
+        << form->PaintBox1->accessibleDescription().toStdString();
+    Mouse(form->PaintBox1, Hover, onDoll);
+    EXPECT_EQ(form->PaintBox1->cursor().pixmap().width(), row.Diameter + 4);
+  }
+  EXPECT_FALSE(form->PaintBox1->Dragging()) << "Ctrl+click paints no stroke";
+  Mouse(form->PaintBox1, Hover, {2, 2});
+  EXPECT_EQ(form->PaintBox1->cursor().shape(), Qt::ArrowCursor);
+  // The eraser lays back the skin the painting began with.
+  const QImage start = Skin();
+  PressKey(form.get(), Qt::Key_B);
+  Stroke(form->PaintBox1, {60, 100}, {140, 100});
+  EXPECT_NE(Skin(), start);
+  PressKey(form.get(), Qt::Key_E);
+  Stroke(form->PaintBox1, {60, 100}, {140, 100});
+  EXPECT_EQ(Skin(), start);
+  // The next painting starts afresh.
+  form->StopPainting();
+  form->PaintClick();
+  EXPECT_TRUE(SameColour(PaintBrush.Colour, Black));
+  EXPECT_EQ(PaintBrush.Diameter, 4);
+  EXPECT_FALSE(PaintBrush.Erases);
+}
+
+}  // namespace
