@@ -18,6 +18,8 @@ set(KAVINEL_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/kavinel/samples)
 file(RELATIVE_PATH samples_from_launcher /${KAVINEL_PROGRAM_DIR} /${KAVINEL_SAMPLE_DIR})
 target_compile_definitions(kavinel-launcher
   PRIVATE KAVINEL_SAMPLES_FROM_LAUNCHER="${samples_from_launcher}")
+target_compile_definitions(kavinel_scene
+  PRIVATE KAVINEL_SAMPLES_FROM_PROGRAM="${samples_from_launcher}")
 
 install(TARGETS Kavinel kavinel-launcher kavinel-thumbnailer
         RUNTIME DESTINATION ${KAVINEL_PROGRAM_DIR})

@@ -130,6 +130,7 @@ bench: build
 	@$(BUILD_DIR)/bench/doll_file_bench
 	@$(BUILD_DIR)/bench/hostile_doll_file_bench
 	@$(BUILD_DIR)/bench/paint_bench
+	@$(BUILD_DIR)/bench/shelf_bench
 
 format:
 	@tools/source-files.sh | xargs -r -d '\n' clang-format -i

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QString>
 #include <algorithm>
 #include <cerrno>
@@ -67,96 +68,6 @@ enum class TMade { Folder, File };
 // Held by the folder's owner while it writes: a start that can take it knows the owner is gone.
 const std::string LockName = ".kavinel-lock";
 const std::string UnpackPrefix = ".kavinel-";
-
-// A fresh folder inside the doll's parent folder, locked while it is written, and removed with
-// the pictures written into it unless it is kept.
-class TUnpackFolder : public TPictureSink {
- public:
-  TUnpackFolder(const std::string& parent, const std::function<void()>& between)
-      : FBetween(between) {
-    std::string pattern = parent + "/" + UnpackPrefix + "XXXXXX";
-    if (!::mkdtemp(pattern.data())) Fail(TMade::Folder, pattern, errno);
-    FPath = pattern;
-    FFd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FFd >= 0)
-      FLock = ::openat(FFd, LockName.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                       0600);
-    if (FLock < 0 || ::flock(FLock, LOCK_EX) != 0) {
-      const int error = errno;
-      Remove();
-      Fail(TMade::Folder, FPath, error);
-    }
-  }
-  ~TUnpackFolder() override {
-    if (!FKept) Remove();
-  }
-  TUnpackFolder(const TUnpackFolder&) = delete;
-  TUnpackFolder& operator=(const TUnpackFolder&) = delete;
-
-  // Creates `name` anew in the folder (never through a link).
-  void Begin(const std::string& name) override {
-    Between();
-    FFile = ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (FFile < 0) Fail(TMade::File, Path(name), errno);
-    FWritten.push_back(name);
-  }
-  void Write(const std::uint8_t* bytes, std::size_t count) override {
-    if (const int error = WriteAll(FFile, bytes, count); error != 0)
-      Fail(TMade::File, Path(FWritten.back()), error);
-    Between();
-  }
-  // Flushes the picture written.
-  void End() override {
-    int error = ::fsync(FFile) == 0 ? 0 : errno;
-    if (::close(FFile) != 0 && error == 0) error = errno;
-    FFile = -1;
-    if (error != 0) Fail(TMade::File, Path(FWritten.back()), error);
-  }
-
-  // Flushes the folder, unlocked, then gives it the first free name of `name`, `name`-2, … in
-  // `parent`, which is flushed too; returns the folder's path there.
-  std::string MoveTo(const std::string& parent, const std::string& name) {
-    Between();
-    ::unlinkat(FFd, LockName.c_str(), 0);
-    if (::fsync(FFd) != 0) Fail(TMade::Folder, FPath, errno);
-    for (int n = 1;; ++n) {
-      const std::string target = parent + "/" + (n == 1 ? name : name + "-" + std::to_string(n));
-      if (::renameat2(AT_FDCWD, FPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
-        FKept = true;
-        Close();
-        FlushFolder(target);  // the folder it now stands in
-        return target;
-      }
-      if (errno != EEXIST && errno != ENOTEMPTY) Fail(TMade::Folder, target, errno);
-    }
-  }
-
- private:
-  std::string Path(const std::string& name) const { return FPath + "/" + name; }
-  void Between() const {
-    if (FBetween) FBetween();
-  }
-  void Remove() {
-    if (FFile >= 0) ::close(FFile);
-    FFile = -1;
-    for (const std::string& name : FWritten) ::unlinkat(FFd, name.c_str(), 0);
-    ::unlinkat(FFd, LockName.c_str(), 0);
-    ::rmdir(FPath.c_str());
-    Close();
-  }
-  void Close() {
-    for (int* fd : {&FLock, &FFd})
-      if (*fd >= 0) ::close(std::exchange(*fd, -1));
-  }
-
-  std::function<void()> FBetween;
-  std::string FPath;
-  int FFd = -1;
-  int FLock = -1;
-  int FFile = -1;
-  std::vector<std::string> FWritten;
-  bool FKept = false;
-};
 
 // Makes `folder` and its missing parents; returns those it made, outermost first.
 std::vector<std::string> MakeFolders(const std::string& folder) {
@@ -233,13 +144,108 @@ void RemoveIfAbandoned(int parent, const std::string& name) {
 
 }  // namespace
 
+TNewDollFolder::TNewDollFolder(const std::string& parent, const std::function<void()>& between)
+    : FBetween(between) {
+  std::string pattern = parent + "/" + UnpackPrefix + "XXXXXX";
+  if (!::mkdtemp(pattern.data())) Fail(TMade::Folder, pattern, errno);
+  FPath = pattern;
+  FFd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (FFd >= 0)
+    FLock =
+        ::openat(FFd, LockName.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (FLock < 0 || ::flock(FLock, LOCK_EX) != 0) {
+    const int error = errno;
+    Remove();
+    Fail(TMade::Folder, FPath, error);
+  }
+}
+
+TNewDollFolder::~TNewDollFolder() {
+  if (!FKept) Remove();
+}
+
+void TNewDollFolder::Begin(const std::string& name) {
+  Between();
+  FFile = ::openat(FFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (FFile < 0) Fail(TMade::File, Path(name), errno);
+  FWritten.push_back(name);
+  FHash.reset();
+}
+
+void TNewDollFolder::Write(const std::uint8_t* bytes, std::size_t count) {
+  if (const int error = WriteAll(FFile, bytes, count); error != 0)
+    Fail(TMade::File, Path(FWritten.back()), error);
+  FHash.addData(QByteArrayView(bytes, static_cast<qsizetype>(count)));
+  Between();
+}
+
+void TNewDollFolder::End() {
+  int error = ::fsync(FFile) == 0 ? 0 : errno;
+  if (::close(FFile) != 0 && error == 0) error = errno;
+  FFile = -1;
+  if (error != 0) Fail(TMade::File, Path(FWritten.back()), error);
+  FDigests[FWritten.back()] = FHash.result();
+}
+
+std::string TNewDollFolder::Content() const {
+  return DollContent(FDigests);
+}
+
+std::string TNewDollFolder::MoveTo(const std::string& parent, const std::string& name) {
+  Between();
+  ::unlinkat(FFd, LockName.c_str(), 0);
+  if (::fsync(FFd) != 0) Fail(TMade::Folder, FPath, errno);
+  for (int n = 1;; ++n) {
+    const std::string target = parent + "/" + (n == 1 ? name : name + "-" + std::to_string(n));
+    if (::renameat2(AT_FDCWD, FPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      FKept = true;
+      Close();
+      FlushFolder(target);  // the folder it now stands in
+      return target;
+    }
+    if (errno != EEXIST && errno != ENOTEMPTY) Fail(TMade::Folder, target, errno);
+  }
+}
+
+void TNewDollFolder::Between() const {
+  if (FBetween) FBetween();
+}
+
+void TNewDollFolder::Remove() {
+  if (FFile >= 0) ::close(FFile);
+  FFile = -1;
+  for (const std::string& name : FWritten) ::unlinkat(FFd, name.c_str(), 0);
+  ::unlinkat(FFd, LockName.c_str(), 0);
+  ::rmdir(FPath.c_str());
+  Close();
+}
+
+void TNewDollFolder::Close() {
+  for (int* fd : {&FLock, &FFd})
+    if (*fd >= 0) ::close(std::exchange(*fd, -1));
+}
+
+std::string DollContent(const std::map<std::string, QByteArray>& pictureDigests) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  for (const auto& [name, digest] : pictureDigests) {
+    hash.addData(QByteArrayView(name.data(), static_cast<qsizetype>(name.size() + 1)));
+    hash.addData(digest);
+  }
+  return hash.result().toHex().toStdString();
+}
+
+std::string PrintableName(const std::string& name) {
+  QString clean;
+  for (const char32_t c : QString::fromStdString(name).toUcs4())
+    clean += Printable(c) ? QString::fromUcs4(&c, 1) : QStringLiteral("_");
+  return clean.toStdString();
+}
+
 std::string DollFolderName(const std::string& fileName) {
   QString name = QString::fromStdString(fs::path(fileName).filename().string());
   if (name.endsWith(QString::fromStdString(DollFileSuffix), Qt::CaseInsensitive))
     name.chop(static_cast<int>(DollFileSuffix.size()));
-  QString clean;
-  for (const char32_t c : name.toUcs4())
-    clean += Printable(c) ? QString::fromUcs4(&c, 1) : QStringLiteral("_");
+  QString clean = QString::fromStdString(PrintableName(name.toStdString()));
   while (clean.startsWith('.') || clean.startsWith('-')) clean.remove(0, 1);
   std::string folder = CutToBytes(clean, MaxFolderNameBytes);
   if (folder.empty()) folder = FallbackFolderName;
@@ -259,12 +265,15 @@ TOuterDoll ReadDollPictures(TDollFile& doll, TPictureSink* sink) {
 }
 
 std::string UnpackDollFile(const std::string& fileName, const std::string& parent,
-                           const std::function<void()>& between) {
+                           const std::function<void()>& between,
+                           const std::function<std::string(const std::string&)>& findCopy) {
   TDollFile doll(fileName);
   const std::vector<std::string> made = MakeFolders(parent);
   try {
-    TUnpackFolder folder(parent, between);
+    TNewDollFolder folder(parent, between);
     ReadDollPictures(doll, &folder);
+    if (findCopy)
+      if (std::string copy = findCopy(folder.Content()); !copy.empty()) return copy;
     return folder.MoveTo(parent, DollFolderName(fileName));
   } catch (...) {
     for (auto folder = made.rbegin(); folder != made.rend(); ++folder) ::rmdir(folder->c_str());

@@ -2,13 +2,20 @@
 // their own that did not exist before, so that nothing is ever replaced or merged.
 #pragma once
 
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DollFileReader.h"
 #include "doll/SceneState.h"
+
+// `name` with each control, bidirectional or invalid character made "_".
+std::string PrintableName(const std::string& name);
 
 // The name of the folder a doll file unpacks into: the file's name without a final
 // ".kavinel" (in any case), with control, bidirectional and invalid characters made "_",
@@ -33,6 +40,49 @@ class TPictureSink {
   virtual void End() = 0;
 };
 
+// A doll told by its content: a digest of its pictures' names and the SHA-256 `pictureDigests`
+// of their bytes, so that two dolls whose pictures are the same names with the same bytes, no
+// more and no fewer, and no other two, have the same content.
+std::string DollContent(const std::map<std::string, QByteArray>& pictureDigests);
+
+// A doll's folder in the making: a fresh folder ".kavinel-XXXXXX" in `parent`, locked while
+// it is written, its pictures each created anew (never through a link), flushed, and digested,
+// then moved into place under a free name. Unless moved, it is removed with what was written
+// into it. `between` is called between chunks and may raise to stop the work. A failure raises
+// an error naming the folder or the file.
+class TNewDollFolder : public TPictureSink {
+ public:
+  TNewDollFolder(const std::string& parent, const std::function<void()>& between = {});
+  ~TNewDollFolder() override;
+  TNewDollFolder(const TNewDollFolder&) = delete;
+  TNewDollFolder& operator=(const TNewDollFolder&) = delete;
+
+  void Begin(const std::string& name) override;
+  void Write(const std::uint8_t* bytes, std::size_t count) override;
+  void End() override;
+  // The DollContent of the pictures written.
+  std::string Content() const;
+  // Flushes the folder, unlocked, then gives it the first free name of `name`, `name`-2, … in
+  // `parent`, which is flushed too, never replacing anything; returns the folder's path there.
+  std::string MoveTo(const std::string& parent, const std::string& name);
+
+ private:
+  std::string Path(const std::string& name) const { return FPath + "/" + name; }
+  void Between() const;
+  void Remove();
+  void Close();
+
+  std::function<void()> FBetween;
+  std::string FPath;
+  int FFd = -1;
+  int FLock = -1;
+  int FFile = -1;
+  std::vector<std::string> FWritten;
+  QCryptographicHash FHash{QCryptographicHash::Sha256};
+  std::map<std::string, QByteArray> FDigests;
+  bool FKept = false;
+};
+
 // Reads every picture of `doll` as Load reads it, from the bytes as they are inflated (an error
 // names the picture within the doll file), and to its end, where its length and CRC are
 // checked; hands each picture's bytes to `sink` on the way. Raises EDollFileError when the
@@ -45,10 +95,13 @@ TOuterDoll ReadDollPictures(TDollFile& doll, TPictureSink* sink = nullptr);
 // ".kavinel-XXXXXX" in `parent`, which holds a lock while it is written, under their own names
 // only, each created anew, checked by Load's readers and flushed with the folder, which is
 // then moved into place without replacing anything. `between` is called between chunks and
-// may raise to stop the unpack. A file that is refused or stopped, for any reason, raises an
-// error naming it and leaves nothing behind, not even the folders made for it.
+// may raise to stop the unpack. Where `findCopy`, given the DollContent of the pictures read,
+// names a folder, that folder is returned and the unpack dropped. A file that is refused or
+// stopped, for any reason, raises an error naming it and leaves nothing behind, not even the
+// folders made for it.
 std::string UnpackDollFile(const std::string& fileName, const std::string& parent,
-                           const std::function<void()>& between = {});
+                           const std::function<void()>& between = {},
+                           const std::function<std::string(const std::string&)>& findCopy = {});
 
 // Removes every temporary folder of an unpack in `parent` whose lock can be taken, as its
 // owner has ended without removing it, and no other.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "TavoErrors.h"
 
@@ -150,6 +151,14 @@ int LinkFlushed(const std::string& keptName, const std::string& written) {
   return error;
 }
 
+// What the swaps last left under each name, by absolute path.
+std::map<std::string, TFileIdentity> OwnIdentities;
+
+void NoteOwnIdentity(const std::string& fileName) {
+  OwnIdentities[std::filesystem::absolute(fileName).lexically_normal().string()] =
+      IdentityOf(fileName);
+}
+
 // The swap's second half: the flushed file `written` takes the place of `fileName`, whose
 // file is kept under its first free backup name unless `keep` is false, and the folder is
 // flushed. Returns the backup's name, or "" when there was no file to keep; a failure leaves
@@ -176,6 +185,7 @@ std::string SwapIntoPlace(const std::string& fileName, const std::string& writte
     }
     Fail(fileName, error);
   }
+  NoteOwnIdentity(fileName);
   return backup;
 }
 
@@ -262,7 +272,15 @@ std::string SetAside(const std::string& fileName) {
     Rename(backup.c_str(), fileName.c_str());  // back under its own name, as it was
     Fail(fileName, error);
   }
+  NoteOwnIdentity(fileName);
   return backup;
+}
+
+std::optional<TFileIdentity> OwnIdentityOf(const std::string& fileName) {
+  const auto own =
+      OwnIdentities.find(std::filesystem::absolute(fileName).lexically_normal().string());
+  if (own == OwnIdentities.end()) return std::nullopt;
+  return own->second;
 }
 
 bool NameTaken(const std::string& fileName) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <optional>
 #include <string>
 
 // Creates `fileName` so that no existing file (or link, or folder) can ever be replaced,
@@ -32,6 +33,11 @@ struct TFileIdentity {
 
 // The identity of the file `fileName` names now; an empty one when there is none.
 TFileIdentity IdentityOf(const std::string& fileName);
+
+// The identity of the file that ReplaceKeepingOld, PutBackKeepingCurrent or SetAside last left
+// under `fileName` (an empty one after SetAside), by its absolute path, so that a watcher can
+// tell the program's own writes from another program's; none when they never touched it.
+std::optional<TFileIdentity> OwnIdentityOf(const std::string& fileName);
 
 // Writes `size` bytes as `fileName`, keeping the file it replaces under the first free
 // backup name, BackupName(fileName, 1), (…, 2), …. The bytes go under "<fileName>.new" (one

@@ -1,12 +1,12 @@
 // The menu entry's launcher and the `kavinel` command (bin/kavinel links here). A desktop
 // starts programs in the home folder, where there is no doll, so the menu entry starts the
 // program in a folder of its own, ~/Kavinel, with the sample doll copied in on the first
-// start. The command starts it in the terminal's folder when that holds a doll, and says so
-// and goes to ~/Kavinel when it does not. Given a doll file (a double click in the file
-// manager), it unpacks it into a new folder in ~/Kavinel and starts there; `--export` writes
-// the doll of the terminal's folder as a doll file without a window. Whatever goes wrong in
-// starting is shown in a message box as well as on the terminal, since the menu entry has no
-// terminal to read.
+// start, or in the doll of the shelf last shown. The command starts it in the terminal's folder
+// when that holds a doll, and says so and goes there when it does not. Given a doll file (a double
+// click in the file manager), it unpacks it into a new folder in ~/Kavinel, unless a doll there
+// holds the very same pictures, and starts there; `--export` writes the doll of the terminal's
+// folder as a doll file without a window. Whatever goes wrong in starting is shown in a message box
+// as well as on the terminal, since the menu entry has no terminal to read.
 #include <signal.h>
 #include <unistd.h>
 
@@ -28,6 +28,7 @@
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
 #include "platform/DollFolder.h"
+#include "platform/DollShelf.h"
 
 namespace fs = std::filesystem;
 
@@ -154,9 +155,23 @@ std::string Unpack(const std::string& dollFile, const std::string& folder) {
   };
   std::string unpacked;
   try {
-    unpacked = UnpackDollFile(dollFile, folder, [] {
-      if (StopSignal != 0) throw TStopped();
-    });
+    unpacked = UnpackDollFile(
+        dollFile, folder,
+        [] {
+          if (StopSignal != 0) throw TStopped();
+        },
+        [&](const std::string& content) {
+          const std::string copy = FindCopyOnShelf(folder, content);
+          if (!copy.empty())
+            std::cerr << "kavinel: "
+                      << std::string(Tr("Launcher",
+                                        "人形ファイル \"%1\" と同じ人形が %2 "
+                                        "にあるので、それを見せます")
+                                         .Arg(dollFile)
+                                         .Arg(copy))
+                      << std::endl;
+          return copy;
+        });
   } catch (...) {
     restore();
     if (StopSignal != 0) std::raise(StopSignal);
@@ -182,14 +197,15 @@ int Start(int argc, char* argv[]) {
     StartProgram(here / "Kavinel");
   }
   PrepareDollFolder(folder, (here / KAVINEL_SAMPLES_FROM_LAUNCHER).lexically_normal());
-  GoTo(folder);
+  const std::string doll = RememberedDoll(folder);
+  GoTo(doll);
   if (command)
     std::cerr << "kavinel: "
               << std::string(
                      Tr("Launcher", "このフォルダーには人形 (%1, %2) がないので、%3 で起動します")
                          .Arg(ShapeFileName)
                          .Arg(TextureFileName)
-                         .Arg(folder))
+                         .Arg(doll))
               << std::endl;
   StartProgram(here / "Kavinel");
 }

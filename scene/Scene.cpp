@@ -17,6 +17,7 @@
 #include "framework/Translation.h"
 #include "pictures/PictureReader.h"
 #include "platform/DollFolder.h"
+#include "platform/DollShelf.h"
 
 std::unique_ptr<TTavoMidi> SoundDevice;
 std::unique_ptr<TTavoTimer> TaskTimer;
@@ -143,6 +144,18 @@ void LoadDoll(std::vector<std::string>* setAside) {
   ShowNest(ReadNest(setAside));
 }
 
+void ReloadDoll() {
+  const int level = DollLevel;
+  const auto picturesFrom = [level](const TNest& nest) {
+    return nest.lower_bound(level) != nest.end();
+  };
+  const bool had = picturesFrom(Nest);
+  TNest nest = ReadNest();
+  const bool has = picturesFrom(nest);
+  ShowNest(std::move(nest));
+  if (level > 1 && (has || !had)) ShowLevel(level);
+}
+
 void DropPicture(const std::string& fileName, int firstColumn) {
   const int level = DollLevel;
   // The level's own pictures as the folder holds them, or, for an outer doll with no skin
@@ -164,8 +177,7 @@ void DropPicture(const std::string& fileName, int firstColumn) {
   ShowLevel(level);
 }
 
-void OpenDollFile(const std::string& fileName) {
-  const std::string folder = UnpackDollFile(std::filesystem::absolute(fileName), DollFolderPath());
+void ShowDollFolder(const std::string& folder) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder);
   TNest nest;
@@ -177,6 +189,14 @@ void OpenDollFile(const std::string& fileName) {
   }
   ShowNest(std::move(nest));
   DollHistory.Clear();
+  RememberDoll(DollFolderPath(), folder);
+}
+
+void OpenDollFile(const std::string& fileName) {
+  const std::string shelf = DollFolderPath();
+  ShowDollFolder(
+      UnpackDollFile(std::filesystem::absolute(fileName), shelf, {},
+                     [&](const std::string& content) { return FindCopyOnShelf(shelf, content); }));
 }
 
 std::string DescribeDollAtRest() {

@@ -72,6 +72,10 @@ void ReloadLevel(int level);
 // and its error added there.
 void LoadDoll(std::vector<std::string>* setAside = nullptr);
 
+// Reads the pictures of every level again, as LoadDoll does, and shows the doll at rest at the
+// level shown, or the outer doll where that level had pictures of its own and has none now.
+void ReloadDoll();
+
 // Paints the picture file `fileName` on the half of the skin of the doll at rest that starts
 // at texture column `firstColumn` (what a view shows: RotationOffset, plus BackViewTurn for
 // the back view), writes that level's skin (the one it replaces kept under a backup name),
@@ -81,9 +85,14 @@ void LoadDoll(std::vector<std::string>* setAside = nullptr);
 // and nothing changes.
 void DropPicture(const std::string& fileName, int firstColumn);
 
-// Unpacks the doll file `fileName` into a new folder in ~/Kavinel (see UnpackDollFile) and
-// works there from then on: its doll is read and shown as Load does, and the history of
-// changes starts afresh. A file that is refused raises an error naming it and changes nothing.
+// Works in `folder` from then on: its doll is read and shown as Load does, all or nothing (a
+// failure raises Load's error and leaves the scene and the working folder as they were), the
+// history of changes starts afresh, and a doll of the shelf is remembered for the next start.
+void ShowDollFolder(const std::string& folder);
+
+// Unpacks the doll file `fileName` into a new folder in ~/Kavinel (see UnpackDollFile), or,
+// where a doll of the shelf holds the very same pictures, takes that one, and shows it (see
+// ShowDollFolder). A file that is refused raises an error naming it and changes nothing.
 void OpenDollFile(const std::string& fileName);
 
 // What the views show: which doll of the nest, and the files a change to it writes, with

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -22,6 +23,7 @@
 #include "framework/TavoDesktop.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
+#include "platform/DollFolder.h"
 #include "ui_FormMain.h"
 
 namespace {
@@ -145,6 +147,15 @@ QString ViewDescription() {
          (PaintingOn() ? " " + PaintingDescription() : QString());
 }
 
+// The sample doll a new doll of the shelf copies: installed beside the program, or, in the
+// build folder, the source's.
+std::string SampleFolder() {
+  const std::filesystem::path installed =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / KAVINEL_SAMPLES_FROM_PROGRAM)
+          .lexically_normal();
+  return HoldsDoll(installed.string()) ? installed.string() : KAVINEL_SOURCE_SAMPLES;
+}
+
 template <class Control>
 Control* Find(QWidget* form, const char* name) {
   auto* control = form->findChild<Control*>(name);
@@ -166,7 +177,10 @@ TFormMain::TFormMain(QWidget* AOwner)
       BtnShade(Find<QPushButton>(this, "BtnShade")),
       BtnOpen(Find<QPushButton>(this, "BtnOpen")),
       PaintTools(new TPaintTools(this, {[this] { ShowState(); }, [this] { UndoKeyPress(); },
-                                        [this] { RedoKeyPress(); }, [this] { StopPainting(); }})) {
+                                        [this] { RedoKeyPress(); }, [this] { StopPainting(); }})),
+      DollWatcher(
+          new TDollWatcher([this] { return DollAtRest() && !PaintingOn() && !ViewDragging(); },
+                           [this] { ShowState(); }, this)) {
   ConnectClick(BtnTurnLeft, &TFormMain::BtnTurnLeftClick);
   ConnectClick(BtnTurnRight, &TFormMain::BtnTurnRightClick);
   ConnectClick(BtnLoad, &TFormMain::BtnLoadClick);
@@ -213,6 +227,7 @@ TFormMain::TFormMain(QWidget* AOwner)
     StopScene();
     throw;
   }
+  DollWatcher->Rest();
   ShowState();
   FitPanel(PageMain, true);
   // Told once the window is up: the doll goes on without the level pictures named.
@@ -234,6 +249,7 @@ void TFormMain::ShowState() {
   BtnTurnRight->setText(Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
   BtnTurnLeft->setText(Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
   BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+  if (Shelf) Shelf->ShowState();
   const QString description = ViewDescription();
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     if (box->accessibleDescription() != description) box->setAccessibleDescription(description);
@@ -265,6 +281,7 @@ void TFormMain::BtnLoadClick() {
   StopPainting();
   const TBusyCursor busy;
   LoadDoll();
+  DollWatcher->Rest();
   ShowState();
 }
 
@@ -447,6 +464,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
        painting ? StrokesToRedo() > 0 : atRest && DollHistory.RedoCount() > 0},
       {QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
        [this] { SaveAnimationClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "人形の棚を開く(&S)"), [this] { ShelfClick(); }},
       {QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); }},
       {QT_TRANSLATE_NOOP("Window", "人形を書き出す(&E)…"), [this] { ExportClick(); }},
       {QT_TRANSLATE_NOOP("Window", "フォルダーを開く(&F)"), [this] { OpenFolderClick(); }},
@@ -456,7 +474,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
     // Separators group the doll, the history, the files and the About box.
-    if (i == 3 || i == 5 || i == 9) menu.addSeparator();
+    if (i == 3 || i == 5 || i == 10) menu.addSeparator();
     actions[i] = menu.addAction(Tr("Window", items[i].Text).ToQString());
     actions[i]->setEnabled(items[i].Enabled);
     actions[i]->setCheckable(items[i].Checked.has_value());
@@ -494,6 +512,8 @@ void TFormMain::OpenDollFileNamed(const std::string& fileName) {
     const TBusyCursor busy;
     OpenDollFile(fileName);
   });
+  DollWatcher->Rest();
+  if (Shelf) Shelf->Refresh();
   ShowState();
 }
 
@@ -516,6 +536,32 @@ void TFormMain::OpenFolderClick() {
   if (!ShowFolder(folder))
     ShowMsg(Tr("Window", "フォルダー \"%1\" を開けません: ファイルマネージャーを起動できません")
                 .Arg(QDir::toNativeSeparators(folder)));
+}
+
+void TFormMain::ShelfClick() {
+  if (!Shelf) {
+    Shelf = new TShelfWindow(this, DollFolderPath(), SampleFolder(),
+                             {[this](const std::string& folder) { return ShowDoll(folder); },
+                              [this] { ExportClick(); }, [this] { OpenDollFileClick(); }});
+  } else {
+    Shelf->Refresh();
+  }
+  Shelf->show();
+  Shelf->raise();
+  Shelf->activateWindow();
+}
+
+bool TFormMain::ShowDoll(const std::string& folder) {
+  StopPainting();
+  bool shown = false;
+  ReportErrors([&] {
+    const TBusyCursor busy;
+    ShowDollFolder(folder);
+    shown = true;
+  });
+  DollWatcher->Rest();
+  ShowState();
+  return shown;
 }
 
 void TFormMain::AboutClick() {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "DollWatcher.h"
 #include "PaintTools.h"
+#include "ShelfWindow.h"
 #include "doll/Painting.h"
 #include "framework/TavoForm.h"
 #include "framework/TavoPaintBox.h"
@@ -32,6 +34,8 @@ class TFormMain : public TTavoForm {
   QPushButton* const BtnShade;
   QPushButton* const BtnOpen;
   TPaintTools* const PaintTools;  // shown while painting
+  TDollWatcher* const DollWatcher;
+  TShelfWindow* Shelf = nullptr;  // made when first opened
 
   void BtnTurnRightClick();
   void BtnTurnLeftClick();
@@ -62,6 +66,11 @@ class TFormMain : public TTavoForm {
   // Lets the person name a doll file and writes the doll there.
   void ExportClick();
   void OpenFolderClick();
+  // Opens the shelf's window, or brings it to the front.
+  void ShelfClick();
+  // Shows the doll of `folder` (see ShowDollFolder); false, with the message shown, when it
+  // cannot be read.
+  bool ShowDoll(const std::string& folder);
   void AboutClick();
 
  protected:

@@ -62,9 +62,29 @@ TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOw
   SetSaveDialog(nullptr);
   EXPECT_EQ(suggested.toStdString(), (origin / (origin.filename().string() + ".kavinel")).string());
   EXPECT_EQ(ReadBytes("セット-01.kavinel"), written);
-  for (const char* folder : {"セット", "セット-2"}) {
+  // Opened twice, one folder; again once its copy was painted, or differing in a byte, a new one.
+  const auto painted = [](const fs::path& skin) {
+    Bytes bytes = ReadBytes(skin);
+    bytes.back() ^= 1;
+    return bytes;
+  };
+  const Bytes otherSkin = painted("テクスチャ.bmp");
+  const TBytes other =
+      PackDoll({{"シェイプ.bmp", ReadBytes("シェイプ.bmp")}, {"テクスチャ.bmp", otherSkin}}, {});
+  WriteBytes("other.kavinel", Bytes(other.begin(), other.end()));
+  for (const char* folder : {"セット", "セット", "セット-2", "other"}) {
     fs::current_path(origin);
-    if (folder == std::string("セット")) {
+    if (folder == std::string("other")) {
+      OpenDollFile("other.kavinel");
+      EXPECT_EQ(fs::current_path(), Kavinel() / folder);
+      EXPECT_EQ(ReadBytes("テクスチャ.bmp"), otherSkin);
+      continue;
+    }
+    if (folder == std::string("セット-2")) {
+      const fs::path copy = Kavinel() / "セット" / "テクスチャ.bmp";
+      WriteBytes(copy, painted(copy));
+    }
+    if (!fs::exists(Kavinel() / "セット")) {
       OpenDollFile("セット.kavinel");
     } else {
       SetFileDialog([](QWidget*, const QString&, const QString&, const QString&) {

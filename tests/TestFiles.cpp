@@ -13,6 +13,22 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The tests' settings, caches and trash lie in a scratch folder of their own, never the
+// developer's: set before any test runs.
+struct TDesktopFolders {
+  TDesktopFolders() {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) {
+      fs::create_directories(Folders.Path(name));
+      setenv(name, Folders.Path(name).c_str(), 1);
+    }
+  }
+  ScratchFolder Folders;
+} const DesktopFolders;
+
+}  // namespace
+
 ScratchFolder::ScratchFolder(bool enter) {
   std::string pattern = (fs::temp_directory_path() / "kavinel-test-XXXXXX").string();
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");

@@ -177,12 +177,13 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     QApplication::sendEvent(box, &press);
     EXPECT_EQ(Answer([&] { OpenMenu(row.From); }, {read}), 1u);
     EXPECT_FALSE(box->Dragging());
-    EXPECT_EQ(texts, QStringList({"写真を貼る(&P)…", "筆で描く(&B)", "人形を閉じる(&C)",
-                                  "元に戻す(&U)", "やり直す(&R)", "回転アニメーションを保存(&A)",
-                                  "人形ファイルを開く(&D)…", "人形を書き出す(&E)…",
-                                  "フォルダーを開く(&F)", "カヴィネルについて(&H)"}));
+    EXPECT_EQ(texts,
+              QStringList({"写真を貼る(&P)…", "筆で描く(&B)", "人形を閉じる(&C)", "元に戻す(&U)",
+                           "やり直す(&R)", "回転アニメーションを保存(&A)", "人形の棚を開く(&S)",
+                           "人形ファイルを開く(&D)…", "人形を書き出す(&E)…", "フォルダーを開く(&F)",
+                           "カヴィネルについて(&H)"}));
     EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Paint, row.Close, row.Undo, row.Redo, true, true,
-                                    true, true, true}));
+                                    true, true, true, true}));
     EXPECT_EQ(checkable.indexOf(true), 1);  // painting is on or off
     EXPECT_EQ(checkable.lastIndexOf(true), 1);
     const QPoint expected = row.From == TFrom::MenuKey ? QPoint(99, 99) : At;

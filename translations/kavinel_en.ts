@@ -292,6 +292,10 @@
         <source>このフォルダーには人形 (%1, %2) がないので、%3 で起動します</source>
         <translation>This folder holds no doll (%1, %2), so Kavinel starts in %3</translation>
     </message>
+    <message>
+        <source>人形ファイル &quot;%1&quot; と同じ人形が %2 にあるので、それを見せます</source>
+        <translation>The doll file &quot;%1&quot; holds the same doll as %2: showing that one</translation>
+    </message>
 </context>
 <context>
     <name>Paint</name>
@@ -484,6 +488,89 @@
     </message>
 </context>
 <context>
+    <name>Shelf</name>
+    <message>
+        <source>フォルダー &quot;%1&quot; の名前を変えられません: %2</source>
+        <translation>Cannot rename the folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; は人形のフォルダーの名前に使えません (制御文字、先頭の点やダッシュ、末尾の .kavinel・.bmp・.new、/ は使えず、200 バイトまでです)</source>
+        <translation>&quot;%1&quot; cannot name a doll&apos;s folder (no control characters, no / , no dot or dash at the start, no .kavinel, .bmp or .new at the end, at most 200 bytes)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; という名前はもう使われています</source>
+        <translation>the name &quot;%1&quot; is taken</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; をごみ箱に移せません: ごみ箱が受け付けません</source>
+        <translation>Cannot move the folder &quot;%1&quot; to the trash: the trash does not take it</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; をごみ箱から戻せません: %2</source>
+        <translation>Cannot bring the folder &quot;%1&quot; back from the trash: %2</translation>
+    </message>
+    <message>
+        <source>見せる(&amp;W)</source>
+        <translation>Sho&amp;w</translation>
+    </message>
+    <message>
+        <source>新しい人形(&amp;N)</source>
+        <translation>&amp;New Doll</translation>
+    </message>
+    <message>
+        <source>複製する(&amp;D)</source>
+        <translation>&amp;Duplicate</translation>
+    </message>
+    <message>
+        <source>名前を変える(&amp;R)</source>
+        <translation>&amp;Rename</translation>
+    </message>
+    <message>
+        <source>ごみ箱に移す(&amp;T)</source>
+        <translation>Move to &amp;Trash</translation>
+    </message>
+    <message>
+        <source>棚の操作を元に戻す(&amp;U)</source>
+        <translation>&amp;Undo on the Shelf</translation>
+    </message>
+    <message>
+        <source>人形を書き出す(&amp;E)…</source>
+        <translation>&amp;Export the Doll…</translation>
+    </message>
+    <message>
+        <source>人形ファイルを開く(&amp;F)…</source>
+        <translation>Open a Doll &amp;File…</translation>
+    </message>
+    <message>
+        <source>人形の棚</source>
+        <translation>Doll Shelf</translation>
+    </message>
+    <message>
+        <source>人形の一覧</source>
+        <translation>Dolls</translation>
+    </message>
+    <message>
+        <source>わたしの人形</source>
+        <translation>My Doll</translation>
+    </message>
+    <message>
+        <source>表示中の人形</source>
+        <translation>The doll shown now</translation>
+    </message>
+    <message>
+        <source>わたしの人形は ~/Kavinel そのものなので、ごみ箱に移せません</source>
+        <translation>My Doll is ~/Kavinel itself: it cannot go to the trash</translation>
+    </message>
+    <message>
+        <source>表示中の人形はごみ箱に移せません</source>
+        <translation>The doll shown now cannot go to the trash</translation>
+    </message>
+    <message>
+        <source>人形のフォルダーをデスクトップのごみ箱に移します</source>
+        <translation>Moves the doll&apos;s folder to the desktop&apos;s trash</translation>
+    </message>
+</context>
+<context>
     <name>Thumbnailer</name>
     <message>
         <source>使い方: kavinel-thumbnailer -s SIZE INPUT OUTPUT  (SIZE: 1..%1)</source>
@@ -633,8 +720,12 @@
         <translation>Paint with a &amp;Brush</translation>
     </message>
     <message>
-        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで色を拾う)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
-        <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Paint with a Brush” in the menu: paints the skin of the doll shown (Esc ends, Ctrl+click picks a colour)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
+        <source>人形の棚を開く(&amp;S)</source>
+        <translation>Open the Doll &amp;Shelf</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで色を拾う)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;メニューの「人形の棚を開く」: ~/Kavinel の人形を見て、切り替え、名前を変え、ごみ箱に移す&lt;br&gt;ほかのプログラムで人形の絵を保存すると、すぐに読み直して見せます&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Paint with a Brush” in the menu: paints the skin of the doll shown (Esc ends, Ctrl+click picks a colour)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;“Open the Doll Shelf” in the menu: see, switch, rename and trash the dolls of ~/Kavinel&lt;br&gt;Save a picture of the doll in another program: the doll is read again and shown at once&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
     </message>
 </context>
 </TS>

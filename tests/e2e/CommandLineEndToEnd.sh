@@ -2,7 +2,7 @@
 # The `kavinel` command as a person types it: --help, --version and a command line it cannot
 # follow answer without a window; --export writes the folder's doll as a doll file and never
 # replaces one; a doll file given by a relative name opens in a new folder of ~/Kavinel, a
-# second time in NAME-2; doll files that are refused (cut short, a name climbing out, no skin,
+# second time in the same, once that copy is painted in NAME-2; doll files that are refused (cut short, a name climbing out, no skin,
 # a link) say so in a message and leave nothing; nor does a launcher ended while it unpacks.
 set -euo pipefail
 source "$(dirname "$0")/XSession.sh"
@@ -42,12 +42,20 @@ mkdir empty
 ! (cd empty && DISPLAY= "$kavinel" --export x.kavinel 2>/dev/null) || fail "exported an empty folder"
 [[ ! -e empty/x.kavinel ]] || fail "an empty folder's export left a file"
 
-# Opened by a relative name from another folder, each time into a new folder.
-for folder in set set-2; do
+# Opened by a relative name from another folder: again into the same folder, which the launcher
+# names; once that copy is painted, into a new one.
+for folder in set set set-2; do
+  if [[ $folder == set-2 ]]; then
+    printf '\x01' | dd of="$HOME/Kavinel/set/テクスチャ.bmp" bs=1 seek=60 conv=notrunc status=none
+  fi
   pushd empty >/dev/null
-  start_program "$kavinel" ../set.kavinel
+  start_program "$kavinel" ../set.kavinel 2>"$work/said.txt"
   popd >/dev/null
   [[ $(readlink "/proc/$program_pid/cwd") == "$HOME/Kavinel/$folder" ]] || fail "not started in ~/Kavinel/$folder"
+  if [[ $folder == set && -e opened ]]; then
+    grep -qF "$HOME/Kavinel/set" said.txt || fail "the launcher did not say where it went: $(cat said.txt)"
+  fi
+  touch opened
   for picture in "$samples"/*.bmp; do
     cmp -s "$picture" "$HOME/Kavinel/$folder/${picture##*/}" || fail "$folder lacks ${picture##*/}"
   done

@@ -1,0 +1,99 @@
+// How fast the shelf answers with 200 dolls in a scratch ~/Kavinel, each with a skin of its
+// own: the window opened with every picture in the cache, the work a cold cache costs for each
+// doll (its content digested, its picture made and kept), the copy of a doll file looked for
+// among them, and Show on a doll of three levels.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "MedianReporter.h"
+#include "SampleFolder.h"
+#include "platform/DollShelf.h"
+#include "scene/ShelfWindow.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int Dolls = 200;
+const fs::path Home = fs::temp_directory_path() / "kavinel-shelf-bench";
+const fs::path Shelf = Home / "Kavinel";
+
+// Dolls of the sample's three levels, each skin changed in one byte so that no two are alike.
+void FillShelf() {
+  fs::create_directories(Shelf);
+  for (int n = 0; n <= Dolls; ++n) {
+    const fs::path folder = n == 0 ? Shelf : Shelf / ("doll-" + std::to_string(n));
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES))
+      fs::copy_file(entry.path(), folder / entry.path().filename(),
+                    fs::copy_options::overwrite_existing);
+    std::fstream skin(folder / TextureFileName, std::ios::in | std::ios::out | std::ios::binary);
+    skin.seekp(-1 - n, std::ios::end);
+    skin.put(static_cast<char>(n));
+  }
+}
+
+void OpenWarm(benchmark::State& state) {
+  for (auto _ : state) TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, {});
+}
+
+// The whole shelf from an empty cache, pictures included; reported for each doll.
+void FillCold(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove_all(CacheFolder());
+    state.ResumeTiming();
+    TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, {});
+    while (window.MakeNextPicture()) {
+    }
+  }
+}
+
+void FindCopy(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(FindCopyOnShelf(Shelf, "no such content"));
+}
+
+// Show, back and forth between two dolls of three levels.
+void ShowThreeLevels(benchmark::State& state) {
+  int n = 0;
+  for (auto _ : state) ShowDollFolder(Shelf / ("doll-" + std::to_string(1 + n++ % 2)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  for (const char* name : {"HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+    setenv(name, (Home / name).c_str(), 1);
+  setenv("HOME", Home.c_str(), 1);
+  QApplication application(argc, argv);
+  const auto before = EnterSampleFolder("kavinel-shelf-bench-work");
+  CreateSceneBitmaps();
+  FillShelf();
+  using TRun = void (*)(benchmark::State&);
+  for (const auto& [name, run] : {std::pair<const char*, TRun>{"FillCold", FillCold},
+                                  {"OpenWarm", OpenWarm},
+                                  {"FindCopy", FindCopy},
+                                  {"ShowThreeLevels", ShowThreeLevels}})
+    benchmark::RegisterBenchmark(name, run)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->Iterations(name == std::string("FillCold") ? 1 : 5)
+        ->ReportAggregatesOnly(true);
+  auto m = RunBenchmarksForMedians(argc, argv);
+  std::cout << "\nMedians, a shelf of " << Dolls << " dolls of three levels:\n"
+            << "  cold cache, the work for each doll: " << m["FillCold"] / (Dolls + 1)
+            << " ms (target: at most 10, between frames)\n"
+            << "  opened with a warm cache, every picture shown: " << m["OpenWarm"]
+            << " ms (target: at most 300)\n"
+            << "  a doll file's copy looked for: " << m["FindCopy"] << " ms (target: at most 50)\n"
+            << "  Show on a doll of three levels: " << m["ShowThreeLevels"]
+            << " ms (target: at most 30)\n";
+  fs::current_path(before);
+  fs::remove_all(Home);
+  fs::remove_all(fs::temp_directory_path() / "kavinel-shelf-bench-work");
+}

@@ -1,0 +1,267 @@
+#include "DollShelf.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "DollFolder.h"
+#include "doll/Nest.h"
+#include "doll/ShapeProfile.h"
+#include "dollfile/DollUnpack.h"
+#include "framework/TavoErrors.h"
+#include "framework/Translation.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString LastDollKey = QStringLiteral("Shelf/LastDoll");
+
+bool Later(const timespec& a, const timespec& b) {
+  return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+// `folder` as a doll, when it is a real folder (no link) that holds the outer doll's outline
+// or skin; its Folder is empty otherwise.
+TShelfDoll ReadDoll(const std::string& folder) {
+  TShelfDoll doll;
+  struct stat info {};
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !HoldsDoll(folder))
+    return doll;
+  doll.Changed = info.st_ctim;
+  if (DIR* listing = ::opendir(folder.c_str())) {
+    while (const dirent* entry = ::readdir(listing)) {
+      const std::string name = entry->d_name;
+      if (LevelOfFile(name) == 0) continue;
+      struct stat picture {};
+      if (::lstat((folder + "/" + name).c_str(), &picture) != 0 || !S_ISREG(picture.st_mode))
+        continue;
+      const TFileIdentity identity{picture.st_dev, picture.st_ino, picture.st_size,
+                                   picture.st_ctim};
+      doll.Pictures.emplace_back(name, identity);
+      if (Later(identity.Changed, doll.Changed)) doll.Changed = identity.Changed;
+    }
+    ::closedir(listing);
+  }
+  std::sort(doll.Pictures.begin(), doll.Pictures.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  doll.Folder = folder;
+  return doll;
+}
+
+std::string IdentityKey(const TFileIdentity& file) {
+  std::ostringstream key;
+  key << file.Device << ' ' << file.Inode << ' ' << file.Size << ' ' << file.Changed.tv_sec << ' '
+      << file.Changed.tv_nsec;
+  return key.str();
+}
+
+QByteArray DigestOfFile(const std::string& fileName) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  QFile file(QString::fromStdString(fileName));
+  if (file.open(QIODevice::ReadOnly)) hash.addData(&file);
+  return hash.result();
+}
+
+QByteArray ReadBytes(const std::string& fileName) {
+  QFile file(QString::fromStdString(fileName));
+  if (!file.open(QIODevice::ReadOnly))
+    throw EFOpenError(fileName, file.errorString().toStdString());
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    throw EFOpenError(fileName, file.errorString().toStdString());
+  return bytes;
+}
+
+// Copies the files `names` of `from` into a new folder named `name` (or `name`-2, …) in
+// `shelf`.
+std::string CopyIntoNewFolder(const std::string& shelf, const std::string& from,
+                              const std::vector<std::string>& names, const std::string& name) {
+  TNewDollFolder folder(shelf);
+  for (const std::string& picture : names) {
+    const QByteArray bytes = ReadBytes(from + "/" + picture);
+    folder.Begin(picture);
+    folder.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                 static_cast<std::size_t>(bytes.size()));
+    folder.End();
+  }
+  return folder.MoveTo(shelf, name);
+}
+
+ETavoError RenameError(const std::string& folder, const std::string& reason) {
+  return ETavoError(
+      Tr("Shelf", "フォルダー \"%1\" の名前を変えられません: %2").Arg(folder).Arg(reason));
+}
+
+}  // namespace
+
+std::vector<TShelfDoll> ListShelf(const std::string& shelf) {
+  std::vector<TShelfDoll> dolls;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(shelf, error)) {
+    if (entry.path().filename().string().starts_with('.')) continue;
+    if (TShelfDoll doll = ReadDoll(entry.path().string()); !doll.Folder.empty())
+      dolls.push_back(std::move(doll));
+  }
+  std::sort(dolls.begin(), dolls.end(), [](const TShelfDoll& a, const TShelfDoll& b) {
+    if (Later(a.Changed, b.Changed) || Later(b.Changed, a.Changed))
+      return Later(a.Changed, b.Changed);
+    return a.Folder < b.Folder;
+  });
+  TShelfDoll mine = ReadDoll(shelf);
+  mine.Folder = shelf;  // listed even while it holds no doll
+  dolls.insert(dolls.begin(), std::move(mine));
+  return dolls;
+}
+
+bool OnShelf(const std::string& shelf, const std::string& folder) {
+  const fs::path path = fs::path(folder).lexically_normal();
+  const fs::path home = fs::path(shelf).lexically_normal();
+  if (path == home) return true;
+  const std::string name = path.filename().string();
+  return path.parent_path() == home && !name.empty() && !name.starts_with('.') &&
+         !ReadDoll(path.string()).Folder.empty();
+}
+
+TShelfIndex::TShelfIndex() : FFile(CacheFolder() + "/shelf-index") {
+  std::ifstream in(FFile);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t cut = line.rfind(' ');
+    const QByteArray digest = QByteArray::fromHex(QByteArray::fromStdString(line.substr(cut + 1)));
+    if (cut != std::string::npos && digest.size() == 32) FDigests[line.substr(0, cut)] = digest;
+  }
+}
+
+std::string TShelfIndex::ContentOf(const TShelfDoll& doll) {
+  std::map<std::string, QByteArray> digests;
+  for (const auto& [name, identity] : doll.Pictures) {
+    QByteArray& digest = FDigests[IdentityKey(identity)];
+    if (digest.isEmpty()) {
+      digest = DigestOfFile(doll.Folder + "/" + name);
+      FChanged = true;
+    }
+    digests[name] = digest;
+  }
+  return DollContent(digests);
+}
+
+std::string TShelfIndex::FindCopy(const std::string& shelf, const std::string& content) {
+  for (const TShelfDoll& doll : ListShelf(shelf))
+    if (!doll.Pictures.empty() && ContentOf(doll) == content) return doll.Folder;
+  return {};
+}
+
+void TShelfIndex::Save() {
+  if (!FChanged) return;
+  QDir().mkpath(QFileInfo(QString::fromStdString(FFile)).path());
+  QSaveFile file(QString::fromStdString(FFile));
+  if (!file.open(QIODevice::WriteOnly)) return;
+  for (const auto& [key, digest] : FDigests)
+    file.write(QByteArray::fromStdString(key) + ' ' + digest.toHex() + '\n');
+  if (file.commit()) FChanged = false;
+}
+
+std::string FindCopyOnShelf(const std::string& shelf, const std::string& content) {
+  TShelfIndex index;
+  const std::string copy = index.FindCopy(shelf, content);
+  index.Save();
+  return copy;
+}
+
+std::string CacheFolder() {
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/Kavinel")
+      .toStdString();
+}
+
+std::string SettingsFile() {
+  return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+          "/Kavinel/Kavinel.conf")
+      .toStdString();
+}
+
+std::string RememberedDoll(const std::string& shelf) {
+  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  const QVariant value = settings.value(LastDollKey);
+  if (settings.status() != QSettings::NoError || value.typeId() != QMetaType::QByteArray)
+    return shelf;
+  const std::string name = value.toByteArray().toStdString();
+  if (name.empty() || name.find('/') != std::string::npos || name.find('\0') != std::string::npos)
+    return shelf;
+  const std::string folder = shelf + "/" + name;
+  return OnShelf(shelf, folder) ? folder : shelf;
+}
+
+void RememberDoll(const std::string& shelf, const std::string& folder) {
+  if (!OnShelf(shelf, folder)) return;
+  const fs::path path = fs::path(folder).lexically_normal();
+  const bool mine = path == fs::path(shelf).lexically_normal();
+  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  settings.setValue(LastDollKey,
+                    mine ? QByteArray() : QByteArray::fromStdString(path.filename().string()));
+  settings.sync();
+  FlushFolder(SettingsFile());
+}
+
+std::string NewDoll(const std::string& shelf, const std::string& samples) {
+  std::vector<std::string> names;
+  for (const auto& [name, identity] : ReadDoll(samples).Pictures) names.push_back(name);
+  return CopyIntoNewFolder(shelf, samples, names, "人形");
+}
+
+std::string DuplicateDoll(const std::string& shelf, const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& [name, identity] : ReadDoll(folder).Pictures) names.push_back(name);
+  return CopyIntoNewFolder(shelf, folder, names, fs::path(folder).filename().string());
+}
+
+std::string RenameDoll(const std::string& folder, const std::string& name) {
+  if (name.empty() || DollFolderName(name) != name)
+    throw RenameError(folder, Tr("Shelf",
+                                 "\"%1\" は人形のフォルダーの名前に使えません "
+                                 "(制御文字、先頭の点やダッシュ、末尾の .kavinel・.bmp・"
+                                 ".new、/ は使えず、200 バイトまでです)")
+                                  .Arg(PrintableName(name)));
+  const std::string target = (fs::path(folder).parent_path() / name).string();
+  if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno == EEXIST)
+      throw RenameError(folder, Tr("Shelf", "\"%1\" という名前はもう使われています").Arg(name));
+    throw RenameError(folder, std::strerror(errno));
+  }
+  FlushFolder(target);
+  return target;
+}
+
+std::string TrashDoll(const std::string& folder) {
+  QString inTrash;
+  if (!QFile::moveToTrash(QString::fromStdString(folder), &inTrash))
+    throw ETavoError(
+        Tr("Shelf", "フォルダー \"%1\" をごみ箱に移せません: ごみ箱が受け付けません").Arg(folder));
+  return inTrash.toStdString();
+}
+
+void RestoreFromTrash(const std::string& inTrash, const std::string& folder) {
+  if (::renameat2(AT_FDCWD, inTrash.c_str(), AT_FDCWD, folder.c_str(), RENAME_NOREPLACE) != 0)
+    throw ETavoError(Tr("Shelf", "フォルダー \"%1\" をごみ箱から戻せません: %2")
+                         .Arg(folder)
+                         .Arg(std::strerror(errno)));
+  FlushFolder(folder);
+  // The trash's record of it: <trash>/info/NAME.trashinfo beside <trash>/files/NAME.
+  const fs::path entry = fs::path(inTrash);
+  ::unlink(
+      (entry.parent_path().parent_path() / "info" / entry.filename()).concat(".trashinfo").c_str());
+}

@@ -1,0 +1,78 @@
+// The shelf: every doll in ~/Kavinel, the folder itself first, and what a person does with
+// them (a new doll, a duplicate, a rename, the trash and back), the doll the program shows
+// next time, and the content of each doll, by which a doll file already unpacked is found.
+// Nothing here ever replaces or deletes a person's file.
+#pragma once
+
+#include <ctime>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QByteArray>
+
+#include "framework/FileOutput.h"
+
+// A doll on the shelf: its folder and its level pictures (regular files only) as they are now.
+struct TShelfDoll {
+  std::string Folder;
+  std::vector<std::pair<std::string, TFileIdentity>> Pictures;
+  timespec Changed{};  // the newest change to the folder or a picture
+};
+
+// The dolls of `shelf`: `shelf` itself, then each folder directly inside it that holds the outer
+// doll's outline or skin, newest change first. Folders whose names start with a dot, files and
+// links are not dolls.
+std::vector<TShelfDoll> ListShelf(const std::string& shelf);
+
+// Whether `folder` is `shelf` or one of its dolls as ListShelf finds them.
+bool OnShelf(const std::string& shelf, const std::string& folder);
+
+// The content digests of the pictures on the shelf, kept in the cache folder by each file's
+// identity, so that a doll's content costs a read only when a picture changed.
+class TShelfIndex {
+ public:
+  // The index kept in the cache folder, read now; a missing or damaged one is started afresh.
+  TShelfIndex();
+  // The DollContent of `doll`'s pictures; a picture that cannot be read counts as empty.
+  std::string ContentOf(const TShelfDoll& doll);
+  // The first doll of `shelf` whose content is `content`, or "".
+  std::string FindCopy(const std::string& shelf, const std::string& content);
+  // Writes the index if a digest was added, whole or not at all; a failure is ignored (it
+  // is a cache).
+  void Save();
+
+ private:
+  std::string FFile;
+  std::map<std::string, QByteArray> FDigests;  // by identity
+  bool FChanged = false;
+};
+
+// The first doll of `shelf` whose content is `content`, or "", the index saved.
+std::string FindCopyOnShelf(const std::string& shelf, const std::string& content);
+
+// Where the program keeps what it can make again (the index, the shelf's pictures), and its
+// one settings file, in the desktop's cache and configuration folders.
+std::string CacheFolder();
+std::string SettingsFile();
+
+// The doll the menu entry starts: the one last remembered, where it is still on `shelf`;
+// otherwise `shelf`.
+std::string RememberedDoll(const std::string& shelf);
+// Remembers `folder` when it is on `shelf`, flushed at once so that a crash does not forget it.
+void RememberDoll(const std::string& shelf, const std::string& folder);
+
+// A new doll of the sample's pictures from `samples`: "人形", "人形-2", … in `shelf`, made in a
+// temporary folder and moved into place. Returns its folder.
+std::string NewDoll(const std::string& shelf, const std::string& samples);
+// A copy of `folder`'s level pictures, byte for byte, as "NAME-2", … in `shelf`.
+std::string DuplicateDoll(const std::string& shelf, const std::string& folder);
+// Renames `folder` to `name` in its own parent, never over anything; a name that a doll file's
+// folder could not have, or one that is taken, raises an error saying why. Returns the new path.
+std::string RenameDoll(const std::string& folder, const std::string& name);
+// Moves `folder` to the desktop's trash and returns where it went there; raises an error naming
+// the folder when the trash cannot take it.
+std::string TrashDoll(const std::string& folder);
+// Moves `inTrash` back to `folder` (never over anything) and removes its trash entry.
+void RestoreFromTrash(const std::string& inTrash, const std::string& folder);

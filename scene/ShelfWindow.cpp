@@ -1,0 +1,363 @@
+#include "ShelfWindow.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "doll/DollThumbnail.h"
+#include "doll/Nest.h"
+#include "doll/ShapeProfile.h"
+#include "dollfile/DollUnpack.h"
+#include "framework/TavoErrors.h"
+#include "framework/TavoUtility.h"
+#include "framework/Translation.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int PictureSize = 96;
+const QString SizeKey = QStringLiteral("Shelf/WindowSize");
+constexpr int FolderRole = Qt::UserRole;
+constexpr int NameRole = Qt::UserRole + 1;
+
+std::string FolderOf(const QListWidgetItem* item) {
+  return item ? item->data(FolderRole).toByteArray().toStdString() : std::string();
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return !a.empty() && !b.empty() && fs::equivalent(a, b, error);
+}
+
+bool Shown(const std::string& folder) {
+  std::error_code error;
+  return SameFolder(folder, fs::current_path(error).string());
+}
+
+// A doll's picture, the same when chosen: the list's tint would change its colours.
+QIcon PictureIcon(const QPixmap& picture) {
+  QIcon icon(picture);
+  icon.addPixmap(picture, QIcon::Selected);
+  return icon;
+}
+
+QIcon BlankPicture() {
+  QPixmap blank(PictureSize, PictureSize);
+  blank.fill(Qt::transparent);
+  return PictureIcon(blank);
+}
+
+}  // namespace
+
+TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string samples, TActions actions)
+    : QWidget(owner, Qt::Window),
+      List(new QListWidget(this)),
+      ShowAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "見せる(&W)"), "ShowAction", {},
+                           &TShelfWindow::ShowChosen)),
+      NewAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "新しい人形(&N)"), "NewAction",
+                          QKeySequence::New, &TShelfWindow::MakeNew)),
+      DuplicateAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "複製する(&D)"), "DuplicateAction",
+                                Qt::CTRL | Qt::Key_D, &TShelfWindow::Duplicate)),
+      RenameAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "名前を変える(&R)"), "RenameAction",
+                             Qt::Key_F2, &TShelfWindow::StartRename)),
+      TrashAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "ごみ箱に移す(&T)"), "TrashAction",
+                            Qt::Key_Delete, &TShelfWindow::Trash)),
+      UndoAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "棚の操作を元に戻す(&U)"), "UndoAction",
+                           QKeySequence::Undo, &TShelfWindow::Undo)),
+      ExportAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "人形を書き出す(&E)…"), "ExportAction", {},
+                             nullptr)),
+      OpenAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "人形ファイルを開く(&F)…"), "OpenAction", {},
+                           nullptr)),
+      FShelf(std::move(shelf)),
+      FSamples(std::move(samples)),
+      FActions(std::move(actions)) {
+  setWindowTitle(Tr("Shelf", "人形の棚").ToQString());
+  setAccessibleName(windowTitle());
+  connect(ExportAction, &QAction::triggered, this, [this] { FActions.Export(); });
+  connect(OpenAction, &QAction::triggered, this, [this] { FActions.OpenDollFile(); });
+  List->setObjectName("ShelfList");
+  List->setAccessibleName(Tr("Shelf", "人形の一覧").ToQString());
+  List->setViewMode(QListView::IconMode);
+  List->setIconSize({PictureSize, PictureSize});
+  List->setGridSize({PictureSize + 40, PictureSize + 44});
+  List->setResizeMode(QListView::Adjust);
+  List->setMovement(QListView::Static);
+  List->setWordWrap(true);
+  List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  List->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(List, &QListWidget::itemActivated, this, [this] { ShowChosen(); });
+  connect(List, &QListWidget::currentItemChanged, this, [this] { ShowState(); });
+  // Emitted only by an edit: the shelf's own changes to its items block the list's signals.
+  connect(List, &QListWidget::itemChanged, this, &TShelfWindow::Rename);
+  connect(List, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+    QMenu menu(this);
+    menu.addActions({ShowAction, NewAction, DuplicateAction, RenameAction, TrashAction});
+    menu.addSeparator();
+    menu.addActions({UndoAction, ExportAction, OpenAction});
+    menu.exec(List->viewport()->mapToGlobal(at));
+  });
+  auto* buttons = new QHBoxLayout;
+  for (QAction* action : QWidget::actions()) {
+    auto* button = new QToolButton(this);
+    button->setDefaultAction(action);
+    button->setAccessibleName(action->iconText());
+    buttons->addWidget(button);
+  }
+  buttons->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(List);
+  layout->addLayout(buttons);
+  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  const QSize size = settings.value(SizeKey).toSize();
+  resize(size.isValid() && size.width() <= 4096 && size.height() <= 4096 ? size : QSize(560, 420));
+  // The pictures the cache lacks are made one at a time between frames.
+  FPainter.setInterval(0);
+  connect(&FPainter, &QTimer::timeout, this, [this] {
+    if (!MakeNextPicture()) FPainter.stop();
+  });
+  // Changes on the disk come in bursts: the list is read again once they settle.
+  FSoon.setSingleShot(true);
+  FSoon.setInterval(300);
+  connect(&FSoon, &QTimer::timeout, this, &TShelfWindow::Refresh);
+  connect(&FWatcher, &QFileSystemWatcher::directoryChanged, &FSoon, qOverload<>(&QTimer::start));
+  connect(&FWatcher, &QFileSystemWatcher::fileChanged, &FSoon, qOverload<>(&QTimer::start));
+  Refresh();
+}
+
+QAction* TShelfWindow::AddAction(const char* text, const char* name, QKeySequence key,
+                                 void (TShelfWindow::*act)()) {
+  auto* action = new QAction(Tr("Shelf", text).ToQString(), this);
+  action->setObjectName(name);
+  action->setShortcut(key);
+  action->setShortcutContext(Qt::WindowShortcut);
+  if (act) connect(action, &QAction::triggered, this, act);
+  addAction(action);
+  return action;
+}
+
+void TShelfWindow::Refresh() {
+  const std::string chosen = ChosenFolder();
+  const std::vector<TShelfDoll> dolls = ListShelf(FShelf);
+  const QSignalBlocker quiet(List);
+  List->clear();
+  FMissing.clear();
+  for (const TShelfDoll& doll : dolls) {
+    const bool mine = doll.Folder == FShelf;
+    const QString name =
+        mine ? Tr("Shelf", "わたしの人形").ToQString()
+             : QString::fromStdString(PrintableName(fs::path(doll.Folder).filename().string()));
+    auto* item = new QListWidgetItem(name, List);
+    item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
+    item->setData(NameRole, name);
+    if (!mine) item->setFlags(item->flags() | Qt::ItemIsEditable);
+    const std::string content = FIndex.ContentOf(doll);
+    const QPixmap cached(PictureFile(content));
+    if (FUnreadable.count(content)) {
+      item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    } else if (!cached.isNull()) {
+      item->setIcon(PictureIcon(cached));
+    } else {
+      item->setIcon(BlankPicture());
+      FMissing.emplace_back(doll.Folder, content);
+    }
+  }
+  FIndex.Save();
+  Choose(chosen.empty() ? fs::current_path().string() : chosen);
+  Watch(dolls);
+  ShowState();
+  if (!FMissing.empty()) FPainter.start();
+}
+
+void TShelfWindow::Watch(const std::vector<TShelfDoll>& dolls) {
+  const QStringList watched = FWatcher.files() + FWatcher.directories();
+  if (!watched.isEmpty()) FWatcher.removePaths(watched);
+  // The pictures as well as their folders: a folder is not told of a file written over.
+  QStringList paths;
+  for (const TShelfDoll& doll : dolls) {
+    paths << QString::fromStdString(doll.Folder);
+    for (const auto& [name, identity] : doll.Pictures)
+      paths << QString::fromStdString(doll.Folder + "/" + name);
+  }
+  FWatcher.addPaths(paths);
+}
+
+QString TShelfWindow::PictureFile(const std::string& content) const {
+  return QString::fromStdString(CacheFolder() + "/shelf/" + content + ".png");
+}
+
+bool TShelfWindow::MakeNextPicture() {
+  if (FMissing.empty()) return false;
+  const auto [folder, content] = FMissing.front();
+  FMissing.pop_front();
+  QIcon icon;
+  try {
+    const DollProfile outline = ReadShapeProfile(folder + "/" + ShapeFileName);
+    const QImage picture =
+        DollThumbnail(outline, *ReadSkin(folder + "/" + TextureFileName))
+            .scaled(PictureSize, PictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QDir().mkpath(QFileInfo(PictureFile(content)).path());
+    QSaveFile file(PictureFile(content));
+    if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG")) file.commit();
+    icon = PictureIcon(QPixmap::fromImage(picture));
+  } catch (const std::exception&) {
+    FUnreadable.insert(content);
+    icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  }
+  const QSignalBlocker quiet(List);
+  for (int row = 0; row < List->count(); ++row)
+    if (FolderOf(List->item(row)) == folder) List->item(row)->setIcon(icon);
+  return true;
+}
+
+std::string TShelfWindow::ChosenFolder() const {
+  return FolderOf(List->currentItem());
+}
+
+void TShelfWindow::Choose(const std::string& folder) {
+  for (int row = 0; row < List->count(); ++row)
+    if (SameFolder(FolderOf(List->item(row)), folder)) return List->setCurrentRow(row);
+  if (List->count() > 0 && !List->currentItem()) List->setCurrentRow(0);
+}
+
+void TShelfWindow::ShowState() {
+  {
+    const QSignalBlocker quiet(List);
+    for (int row = 0; row < List->count(); ++row) {
+      QListWidgetItem* item = List->item(row);
+      const bool shown = Shown(FolderOf(item));
+      QFont font = List->font();
+      font.setBold(shown);
+      item->setFont(font);
+      const QString mark = shown ? Tr("Shelf", "表示中の人形").ToQString() : QString();
+      item->setToolTip(mark);
+      item->setData(Qt::AccessibleDescriptionRole, mark);
+    }
+  }
+  const std::string chosen = ChosenFolder();
+  const bool doll = !chosen.empty();
+  const bool mine = chosen == FShelf;
+  ShowAction->setEnabled(doll);
+  DuplicateAction->setEnabled(doll);
+  RenameAction->setEnabled(doll && !mine);
+  const bool shown = Shown(chosen);
+  TrashAction->setEnabled(doll && !mine && !shown);
+  TrashAction->setToolTip(
+      mine    ? Tr("Shelf", "わたしの人形は ~/Kavinel そのものなので、ごみ箱に移せません").ToQString()
+      : shown ? Tr("Shelf", "表示中の人形はごみ箱に移せません").ToQString()
+              : Tr("Shelf", "人形のフォルダーをデスクトップのごみ箱に移します").ToQString());
+  UndoAction->setEnabled(!FSteps.empty());
+}
+
+void TShelfWindow::ShowChosen() {
+  const std::string folder = ChosenFolder();
+  if (!folder.empty() && FActions.Show(folder)) ShowState();
+}
+
+bool TShelfWindow::Try(const std::function<void()>& act) {
+  try {
+    const TBusyCursor busy;
+    act();
+    return true;
+  } catch (const std::exception& e) {
+    ShowMsg(e.what());
+    return false;
+  }
+}
+
+void TShelfWindow::MakeNew() {
+  std::string made;
+  if (!Try([&] { made = NewDoll(FShelf, FSamples); })) return;
+  FSteps.push_back({TStep::Made, made, fs::current_path().string()});
+  Refresh();
+  Choose(made);
+  FActions.Show(made);
+  ShowState();
+}
+
+void TShelfWindow::Duplicate() {
+  const std::string folder = ChosenFolder();
+  std::string made;
+  if (folder.empty() || !Try([&] { made = DuplicateDoll(FShelf, folder); })) return;
+  FSteps.push_back({TStep::Made, made, {}});
+  Refresh();
+  Choose(made);
+}
+
+void TShelfWindow::StartRename() {
+  if (QListWidgetItem* item = List->currentItem(); item && RenameAction->isEnabled())
+    List->editItem(item);
+}
+
+void TShelfWindow::Rename(QListWidgetItem* item) {
+  const std::string folder = FolderOf(item);
+  const std::string name = item->text().toStdString();
+  if (name == item->data(NameRole).toString().toStdString()) return;
+  std::string renamed;
+  if (Try([&] { renamed = RenameDoll(folder, name); })) {
+    FSteps.push_back({TStep::Renamed, folder, renamed});
+    RememberDoll(FShelf, fs::current_path().string());  // the doll shown may have a new name
+  }
+  // Told once the editor is gone: the list is made again, under the name the folder has.
+  QTimer::singleShot(0, this, [this, renamed, folder] {
+    Refresh();
+    Choose(renamed.empty() ? folder : renamed);
+  });
+}
+
+void TShelfWindow::Trash() {
+  const std::string folder = ChosenFolder();
+  if (!TrashAction->isEnabled() || folder.empty()) return;
+  std::string inTrash;
+  if (!Try([&] { inTrash = TrashDoll(folder); })) return;
+  FSteps.push_back({TStep::Trashed, folder, inTrash});
+  Refresh();
+}
+
+void TShelfWindow::Undo() {
+  if (FSteps.empty()) return;
+  const TStep step = FSteps.back();
+  const bool undone = Try([&] {
+    switch (step.Kind) {
+      case TStep::Trashed:
+        RestoreFromTrash(step.Other, step.Folder);
+        break;
+      case TStep::Renamed:
+        RenameDoll(step.Other, fs::path(step.Folder).filename().string());
+        RememberDoll(FShelf, fs::current_path().string());
+        break;
+      case TStep::Made:
+        // A new doll shown gives way to the doll shown before it.
+        if (Shown(step.Folder) && !FActions.Show(step.Other)) return;
+        TrashDoll(step.Folder);
+        break;
+    }
+  });
+  // A step that cannot be taken back (its trash emptied, its name taken) is told and dropped.
+  FSteps.pop_back();
+  if (!undone) return;
+  Refresh();
+  Choose(step.Folder);
+}
+
+TShelfWindow::~TShelfWindow() {
+  SaveSize();  // the program may end with the shelf open
+}
+
+void TShelfWindow::SaveSize() const {
+  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  settings.setValue(SizeKey, size());
+}
+
+void TShelfWindow::closeEvent(QCloseEvent* event) {
+  SaveSize();
+  FPainter.stop();
+  QWidget::closeEvent(event);
+}

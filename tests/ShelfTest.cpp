@@ -1,0 +1,244 @@
+// The shelf of dolls in a scratch ~/Kavinel: what it lists, showing each doll, its actions and
+// their undo, byte for byte; and the doll that follows its files when another program writes.
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "MessageBoxWatcher.h"
+#include "SampleDollWindow.h"
+#include "TestFiles.h"
+#include "doll/Nest.h"
+#include "platform/DollShelf.h"
+#include "scene/PaintSession.h"
+#include "scene/Scene.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Shelf : public SampleDollWindow {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"}) {
+      saved.emplace_back(name, std::getenv(name) ? std::getenv(name) : "");
+      setenv(name, (home / name).c_str(), 1);
+      fs::create_directories(home / name);
+    }
+    fs::create_directories(shelf);
+    SampleDollWindow::SetUp();
+  }
+  void TearDown() override {
+    SampleDollWindow::TearDown();
+    for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+  }
+  // A doll folder of the sample's outline and `skin`.
+  fs::path MakeDoll(const fs::path& folder, const Bytes& skin) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a change time of its own
+    fs::create_directories(folder);
+    WriteBytes(folder / ShapeFileName, ReadBytes(fs::path(KAVINEL_SAMPLES) / ShapeFileName));
+    WriteBytes(folder / TextureFileName, skin);
+    return folder;
+  }
+  std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    for (int row = 0; row < form->Shelf->List->count(); ++row)
+      names.push_back(form->Shelf->List->item(row)->text().toStdString());
+    return names;
+  }
+
+  ScratchFolder scratch;
+  fs::path home = scratch.Path("home");
+  fs::path shelf = home / "HOME" / "Kavinel";
+  std::vector<std::pair<std::string, std::string>> saved;
+  const Bytes sampleSkin = ReadBytes(fs::path(KAVINEL_SAMPLES) / TextureFileName);
+  const Bytes otherSkin = ReadBytes(fs::path(KAVINEL_SAMPLES) / "テクスチャ2.bmp");
+};
+
+QImage Skin(const fs::path& file) {
+  return *ReadSkin(file);
+}
+
+bool ShowsSkin(const QImage& skin) {
+  return static_cast<const QImage&>(*Nest.at(1).Skin) == skin;
+}
+
+bool ShowsSkin(const fs::path& folder) {
+  return ShowsSkin(Skin(folder / TextureFileName));
+}
+
+TEST_F(Shelf, ListsExactlyTheDollsNewestFirstAndShowsEachOrSaysWhyNot) {
+  MakeDoll(shelf, sampleSkin);
+  const fs::path elsewhere = MakeDoll(home / "elsewhere", otherSkin);
+  fs::create_symlink(elsewhere, shelf / "link");
+  fs::create_directories(shelf / "nothing");
+  WriteBytes(shelf / "file", {1});
+  MakeDoll(shelf / ".kavinel-abcdef", otherSkin);
+  MakeDoll(shelf / "b", otherSkin);
+  MakeDoll(shelf / "a", sampleSkin);
+  MakeDoll(shelf / "ctl\x01name", otherSkin);
+  MakeDoll(shelf / "broken", sampleSkin);
+  WriteBytes(shelf / "broken" / ShapeFileName, {'B', 'M', 0});
+  form->ShelfClick();
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"わたしの人形", "broken", "ctl_name", "a", "b"}));
+  const struct {
+    int Row;
+    fs::path Folder;
+    bool Readable;
+  } rows[] = {{4, shelf / "b", true},
+              {0, shelf, true},
+              {1, shelf / "broken", false},
+              {2, shelf / "ctl\x01name", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Folder);
+    const fs::path before = fs::current_path();
+    const TFolder nothing;
+    form->Shelf->List->setCurrentRow(row.Row);
+    const SeenMessageBox seen = CloseNextMessageBox([&] { form->Shelf->ShowAction->trigger(); });
+    EXPECT_EQ(seen.Shown, !row.Readable);
+    EXPECT_EQ(fs::current_path(), row.Readable ? row.Folder : before);
+    EXPECT_EQ(seen.Text.contains("シェイプ.bmp"), !row.Readable);
+    EXPECT_TRUE(ShowsSkin(fs::current_path()));
+    EXPECT_EQ(form->Shelf->List->item(row.Row)->font().bold(), row.Readable);
+    EXPECT_EQ(RememberedDoll(shelf.string()), fs::current_path());
+  }
+}
+
+TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
+  MakeDoll(shelf, sampleSkin);
+  MakeDoll(shelf / "a", sampleSkin);
+  MakeDoll(shelf / "b", otherSkin);
+  WriteBytes(shelf / "a" / "out00.bmp", {1});
+  WriteBytes(shelf / "a" / "テクスチャ-01.bmp", {2});
+  const auto files = [](const fs::path& folder) {
+    std::map<std::string, Bytes> all;
+    for (const auto& entry : fs::directory_iterator(folder))
+      all[entry.path().filename()] = ReadBytes(entry.path());
+    return all;
+  };
+  const auto a = files(shelf / "a");
+  form->ShelfClick();
+  TShelfWindow& window = *form->Shelf;
+  const auto choose = [&](const fs::path& folder) { window.Choose(folder.string()); };
+  const auto rename = [&](const char* name) {
+    return CloseNextMessageBox([&] {
+      window.List->currentItem()->setText(name);
+      QCoreApplication::processEvents();
+    });
+  };
+  choose(shelf / "a");
+  EXPECT_TRUE(rename("b").Text.contains("\"b\""));                  // taken
+  EXPECT_TRUE(rename("a.kavinel").Text.contains("\"a.kavinel\""));  // a doll file's could not
+  EXPECT_EQ(files(shelf / "a"), a);
+  EXPECT_FALSE(rename("c").Shown);
+  EXPECT_EQ(files(shelf / "c"), a);
+  window.DuplicateAction->trigger();
+  auto copy = a;
+  copy.erase("out00.bmp");
+  copy.erase("テクスチャ-01.bmp");
+  EXPECT_EQ(files(shelf / "c-2"), copy);
+  choose(shelf / "b");
+  window.TrashAction->trigger();
+  EXPECT_FALSE(fs::exists(shelf / "b"));
+  const fs::path trash = home / "XDG_DATA_HOME" / "Trash";
+  EXPECT_TRUE(fs::exists(trash / "files" / "b" / TextureFileName));
+  window.UndoAction->trigger();  // the trash
+  EXPECT_EQ(ReadBytes(shelf / "b" / TextureFileName), otherSkin);
+  EXPECT_FALSE(fs::exists(trash / "info" / "b.trashinfo"));
+  window.UndoAction->trigger();  // the duplicate, to the trash
+  EXPECT_FALSE(fs::exists(shelf / "c-2"));
+  EXPECT_EQ(files(trash / "files" / "c-2"), copy);
+  window.UndoAction->trigger();  // the rename
+  EXPECT_EQ(files(shelf / "a"), a);
+  EXPECT_FALSE(window.UndoAction->isEnabled());
+  // The doll shown and My Doll stay.
+  choose(shelf / "a");
+  window.ShowAction->trigger();
+  for (const fs::path& folder : {shelf, shelf / "a"}) {
+    choose(folder);
+    EXPECT_FALSE(window.TrashAction->isEnabled());
+  }
+}
+
+// The doll shown follows its files: the watcher's events are delivered by the test.
+TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead) {
+  const Bytes skin = ReadBytes(TextureFileName);
+  const QImage other = Skin(fs::path(KAVINEL_SAMPLES) / "テクスチャ2.bmp");
+  const std::vector<std::function<void()>> steps[] = {
+      {[&] {  // written whole beside it and renamed into place
+        WriteBytes("new.bmp", otherSkin);
+        fs::rename("new.bmp", TextureFileName);
+      }},
+      {[&] { WriteBytes(TextureFileName, Bytes(otherSkin.begin(), otherSkin.begin() + 9000)); },
+       [&] { WriteBytes(TextureFileName, otherSkin); }},
+  };
+  for (const auto& write : steps) {
+    WriteBytes(TextureFileName, skin);
+    form->BtnLoad->click();
+    for (std::size_t step = 0; step < write.size(); ++step) {
+      write[step]();
+      EXPECT_FALSE(CloseNextMessageBox([&] { form->DollWatcher->Check(); }).Shown);
+      EXPECT_EQ(ShowsSkin(other), step + 1 == write.size());
+    }
+  }
+  // The program's own write is not read: the doll shown keeps its skin though the file changed.
+  ReplaceKeepingOld(TextureFileName, skin.data(), skin.size());
+  form->DollWatcher->Check();
+  EXPECT_TRUE(ShowsSkin(other));
+  // A painting under way keeps its strokes; its write keeps the outside version.
+  form->BtnLoad->click();
+  BeginPainting();
+  ASSERT_TRUE(BeginStroke({{100, 100}}));
+  EndStroke(true);
+  WriteBytes("new.bmp", otherSkin);
+  fs::rename("new.bmp", TextureFileName);
+  form->DollWatcher->Check();
+  EXPECT_TRUE(PaintingOn());
+  EXPECT_FALSE(ShowsSkin(other));
+  form->StopPainting();
+  EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 2)), otherSkin);
+}
+
+}  // namespace
+
+namespace {
+
+// What the menu entry starts: the doll remembered while it is still one of the shelf's.
+TEST_F(Shelf, ARememberedDollThatIsNoLongerOnTheShelfFallsBackToTheShelf) {
+  MakeDoll(shelf, sampleSkin);
+  MakeDoll(shelf / "a", sampleSkin);
+  MakeDoll(home / "outside", sampleSkin);
+  fs::create_symlink(home / "outside", shelf / "link");
+  fs::create_directories(shelf / "nothing");
+  const std::string file = SettingsFile();
+  const struct {
+    const char* Settings;  // the file's text, or null for none
+    fs::path Started;
+  } rows[] = {
+      {nullptr, shelf},
+      {"[Shelf]\nLastDoll=@ByteArray(a)\n", shelf / "a"},
+      {"[Shelf]\nLastDoll=@ByteArray(gone)\n", shelf},
+      {"[Shelf]\nLastDoll=@ByteArray(link)\n", shelf},
+      {"[Shelf]\nLastDoll=@ByteArray(nothing)\n", shelf},
+      {"[Shelf]\nLastDoll=@ByteArray(../outside)\n", shelf},
+      {"[Shelf]\nLastDoll=a\n", shelf},  // not written by the program
+      {"\x01\xff[[[\n=\n", shelf},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Settings ? row.Settings : "none");
+    fs::remove(file);
+    if (row.Settings) {
+      fs::create_directories(fs::path(file).parent_path());
+      WriteBytes(file, Bytes(row.Settings, row.Settings + std::strlen(row.Settings)));
+    }
+    EXPECT_EQ(fs::path(RememberedDoll(shelf.string())), row.Started);
+  }
+  WriteBytes(file, Bytes(rows[1].Settings, rows[1].Settings + std::strlen(rows[1].Settings)));
+  RememberDoll(shelf.string(), scratch.Path(""));  // a terminal's folder: not remembered
+  EXPECT_EQ(fs::path(RememberedDoll(shelf.string())), shelf / "a");
+}
+
+}  // namespace
