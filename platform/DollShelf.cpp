@@ -77,26 +77,24 @@ QByteArray DigestOfFile(const std::string& fileName) {
   return hash.result();
 }
 
-QByteArray ReadBytes(const std::string& fileName) {
-  QFile file(QString::fromStdString(fileName));
-  if (!file.open(QIODevice::ReadOnly))
-    throw EFOpenError(fileName, file.errorString().toStdString());
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    throw EFOpenError(fileName, file.errorString().toStdString());
-  return bytes;
-}
-
 // Copies the files `names` of `from` into a new folder named `name` (or `name`-2, …) in
 // `shelf`.
 std::string CopyIntoNewFolder(const std::string& shelf, const std::string& from,
                               const std::vector<std::string>& names, const std::string& name) {
   TNewDollFolder folder(shelf);
   for (const std::string& picture : names) {
-    const QByteArray bytes = ReadBytes(from + "/" + picture);
+    const std::string fileName = from + "/" + picture;
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+      throw EFOpenError(fileName, file.errorString().toStdString());
     folder.Begin(picture);
-    folder.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                 static_cast<std::size_t>(bytes.size()));
+    while (!file.atEnd()) {
+      const QByteArray chunk = file.read(1 << 16);
+      if (file.error() != QFileDevice::NoError)
+        throw EFOpenError(fileName, file.errorString().toStdString());
+      folder.Write(reinterpret_cast<const std::uint8_t*>(chunk.constData()),
+                   static_cast<std::size_t>(chunk.size()));
+    }
     folder.End();
   }
   return folder.MoveTo(shelf, name);
@@ -129,12 +127,17 @@ std::vector<TShelfDoll> ListShelf(const std::string& shelf) {
 }
 
 bool OnShelf(const std::string& shelf, const std::string& folder) {
-  const fs::path path = fs::path(folder).lexically_normal();
-  const fs::path home = fs::path(shelf).lexically_normal();
-  if (path == home) return true;
+  // Compared through the real paths of the folders they lie in, so that a home reached
+  // through a link still holds its shelf; the doll's own folder is never followed.
+  fs::path path = fs::path(folder).lexically_normal();
+  if (path.filename().empty()) path = path.parent_path();
+  std::error_code error;
+  const fs::path home = fs::weakly_canonical(shelf, error);
+  const fs::path parent = fs::weakly_canonical(path.parent_path(), error);
   const std::string name = path.filename().string();
-  return path.parent_path() == home && !name.empty() && !name.starts_with('.') &&
-         !ReadDoll(path.string()).Folder.empty();
+  if (parent / name == home) return true;
+  return parent == home && !name.empty() && !name.starts_with('.') &&
+         !ReadDoll((home / name).string()).Folder.empty();
 }
 
 TShelfIndex::TShelfIndex() : FFile(CacheFolder() + "/shelf-index") {
@@ -150,7 +153,9 @@ TShelfIndex::TShelfIndex() : FFile(CacheFolder() + "/shelf-index") {
 std::string TShelfIndex::ContentOf(const TShelfDoll& doll) {
   std::map<std::string, QByteArray> digests;
   for (const auto& [name, identity] : doll.Pictures) {
-    QByteArray& digest = FDigests[IdentityKey(identity)];
+    const std::string key = IdentityKey(identity);
+    FUsed.insert(key);
+    QByteArray& digest = FDigests[key];
     if (digest.isEmpty()) {
       digest = DigestOfFile(doll.Folder + "/" + name);
       FChanged = true;
@@ -167,7 +172,9 @@ std::string TShelfIndex::FindCopy(const std::string& shelf, const std::string& c
 }
 
 void TShelfIndex::Save() {
-  if (!FChanged) return;
+  // Only the files seen in this run are kept: the others have changed or gone.
+  if (!FChanged && FUsed.size() == FDigests.size()) return;
+  std::erase_if(FDigests, [this](const auto& entry) { return !FUsed.count(entry.first); });
   QDir().mkpath(QFileInfo(QString::fromStdString(FFile)).path());
   QSaveFile file(QString::fromStdString(FFile));
   if (!file.open(QIODevice::WriteOnly)) return;

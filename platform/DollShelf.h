@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,13 +40,14 @@ class TShelfIndex {
   std::string ContentOf(const TShelfDoll& doll);
   // The first doll of `shelf` whose content is `content`, or "".
   std::string FindCopy(const std::string& shelf, const std::string& content);
-  // Writes the index if a digest was added, whole or not at all; a failure is ignored (it
-  // is a cache).
+  // Writes the digests of the files seen since it was read, whole or not at all, where that
+  // changes it; a failure is ignored (it is a cache).
   void Save();
 
  private:
   std::string FFile;
   std::map<std::string, QByteArray> FDigests;  // by identity
+  std::set<std::string> FUsed;
   bool FChanged = false;
 };
 

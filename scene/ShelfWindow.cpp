@@ -1,5 +1,6 @@
 #include "ShelfWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
@@ -126,7 +127,13 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
   // Changes on the disk come in bursts: the list is read again once they settle.
   FSoon.setSingleShot(true);
   FSoon.setInterval(300);
-  connect(&FSoon, &QTimer::timeout, this, &TShelfWindow::Refresh);
+  connect(&FSoon, &QTimer::timeout, this, [this] {
+    // Not while a name is typed: its editor is the list's.
+    if (const QWidget* focus = QApplication::focusWidget();
+        focus && List->viewport()->isAncestorOf(focus))
+      return FSoon.start();
+    Refresh();
+  });
   connect(&FWatcher, &QFileSystemWatcher::directoryChanged, &FSoon, qOverload<>(&QTimer::start));
   connect(&FWatcher, &QFileSystemWatcher::fileChanged, &FSoon, qOverload<>(&QTimer::start));
   Refresh();
