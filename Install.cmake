@@ -9,6 +9,7 @@
 #   share/thumbnailers                 how file managers run the thumbnailer
 #   share/kavinel/samples              the sample doll the launcher copies into ~/Kavinel
 #   share/doc/kavinel/copyright        the terms, in Debian's machine-readable format
+#   share/man/man1, share/man/ja/man1 the manual page kavinel(1), in English and in Japanese
 include(GNUInstallDirs)
 set(KAVINEL_PROGRAM_DIR lib/kavinel)
 set(KAVINEL_SAMPLE_DIR ${CMAKE_INSTALL_DATADIR}/kavinel/samples)
@@ -39,6 +40,10 @@ install(CODE "
 ")
 
 install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The manual page, kavinel(1), in English and in Japanese.
+install(FILES resources/man/kavinel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES resources/man/kavinel.ja.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1
+        RENAME kavinel.1)
 # The terms, file by file, in Debian's machine-readable format.
 install(FILES resources/COPYING.debian DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kavinel RENAME copyright)
 install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATTERN "*.bmp")

@@ -7,9 +7,8 @@
 #include "framework/Translation.h"
 
 EDollFileError::EDollFileError(const std::string& fileName, const std::string& reason)
-    : ETavoError(Tr("DollFile", "ファイル \"%1\" は人形ファイルではありません: %2")
-                     .Arg(fileName)
-                     .Arg(reason)) {}
+    : ETavoError(Tr("DollFile", "人形ファイル \"%1\" を開けません: %2").Arg(fileName).Arg(reason)) {
+}
 
 namespace {
 

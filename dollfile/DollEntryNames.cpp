@@ -63,7 +63,7 @@ std::string NameFault(const std::string& name) {
   if (name.find('\\') != std::string::npos)
     return Tr("DollFile", "項目名 %1 に \\ があります").Arg(shown);
   if (name.size() > MaxNameBytes)
-    return Tr("DollFile", "項目名 %1 は長すぎます (%2 バイト、%3 バイトまで)")
+    return Tr("DollFile", "項目名 %1 は長すぎます (%2 バイト、上限は %3 バイトです)")
         .Arg(shown)
         .Arg(name.size())
         .Arg(MaxNameBytes);

@@ -35,12 +35,13 @@ TBytes DollFileOfWorkingFolder() {
     // A doll file that could never be opened again is not written.
     if (static_cast<std::int64_t>(pictures.back().Bytes.size()) > DollFilePictureMaxBytes)
       throw ETavoError(
-          Tr("DollFile", "絵 \"%1\" は人形ファイルに入れるには大きすぎます (%2 MiB まで)")
+          Tr("DollFile", "絵 \"%1\" は人形ファイルに入れるには大きすぎます (上限は %2 MiB です)")
               .Arg(name)
               .Arg(DollFilePictureMaxBytes >> 20));
     if (total > DollFileMaxUnpackedBytes)
       throw ETavoError(
-          Tr("DollFile", "人形の絵が合わせて大きすぎて人形ファイルに入りません (%1 MiB まで)")
+          Tr("DollFile",
+             "人形の絵が合わせて大きすぎて人形ファイルに入りません (上限は %1 MiB です)")
               .Arg(DollFileMaxUnpackedBytes >> 20));
   }
   const QByteArray png = EncodePicture(thumbnail, "png", DollThumbnailName);

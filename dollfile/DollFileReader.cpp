@@ -195,8 +195,8 @@ std::uint64_t FindEnd(const TArchiveBytes& bytes, const std::string& fileName) {
 TDollFile::TDollFile(const std::string& fileName)
     : FFileName(fileName), FBytes(std::make_unique<TArchiveBytes>(fileName)) {
   if (FBytes->Size() > static_cast<std::uint64_t>(DollFileMaxBytes))
-    throw EDollFileError(fileName,
-                         Tr("DollFile", "大きすぎます (%1 MiB まで)").Arg(DollFileMaxBytes >> 20));
+    throw EDollFileError(
+        fileName, Tr("DollFile", "大きすぎます (上限は %1 MiB です)").Arg(DollFileMaxBytes >> 20));
   ReadDirectory();
 }
 
@@ -226,8 +226,9 @@ void TDollFile::ReadDirectory() {
   if (Get16(record + 4) != 0 || Get16(record + 6) != 0 || Get16(record + 8) != count)
     throw fail(Tr("DollFile", "複数のディスクに分かれています"));
   if (count > DollFileMaxEntries)
-    throw fail(
-        Tr("DollFile", "項目が多すぎます (%1 個、%2 個まで)").Arg(count).Arg(DollFileMaxEntries));
+    throw fail(Tr("DollFile", "項目が多すぎます (%1 個、上限は %2 個です)")
+                   .Arg(count)
+                   .Arg(DollFileMaxEntries));
   if (directory + directoryBytes != end || directoryBytes > MaxDirectoryBytes)
     throw fail(Damaged());
 
@@ -381,13 +382,12 @@ void TDollFile::CheckType() {
 void TDollFile::CheckInflatedSize(const std::string& name, std::uint64_t size,
                                   std::uint64_t total) const {
   if (size > static_cast<std::uint64_t>(DollFilePictureMaxBytes))
-    throw EDollFileError(FFileName, Tr("DollFile", "絵 %1 が大きすぎます (%2 MiB まで)")
+    throw EDollFileError(FFileName, Tr("DollFile", "絵 %1 が大きすぎます (上限は %2 MiB です)")
                                         .Arg(QuotedEntryName(name))
                                         .Arg(DollFilePictureMaxBytes >> 20));
   if (total > static_cast<std::uint64_t>(DollFileMaxUnpackedBytes))
-    throw EDollFileError(
-        FFileName,
-        Tr("DollFile", "展開すると大きすぎます (%1 MiB まで)").Arg(DollFileMaxUnpackedBytes >> 20));
+    throw EDollFileError(FFileName, Tr("DollFile", "展開すると大きすぎます (上限は %1 MiB です)")
+                                        .Arg(DollFileMaxUnpackedBytes >> 20));
 }
 
 // What a picture's stream needs while it is read.

@@ -226,7 +226,7 @@ void TNewDollFolder::Close() {
 }
 
 std::string DollContent(const std::map<std::string, QByteArray>& pictureDigests) {
-  QCryptographicHash hash(QCryptographicHash::Sha256);
+  QCryptographicHash hash(ContentHash);
   for (const auto& [name, digest] : pictureDigests) {
     hash.addData(QByteArrayView(name.data(), static_cast<qsizetype>(name.size() + 1)));
     hash.addData(digest);

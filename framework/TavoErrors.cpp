@@ -13,9 +13,8 @@ EFCreateError::EFCreateError(const std::string& fileName, const std::string& rea
     : ETavoError(Tr("Errors", "ファイル \"%1\" を書き込めません: %2").Arg(fileName).Arg(reason)) {}
 
 EInvalidGraphic::EInvalidGraphic(const std::string& fileName, const std::string& reason)
-    : ETavoError(Tr("Errors", "ファイル \"%1\" は読める画像ではありません: %2")
-                     .Arg(fileName)
-                     .Arg(reason)) {}
+    : ETavoError(
+          Tr("Errors", "ファイル \"%1\" は読める絵ではありません: %2").Arg(fileName).Arg(reason)) {}
 
 EJpegError::EJpegError(const std::string& fileName, int errorCode,
                        const std::string& libraryMessage)
@@ -27,10 +26,9 @@ EJpegError::EJpegError(const std::string& fileName, int errorCode,
 
 EImageSizeError::EImageSizeError(const std::string& fileName, int width, int height, int minWidth,
                                  int minHeight)
-    : ETavoError(
-          Tr("Errors", "画像 \"%1\" は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。")
-              .Arg(fileName)
-              .Arg(width)
-              .Arg(height)
-              .Arg(minWidth)
-              .Arg(minHeight)) {}
+    : ETavoError(Tr("Errors", "絵 \"%1\" は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。")
+                     .Arg(fileName)
+                     .Arg(width)
+                     .Arg(height)
+                     .Arg(minWidth)
+                     .Arg(minHeight)) {}

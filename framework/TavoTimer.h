@@ -37,10 +37,21 @@ class TTavoTimer {
 
 // Pumps every waiting message without waiting, reads the clock once, runs every due task in
 // table order, and returns at the end of the pass in which the application was told to
-// terminate. Never sleeps. An exception from a task ends it.
+// terminate. Never sleeps, unless the loop is quiet: each pass then ends by waiting for the
+// next message, or until the next task is due, whichever comes first. An exception from a
+// task ends it.
 void RunMainLoop();
+
+// Whether the main loop waits between passes (off: it spins, as it always did).
+void SetQuietLoop(bool quiet);
+bool QuietLoop();
 
 // Replaces the message pump (tests drive the loop with their own); null restores
 // QCoreApplication::processEvents.
 using TMessagePump = void (*)();
 void SetMessagePump(TMessagePump pump);
+
+// Replaces the quiet loop's wait, which handles messages as they come for at most `ms`
+// milliseconds; null restores the real one.
+using TMessageWait = void (*)(std::uint32_t ms);
+void SetMessageWait(TMessageWait wait);

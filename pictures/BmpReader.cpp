@@ -54,7 +54,7 @@ QImage DecodeBmpForDrop(const std::vector<std::uint8_t>& bytes, const std::strin
 
   QImage picture(static_cast<int>(bmp.Width), static_cast<int>(bmp.Height), QImage::Format_ARGB32);
   if (picture.isNull())
-    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
+    throw EInvalidGraphic(fileName, Tr("Pictures", "絵を作るメモリが足りません"));
   DecodeRowsWithAlpha(bytes, bmp, decoder, picture);
   return picture;
 }

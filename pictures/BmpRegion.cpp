@@ -81,7 +81,7 @@ QImage NewPicture(const BmpLayout& bmp, std::int64_t width, std::int64_t height,
                   const std::string& fileName) {
   QImage picture(static_cast<int>(width), static_cast<int>(height), QImage::Format_BGR888);
   if (picture.isNull())
-    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
+    throw EInvalidGraphic(fileName, Tr("Pictures", "絵を作るメモリが足りません"));
   if (bmp.RunLength()) picture.fill(0);
   return picture;
 }

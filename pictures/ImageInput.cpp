@@ -33,5 +33,5 @@ void CheckImageDimensions(std::int64_t width, std::int64_t height, const std::st
         fileName, Tr("Pictures", "幅または高さが 0 以下です (%1 × %2)").Arg(width).Arg(height));
   if (width > MaxImageSide || height > MaxImageSide || width * height > MaxImagePixels)
     throw EInvalidGraphic(fileName,
-                          Tr("Pictures", "画像が大きすぎます (%1 × %2)").Arg(width).Arg(height));
+                          Tr("Pictures", "絵が大きすぎます (%1 × %2)").Arg(width).Arg(height));
 }

@@ -269,7 +269,7 @@ QImage Decode(const std::vector<std::uint8_t>& bytes, const std::string& fileNam
     case JpegOutcome::NoMemory:
       break;
   }
-  throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
+  throw EInvalidGraphic(fileName, Tr("Pictures", "絵を作るメモリが足りません"));
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ QImage DecodeWithQt(const ImageFile& file) {
     throw EFOpenError(file.Name(), device.errorString().toStdString());
   QImageReader reader(&device);
   if (!reader.canRead())
-    throw EInvalidGraphic(file.Name(), Tr("Pictures", "画像の形式がわかりません"));
+    throw EInvalidGraphic(file.Name(), Tr("Pictures", "絵の形式がわかりません"));
   const QSize size = reader.size();
   if (size.isValid()) CheckImageDimensions(size.width(), size.height(), file.Name());
   // Qt's own allocation limit must not refuse a picture inside ours, 16-bit ones included.

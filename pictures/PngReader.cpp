@@ -78,7 +78,7 @@ PngDecoder::PngDecoder(const ImageFile& file) : FFile(file) {
   if (FPng) FInfo = png_create_info_struct(FPng);
   if (!FInfo) {
     png_destroy_read_struct(&FPng, nullptr, nullptr);
-    throw EInvalidGraphic(file.Name(), Tr("Pictures", "画像を作るメモリが足りません"));
+    throw EInvalidGraphic(file.Name(), Tr("Pictures", "絵を作るメモリが足りません"));
   }
   png_set_read_fn(FPng, &FState, ReadFromFile);
   // Text and colour-profile chunks are never needed whole past this.
@@ -135,7 +135,7 @@ QImage PngDecoder::Decode() {
   // both end as 0xFF.
   QImage picture(FWidth, FHeight, QImage::Format_RGB32);
   if (picture.isNull())
-    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "画像を作るメモリが足りません"));
+    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "絵を作るメモリが足りません"));
   FReadingRows = true;
   if (!ReadRows(picture.bits(), picture.bytesPerLine())) Refuse();
   return picture;

@@ -32,5 +32,5 @@ void FlattenOnWhite(QImage& picture, const std::string& fileName) {
     picture.convertTo(QImage::Format_RGB32);
   }
   if (picture.isNull())
-    throw EInvalidGraphic(fileName, Tr("Pictures", "画像を作るメモリが足りません"));
+    throw EInvalidGraphic(fileName, Tr("Pictures", "絵を作るメモリが足りません"));
 }

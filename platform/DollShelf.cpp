@@ -71,7 +71,7 @@ std::string IdentityKey(const TFileIdentity& file) {
 }
 
 QByteArray DigestOfFile(const std::string& fileName) {
-  QCryptographicHash hash(QCryptographicHash::Sha256);
+  QCryptographicHash hash(ContentHash);
   QFile file(QString::fromStdString(fileName));
   if (file.open(QIODevice::ReadOnly)) hash.addData(&file);
   return hash.result();

@@ -27,6 +27,7 @@
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
+#include "platform/DisplayCheck.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
 
@@ -55,6 +56,7 @@ bool StartedAsCommand(const char* argv0) {
 
 int Report(char* program, const std::string& text) {
   std::cerr << "kavinel: " << text << std::endl;
+  if (!DisplayUnreachable().empty()) return 1;  // the terminal is all there is
   int argc = 1;
   char* argv[] = {program, nullptr};  // the person's arguments are none of Qt's
   QApplication application(argc, argv);
@@ -85,11 +87,14 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
   parser.setApplicationDescription(Tr("Launcher", "カヴィネル: 回って開く入れ子人形").ToQString());
-  const QCommandLineOption help = parser.addHelpOption();
+  // Qt's own help option would list --help-all for Qt's options, and the launcher takes none.
+  const QCommandLineOption help({"h", "help"},
+                                Tr("Launcher", "この使い方を表示して終わります").ToQString());
+  parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption exportTo(
       "export",
-      Tr("Launcher", "この人形フォルダーの人形を人形ファイル FILE に書き出して終わります")
+      Tr("Launcher", "この人形フォルダーの人形を人形ファイル FILE.kavinel に書き出して終わります")
           .ToQString(),
       "FILE.kavinel");
   parser.addOption(exportTo);
@@ -124,7 +129,9 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
 
 int Export(const std::string& fileName) {
   try {
-    if (!HoldsDoll(".")) throw ETavoError(Tr("Launcher", "このフォルダーには人形がありません"));
+    if (!HoldsDoll("."))
+      throw ETavoError(Tr("Launcher", "フォルダー \"%1\" には人形がありません")
+                           .Arg(fs::current_path().string()));
     ExportDoll(fileName, false);
     return 0;
   } catch (const std::exception& e) {
@@ -187,6 +194,11 @@ std::string Unpack(const std::string& dollFile, const std::string& folder) {
 int Start(int argc, char* argv[]) {
   const TCommandLine line = ReadCommandLine(argc, argv);
   if (!line.Export.empty()) return Export(line.Export);
+  // A start that cannot show its window makes nothing: no ~/Kavinel, no sample, no message box.
+  if (const std::string why = DisplayUnreachable(); !why.empty()) {
+    std::cerr << "kavinel: " << why << std::endl;
+    return 1;
+  }
   const fs::path here = InstalledHere();
   const bool command = StartedAsCommand(argv[0]);
   if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");

@@ -15,7 +15,7 @@ QString AboutText(const QString& folder) {
             "<p>回って開く入れ子人形のおもちゃです。<br>"
             "ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)</p>"
             "<p>作業フォルダー:<br>%3</p>"
-            "<p>ビューに写真をドロップ: 見えている人形のその面に貼る<br>"
+            "<p>ビューに絵をドロップ: 見えている人形のその面に貼る<br>"
             "人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)<br>"
             "メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで"
             "色を拾う)<br>"
@@ -26,7 +26,7 @@ QString AboutText(const QString& folder) {
             "Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す<br>"
             "ビューを右クリック、またはメニューキー: メニュー<br>"
             "Enter / Space: 選んだボタンを押す、F1: この画面</p>")
-      .Arg(ApplicationTitle)
+      .Arg(Tr("Window", "カヴィネル").ToQString())  // the name in the desktop's language
       .Arg(ApplicationVersion())
       .Arg(QDir::toNativeSeparators(folder).toHtmlEscaped())
       .ToQString();

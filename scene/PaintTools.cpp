@@ -212,7 +212,7 @@ void TPaintTools::ChooseColour(Pixel24 colour) {
 
 void TPaintTools::ChooseOtherColour() {
   const QColor chosen = QColorDialog::getColor(ToQColor(PaintBrush.Colour), this,
-                                               Tr("Paint", "色を選ぶ").ToQString());
+                                               Tr("Paint", "その他の色").ToQString());
   if (chosen.isValid()) ChooseColour(Rgb(chosen.red(), chosen.green(), chosen.blue()));
 }
 

@@ -201,7 +201,7 @@ void OpenDollFile(const std::string& fileName) {
 
 std::string DescribeDollAtRest() {
   const int level = DollLevel;
-  std::string text = Tr("Window", "%1 番目の人形: %2, %3")
+  std::string text = Tr("Window", "入れ子の %1 番目の人形 (輪郭 %2、肌 %3)")
                          .Arg(level)
                          .Arg(LevelShapeName(level))
                          .Arg(LevelSkinName(level));
@@ -210,7 +210,7 @@ std::string DescribeDollAtRest() {
       text +=
           '\n' +
           std::string(
-              Tr("Window", "%1 はまだないので、外の人形の %2 を使っています").Arg(own).Arg(used));
+              Tr("Window", "%1 はまだないので、外側の人形の %2 を使っています").Arg(own).Arg(used));
   };
   borrowed(LevelShapeName(level), OutlineLevel(level), LevelShapeName(OutlineLevel(level)));
   borrowed(LevelSkinName(level), SkinLevel(level), LevelSkinName(SkinLevel(level)));

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStyle>
 #include <QToolButton>
@@ -54,6 +53,19 @@ QIcon BlankPicture() {
   QPixmap blank(PictureSize, PictureSize);
   blank.fill(Qt::transparent);
   return PictureIcon(blank);
+}
+
+// Keeps a picture in the cache, lightly compressed and written beside its name then renamed,
+// unflushed: a cache file a crash cuts short cannot be read, and is made again.
+void KeepPicture(const QImage& picture, const QString& fileName) {
+  QDir().mkpath(QFileInfo(fileName).path());
+  QFile file(fileName + ".new");
+  if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG", 90)) {
+    file.close();
+    QFile::remove(fileName);
+    file.rename(fileName);
+  }
+  QFile::remove(fileName + ".new");
 }
 
 }  // namespace
@@ -210,9 +222,7 @@ bool TShelfWindow::MakeNextPicture() {
     const QImage picture =
         DollThumbnail(outline, *ReadSkin(folder + "/" + TextureFileName))
             .scaled(PictureSize, PictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QDir().mkpath(QFileInfo(PictureFile(content)).path());
-    QSaveFile file(PictureFile(content));
-    if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG")) file.commit();
+    KeepPicture(picture, PictureFile(content));
     icon = PictureIcon(QPixmap::fromImage(picture));
   } catch (const std::exception&) {
     FUnreadable.insert(content);

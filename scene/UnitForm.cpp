@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImageReader>
 #include <QMenu>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "dollfile/DollExport.h"
 #include "framework/TavoButtonStyle.h"
 #include "framework/TavoDesktop.h"
+#include "framework/TavoTimer.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
 #include "platform/DollFolder.h"
@@ -29,6 +31,7 @@
 namespace {
 
 const QString StopCaption = "<Stop>";
+const QString QuietLoopKey = QStringLiteral("Loop/Quiet");
 const QString TurnLeftCaption = "←Turn";
 const QString TurnRightCaption = "Turn→";
 
@@ -72,9 +75,12 @@ constexpr TButtonTip ButtonTips[] = {
                     "Window",
                     "シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … "
                     "と一緒に読み直します")},
-    {"BtnSave", QT_TRANSLATE_NOOP("Window", "表と裏の絵を outNN.bmp に保存します")},
+    {"BtnSave", QT_TRANSLATE_NOOP("Window", "表と裏を並べたシートを outNN.bmp に保存します")},
     {"BtnShade", QT_TRANSLATE_NOOP("Window", "陰影を 6 段階で切り替えます")},
-    {"BtnOpen", QT_TRANSLATE_NOOP("Window", "人形を開いて、中の小さな人形を見せます")},
+    {"BtnOpen",
+     QT_TRANSLATE_NOOP("Window",
+                       "人形を開いて、中の小さな人形を見せます。開くのは、輪郭が上から太くなるだけ"
+                       "で、そのあと細くなるだけの人形です。縁をドラッグすると形を変えられます")},
 };
 
 // Return and keypad Enter press the focused button as Space does, and its focus is framed so
@@ -100,12 +106,12 @@ QString PictureFilter() {
     const QString suffix = QString::fromLatin1(format).toLower();
     patterns << "*." + suffix << "*." + suffix.toUpper();
   }
-  return Tr("Window", "画像 (%1);;すべてのファイル (*)").Arg(patterns.join(' ')).ToQString();
+  return Tr("Window", "絵 (%1);;すべてのファイル (*)").Arg(patterns.join(' ')).ToQString();
 }
 
 // Doll files, as a name filter.
 QString DollFileFilter() {
-  return Tr("Window", "カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)").ToQString();
+  return Tr("Window", "人形ファイル (*.kavinel *.KAVINEL);;すべてのファイル (*)").ToQString();
 }
 
 bool IsDollFile(const std::string& fileName) {
@@ -138,7 +144,7 @@ QString ViewDescription() {
     turning = QT_TRANSLATE_NOOP("Window", "左回りに回っています");
   else if (Direction == DirectionClockwise)
     turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
-  return Tr("Window", "%1。陰影 %2 (0〜%3)。%4 番目の人形です。")
+  return Tr("Window", "%1。陰影 %2 (0〜%3)。入れ子の %4 番目の人形です。")
              .Arg(Tr("Window", turning).ToQString())
              .Arg(ShadeLevel)
              .Arg(ShadeLevels - 1)
@@ -220,6 +226,8 @@ TFormMain::TFormMain(QWidget* AOwner)
   showMenu(PaintBox1, 0);
   showMenu(PaintBox2, BackViewTurn);
   PrepareButtons(this);
+  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  SetQuietLoop(settings.value(QuietLoopKey, false).toBool());
   std::vector<std::string> setAside;
   try {
     setAside = StartScene(*this, PaintBox1, PaintBox2);
@@ -449,7 +457,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   const bool atRest = DollAtRest();
   const bool painting = PaintingOn();
   const TItem items[] = {
-      {QT_TRANSLATE_NOOP("Window", "写真を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
+      {QT_TRANSLATE_NOOP("Window", "絵を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
        TakesPictures()},
       {QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }, atRest, painting},
       {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
@@ -468,13 +476,15 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
       {QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); }},
       {QT_TRANSLATE_NOOP("Window", "人形を書き出す(&E)…"), [this] { ExportClick(); }},
       {QT_TRANSLATE_NOOP("Window", "フォルダーを開く(&F)"), [this] { OpenFolderClick(); }},
+      {QT_TRANSLATE_NOOP("Window", "静かに動かす(&Q)"), [this] { QuietClick(); }, true,
+       QuietLoop()},
       {QT_TRANSLATE_NOOP("Window", "カヴィネルについて(&H)"), [this] { AboutClick(); }},
   };
   QMenu menu(this);
   QAction* actions[std::size(items)];
   for (std::size_t i = 0; i < std::size(items); ++i) {
     // Separators group the doll, the history, the files and the About box.
-    if (i == 3 || i == 5 || i == 10) menu.addSeparator();
+    if (i == 3 || i == 5 || i == 10 || i == 11) menu.addSeparator();
     actions[i] = menu.addAction(Tr("Window", items[i].Text).ToQString());
     actions[i]->setEnabled(items[i].Enabled);
     actions[i]->setCheckable(items[i].Checked.has_value());
@@ -488,7 +498,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
 }
 
 void TFormMain::PastePictureOnView(int turn) {
-  const QString file = ChooseFileToOpen(this, Tr("Window", "写真を貼る").ToQString(),
+  const QString file = ChooseFileToOpen(this, Tr("Window", "絵を貼る").ToQString(),
                                         QDir::currentPath(), PictureFilter());
   if (!file.isEmpty()) DropOnView(file.toStdString(), turn);
 }
@@ -562,6 +572,12 @@ bool TFormMain::ShowDoll(const std::string& folder) {
   DollWatcher->Rest();
   ShowState();
   return shown;
+}
+
+void TFormMain::QuietClick() {
+  SetQuietLoop(!QuietLoop());
+  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
+  settings.setValue(QuietLoopKey, QuietLoop());
 }
 
 void TFormMain::AboutClick() {

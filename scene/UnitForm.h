@@ -71,6 +71,8 @@ class TFormMain : public TTavoForm {
   // Shows the doll of `folder` (see ShowDollFolder); false, with the message shown, when it
   // cannot be read.
   bool ShowDoll(const std::string& folder);
+  // The views' menu item that lets the main loop wait between frames, remembered.
+  void QuietClick();
   void AboutClick();
 
  protected:

@@ -92,7 +92,7 @@ std::vector<Case> BadImages() {
           {"wrong signature", wrong, "BM で始まっていません"},
           {"truncated header", cutHeader, "ヘッダーが途中で切れています"},
           {"truncated pixel data", cutPixels, "画素データが途中で切れています"},
-          {"absurd dimensions", BuildBmp(huge), "画像が大きすぎます (30000 × 30000)"},
+          {"absurd dimensions", BuildBmp(huge), "絵が大きすぎます (30000 × 30000)"},
           {"a JPEG under a .bmp name", EncodeJpeg(8, 8, true, Bytes(64, 100)),
            "BM で始まっていません"}};
 }

@@ -334,7 +334,7 @@ TEST_F(BmpReader, LoadsPhotoSizedPicturesAndRefusesForgedSizesBeforeAllocating) 
     BmpParts parts = Paletted(8, w, h);
     parts.Compression = 1;
     parts.Rows = {{0, 1}};
-    ExpectRefused(BuildBmp(parts), "画像が大きすぎます (" + std::to_string(w) + " × " +
+    ExpectRefused(BuildBmp(parts), "絵が大きすぎます (" + std::to_string(w) + " × " +
                                        std::to_string(h < 0 ? -h : h) + ")");
   }
   ExpectRefused(headers, "画素データが途中で切れています (54 / 268435510 バイト)");

@@ -332,10 +332,11 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       {named({.Name = s, .Data = {0xFF, 0xFF}, .Method = 8}), "の圧縮データが壊れています"},
       {Bytes(valid.begin(), valid.begin() + valid.size() / 2), "途中で切れています"},
       {Text("GIF89a"), "ZIP 書庫ではありません"},
-      {named(Zeros(s, DollFilePictureMaxBytes + 1)), "\"シェイプ.bmp\" が大きすぎます (100 MiB"},
+      {named(Zeros(s, DollFilePictureMaxBytes + 1)),
+       "\"シェイプ.bmp\" が大きすぎます (上限は 100 MiB"},
       {Zip({Mimetype, Zeros(s, DollFilePictureMaxBytes), Zeros("テクスチャ.bmp", 100 << 20),
             Zeros("テクスチャ2.bmp", DollFilePictureMaxBytes)}),
-       "展開すると大きすぎます (256 MiB"},
+       "展開すると大きすぎます (上限は 256 MiB"},
       // One reading only: a second end record, ZIP64, another name.
       {Commented(valid, Bytes(valid.begin() + Get32(valid, valid.size() - 6), valid.end())),
        "終わりのレコードが二つ以上あります"},
@@ -376,7 +377,7 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       EXPECT_EQ(refusal, "nothing");
       continue;
     }
-    EXPECT_EQ(refusal.find("ファイル \"x.kavinel\" は人形ファイルではありません: "), 0u) << refusal;
+    EXPECT_EQ(refusal.find("人形ファイル \"x.kavinel\" を開けません: "), 0u) << refusal;
     EXPECT_NE(refusal.find(row.reason), std::string::npos) << row.reason << " — " << refusal;
   }
 }
@@ -401,7 +402,7 @@ TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
                                           {"cut.kavinel", "途中で切れています"},
                                           {"folder.kavinel", "フォルダーです"},
                                           {"pipe.kavinel", "通常のファイルではありません"},
-                                          {"big.kavinel", "大きすぎます (512 MiB まで)"},
+                                          {"big.kavinel", "大きすぎます (上限は 512 MiB です)"},
                                           {"zeros.kavinel", "ZIP 書庫ではありません"}}) {
     std::string refusal = "nothing";
     try {
@@ -415,17 +416,36 @@ TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
 }
 
 // The sample set as the first program to write doll files wrote it opens, picture for picture.
+// Into a folder of its own: beside a plain file or a link under its name, neither replaced nor
+// followed.
 TEST(DollUnpack, AnEarlierDollFileOpensByteForByte) {
-  ScratchFolder parent;
-  const std::string folder =
-      UnpackDollFile(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel", parent.Path("Kavinel"));
-  std::size_t pictures = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(KAVINEL_SAMPLES)) {
-    EXPECT_EQ(ReadBytes(folder + "/" + entry.path().filename().string()),
-              ReadBytes(entry.path().string()));
-    ++pictures;
+  namespace fs = std::filesystem;
+  const std::function<void(const fs::path&)> rows[] = {
+      [](const fs::path&) {},
+      [](const fs::path& taken) { WriteBytes(taken, {7}); },
+      [](const fs::path& taken) {
+        fs::create_directory_symlink(taken.parent_path().parent_path(), taken);
+      },
+  };
+  for (const auto& take : rows) {
+    ScratchFolder parent;
+    fs::create_directory(parent.Path("Kavinel"));
+    take(parent.Path("Kavinel/sample"));
+    const auto before = fs::symlink_status(parent.Path("Kavinel/sample")).type();
+    const std::string folder =
+        UnpackDollFile(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel", parent.Path("Kavinel"));
+    EXPECT_EQ(folder, parent.Path(before == fs::file_type::not_found ? "Kavinel/sample"
+                                                                     : "Kavinel/sample-2"));
+    EXPECT_EQ(fs::symlink_status(parent.Path("Kavinel/sample")).type(),
+              before == fs::file_type::not_found ? fs::file_type::directory : before);
+    std::size_t pictures = 0;
+    for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES)) {
+      EXPECT_EQ(ReadBytes(folder + "/" + entry.path().filename().string()),
+                ReadBytes(entry.path().string()));
+      ++pictures;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), pictures);
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), pictures);
 }
 
 // A start removes the temporary folder of an unpack whose owner has gone, and no other: not one

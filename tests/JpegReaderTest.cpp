@@ -126,8 +126,8 @@ TEST_F(JpegReader, RefusesForgedDimensionsBeforeDecoding) {
   const struct {
     int Side;
     const char* Says;
-  } rows[] = {{60138, "画像が大きすぎます (60138 × 60138)"},  // past the pixel limit
-              {8000, "画素データが途中で切れています"}};      // legal, but not in a small file
+  } rows[] = {{60138, "絵が大きすぎます (60138 × 60138)"},  // past the pixel limit
+              {8000, "画素データが途中で切れています"}};    // legal, but not in a small file
   for (const auto& row : rows) {
     Bytes file = TwoColourJpeg();
     // The frame header (FF C0): length 2 bytes, precision 1 byte, then height and width.

@@ -250,3 +250,44 @@ TEST(MainLoopInTheApplication, RunsFromTheWindowsEventAndEndsTheApplicationWhenC
 }
 
 }  // namespace
+
+namespace {
+
+// The quiet loop's wait, on the fake clock: it lets the time pass that it was asked to.
+std::vector<std::uint32_t> Waits;
+void FakeWait(std::uint32_t ms) {
+  Waits.push_back(ms);
+  World.Now += ms;
+}
+
+TEST_F(MainLoop, AQuietLoopRunsTheBusyLoopsTasksAtTheSameTimesWaitingInBetween) {
+  SetMessageWait(FakeWait);
+  const std::vector<std::int32_t> rows[] = {{50}, {50, 30}, {50, 0}, {}};
+  for (const auto& intervals : rows) {
+    std::vector<std::pair<int, std::uint32_t>> runs[2];
+    for (const bool quiet : {false, true}) {
+      World = FakeWorld{};
+      World.Step = 0;  // the busy loop's passes take a millisecond each; the quiet one waits
+      World.StopAfter = 1 << 30;
+      World.OnPump = [quiet] {
+        if (!quiet) ++World.Now;
+        if (World.Now >= 400) SetApplicationTerminated(true);
+      };
+      SetApplicationTerminated(false);
+      Waits.clear();
+      TaskTable.clear();
+      for (std::size_t i = 0; i < intervals.size(); ++i) Add(i == 0 ? TaskA : TaskB, intervals[i]);
+      SetQuietLoop(quiet);
+      RunMainLoop();
+      runs[quiet] = World.Runs;
+      std::erase_if(runs[quiet], [](const auto& run) { return run.second >= 400; });  // the end
+      EXPECT_EQ(Waits.empty(), !quiet);
+      EXPECT_LT(World.Passes, quiet ? 30 : 1000);  // waits, not spins
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+  }
+  SetQuietLoop(false);
+  SetMessageWait(nullptr);
+}
+
+}  // namespace

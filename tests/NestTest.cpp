@@ -176,7 +176,7 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     Load();
     OpenToRest();
     EXPECT_EQ(
-        DescribeDollAtRest().find("外の人形の " + Nearest(2, LevelSkinName)) != std::string::npos,
+        DescribeDollAtRest().find("外側の人形の " + Nearest(2, LevelSkinName)) != std::string::npos,
         !c.Own);  // the tooltip says what it borrows
     const TFolder before = FolderFiles();
     if (c.File == "テクスチャ2.bmp") {

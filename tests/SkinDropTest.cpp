@@ -274,6 +274,7 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
   Bytes broken = ReadBytes("blue.png");
   broken.resize(40);  // a PNG cut short after its header
   WriteBytes("broken <b>.png", broken);
+  WriteBytes("50%2off.png", broken);
   struct Failing {
     TOpenFunction Open = nullptr;
     TWriteFunction Write = nullptr;
@@ -296,7 +297,8 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
       {"blue.png", {.Rename = RenameFails}, cannot + "Device or resource busy"},
       {"blue.png", {.Fsync = FolderFsyncFails}, cannot + "Disk quota exceeded"},
       {"broken <b>.png", {}, "broken <b>.png"},
-      {"cut.jpg", {}, "cut.jpg\" は読める画像ではありません: 画素データが途中で切れています"}};
+      {"50%2off.png", {}, "50%2off.png\""},  // filled in one pass: %2 stays in the name
+      {"cut.jpg", {}, "cut.jpg\" は読める絵ではありません: 画素データが途中で切れています"}};
   for (const auto& row : rows) {
     const auto files = FolderFiles();
     const QImage skin = *Texture;

@@ -178,14 +178,15 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     EXPECT_EQ(Answer([&] { OpenMenu(row.From); }, {read}), 1u);
     EXPECT_FALSE(box->Dragging());
     EXPECT_EQ(texts,
-              QStringList({"写真を貼る(&P)…", "筆で描く(&B)", "人形を閉じる(&C)", "元に戻す(&U)",
+              QStringList({"絵を貼る(&P)…", "筆で描く(&B)", "人形を閉じる(&C)", "元に戻す(&U)",
                            "やり直す(&R)", "回転アニメーションを保存(&A)", "人形の棚を開く(&S)",
                            "人形ファイルを開く(&D)…", "人形を書き出す(&E)…", "フォルダーを開く(&F)",
-                           "カヴィネルについて(&H)"}));
+                           "静かに動かす(&Q)", "カヴィネルについて(&H)"}));
     EXPECT_EQ(enabled, QList<bool>({row.Paste, row.Paint, row.Close, row.Undo, row.Redo, true, true,
-                                    true, true, true, true}));
-    EXPECT_EQ(checkable.indexOf(true), 1);  // painting is on or off
-    EXPECT_EQ(checkable.lastIndexOf(true), 1);
+                                    true, true, true, true, true}));
+    EXPECT_EQ(checkable.indexOf(true), 1);       // painting is on or off
+    EXPECT_EQ(checkable.lastIndexOf(true), 10);  // and the quiet loop
+    EXPECT_EQ(checkable.count(true), 2);
     const QPoint expected = row.From == TFrom::MenuKey ? QPoint(99, 99) : At;
     EXPECT_EQ(shownAt, box->mapToGlobal(expected));
     // Undo and redo through the menu are the keys' steps.
@@ -368,19 +369,19 @@ TEST_F(ViewMenu, ReturnAndEnterPressTheFocusedButtonWhoseFocusIsFramedBrightly) 
 // refusal of Open and Qt's own buttons speak the first of the desktop's languages, Japanese
 // also where none is set.
 TEST_F(ViewMenu, SpeaksTheDesktopsFirstLanguage) {
-  const QStringList japanese{"写真を貼る(&P)…",
-                             "表と裏の絵を outNN.bmp に保存します",
+  const QStringList japanese{"絵を貼る(&P)…",
+                             "表と裏を並べたシートを outNN.bmp に保存します",
                              "人形の表",
                              "カヴィネルについて",
                              "<p><b>カヴィネル</b> バージョン 0.1</p><p>回って",
                              "このカヴィネルは開く形をしていません。",
                              "キャンセル"};
   const QStringList english{"&Paste a Picture…",
-                            "Saves the front and back pictures as outNN.bmp",
+                            "Saves the front and back side by side as the sheet outNN.bmp",
                             "Front of the doll",
                             "About Kavinel",
-                            "<p><b>カヴィネル</b> version 0.1</p><p>A toy",
-                            "This Kavinel is not shaped to open.",
+                            "<p><b>Kavinel</b> version 0.1</p><p>A toy",
+                            "This doll is not shaped to open.",
                             "Cancel"};
   const std::pair<const char*, QStringList> rows[] = {
       {"ja-JP", japanese}, {"C", japanese}, {"en-US", english}, {"de-DE", english}};
@@ -416,16 +417,24 @@ TEST_F(ViewMenu, SpeaksTheDesktopsFirstLanguage) {
 // The views tell a screen reader how the doll turns, its shade and which doll it is, as each
 // changes.
 TEST_F(ViewMenu, TheViewsDescriptionFollowsTheTurnTheShadeAndTheDoll) {
-  const std::pair<QPushButton*, const char*> rows[] = {
-      {nullptr, "止まっています。陰影 0 (0〜5)。1 番目の人形です。"},
-      {form->BtnTurnLeft, "左回りに回っています。陰影 0 (0〜5)。1 番目の人形です。"},
-      {form->BtnShade, "左回りに回っています。陰影 1 (0〜5)。1 番目の人形です。"},
-      {form->BtnTurnRight, "右回りに回っています。陰影 1 (0〜5)。1 番目の人形です。"},
-      {form->BtnOpen, "右回りに回っています。陰影 1 (0〜5)。2 番目の人形です。"},
-      {form->BtnTurnRight, "止まっています。陰影 1 (0〜5)。2 番目の人形です。"},
+  const auto press = [](QPushButton* button) { return [button] { button->click(); }; };
+  const std::pair<std::function<void()>, const char*> rows[] = {
+      {[] {}, "止まっています。陰影 0 (0〜5)。入れ子の 1 番目の人形です。"},
+      {press(form->BtnTurnLeft),
+       "左回りに回っています。陰影 0 (0〜5)。入れ子の 1 番目の人形です。"},
+      {press(form->BtnShade), "左回りに回っています。陰影 1 (0〜5)。入れ子の 1 番目の人形です。"},
+      {press(form->BtnTurnRight),
+       "右回りに回っています。陰影 1 (0〜5)。入れ子の 1 番目の人形です。"},
+      {press(form->BtnOpen), "右回りに回っています。陰影 1 (0〜5)。入れ子の 2 番目の人形です。"},
+      {press(form->BtnTurnRight), "止まっています。陰影 1 (0〜5)。入れ子の 2 番目の人形です。"},
+      {[this] {
+         for (int i = 0; i < 20; ++i) FrameTick();  // opened, at rest
+         Choose(TFrom::FrontView, Qt::Key_C);       // closed from the menu
+       },
+       "止まっています。陰影 1 (0〜5)。入れ子の 1 番目の人形です。"},
   };
-  for (const auto& [button, description] : rows) {
-    if (button) button->click();
+  for (const auto& [act, description] : rows) {
+    act();
     EXPECT_EQ(form->PaintBox1->accessibleDescription().toStdString(), description);
     EXPECT_EQ(form->PaintBox2->accessibleDescription().toStdString(), description);
   }

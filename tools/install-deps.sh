@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev unzip
+  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev libxcb1-dev unzip
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   weston qt6-wayland
@@ -17,7 +17,7 @@ packages=(
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev
-  strace dosfstools
+  strace dosfstools man-db
 )
 
 missing=()

@@ -4,10 +4,6 @@
 <context>
     <name>DollFile</name>
     <message>
-        <source>ファイル &quot;%1&quot; は人形ファイルではありません: %2</source>
-        <translation>File &quot;%1&quot; is not a doll file: %2</translation>
-    </message>
-    <message>
         <source>人形ファイルを作れません: %1</source>
         <translation>Cannot create the doll file: %1</translation>
     </message>
@@ -28,10 +24,6 @@
         <translation>the entry name %1 contains a \</translation>
     </message>
     <message>
-        <source>項目名 %1 は長すぎます (%2 バイト、%3 バイトまで)</source>
-        <translation>the entry name %1 is too long (%2 bytes, at most %3)</translation>
-    </message>
-    <message>
         <source>項目名 %1 は絶対パスです</source>
         <translation>the entry name %1 is an absolute path</translation>
     </message>
@@ -45,7 +37,7 @@
     </message>
     <message>
         <source>途中で切れています</source>
-        <translation>it is cut short</translation>
+        <translation>it is incomplete</translation>
     </message>
     <message>
         <source>ZIP 書庫ではありません</source>
@@ -54,10 +46,6 @@
     <message>
         <source>複数のディスクに分かれています</source>
         <translation>it is split across several disks</translation>
-    </message>
-    <message>
-        <source>項目が多すぎます (%1 個、%2 個まで)</source>
-        <translation>there are too many entries (%1, at most %2)</translation>
     </message>
     <message>
         <source>項目 %1 と %2 が重なっています</source>
@@ -124,14 +112,6 @@
         <translation>the type is %1 (it should be %2)</translation>
     </message>
     <message>
-        <source>大きすぎます (%1 MiB まで)</source>
-        <translation>it is too large (at most %1 MiB)</translation>
-    </message>
-    <message>
-        <source>展開すると大きすぎます (%1 MiB まで)</source>
-        <translation>it is too large when unpacked (at most %1 MiB)</translation>
-    </message>
-    <message>
         <source>同じ名前のファイルがあります</source>
         <translation>a file with the same name already exists</translation>
     </message>
@@ -142,14 +122,6 @@
     <message>
         <source>%1 がありません</source>
         <translation>%1 is missing</translation>
-    </message>
-    <message>
-        <source>絵 &quot;%1&quot; は人形ファイルに入れるには大きすぎます (%2 MiB まで)</source>
-        <translation>the picture &quot;%1&quot; is too large for a doll file (at most %2 MiB)</translation>
-    </message>
-    <message>
-        <source>人形の絵が合わせて大きすぎて人形ファイルに入りません (%1 MiB まで)</source>
-        <translation>the doll&apos;s pictures together are too large for a doll file (at most %1 MiB)</translation>
     </message>
     <message>
         <source>項目 %1 の拡張フィールドが壊れています</source>
@@ -180,8 +152,36 @@
         <translation>mimetype has an extra field or a data descriptor</translation>
     </message>
     <message>
-        <source>絵 %1 が大きすぎます (%2 MiB まで)</source>
-        <translation>the picture %1 is too large (at most %2 MiB)</translation>
+        <source>人形ファイル &quot;%1&quot; を開けません: %2</source>
+        <translation>Cannot open the doll file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は長すぎます (%2 バイト、上限は %3 バイトです)</source>
+        <translation>the entry name %1 is too long (%2 bytes; the limit is %3)</translation>
+    </message>
+    <message>
+        <source>絵 &quot;%1&quot; は人形ファイルに入れるには大きすぎます (上限は %2 MiB です)</source>
+        <translation>the picture &quot;%1&quot; is too large for a doll file (the limit is %2 MiB)</translation>
+    </message>
+    <message>
+        <source>人形の絵が合わせて大きすぎて人形ファイルに入りません (上限は %1 MiB です)</source>
+        <translation>the doll&apos;s pictures together are too large for a doll file (the limit is %1 MiB)</translation>
+    </message>
+    <message>
+        <source>大きすぎます (上限は %1 MiB です)</source>
+        <translation>it is too large (the limit is %1 MiB)</translation>
+    </message>
+    <message>
+        <source>項目が多すぎます (%1 個、上限は %2 個です)</source>
+        <translation>it has too many entries (%1; the limit is %2)</translation>
+    </message>
+    <message>
+        <source>絵 %1 が大きすぎます (上限は %2 MiB です)</source>
+        <translation>the picture %1 is too large (the limit is %2 MiB)</translation>
+    </message>
+    <message>
+        <source>展開すると大きすぎます (上限は %1 MiB です)</source>
+        <translation>it is too large when unpacked (the limit is %1 MiB)</translation>
     </message>
 </context>
 <context>
@@ -214,16 +214,8 @@
         <translation>Cannot write file &quot;%1&quot;: %2</translation>
     </message>
     <message>
-        <source>ファイル &quot;%1&quot; は読める画像ではありません: %2</source>
-        <translation>File &quot;%1&quot; is not a readable picture: %2</translation>
-    </message>
-    <message>
         <source>JPEG エラー #%1 (&quot;%2&quot;): %3</source>
         <translation>JPEG error #%1 (&quot;%2&quot;): %3</translation>
-    </message>
-    <message>
-        <source>画像 &quot;%1&quot; は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。</source>
-        <translation>Picture &quot;%1&quot; is %2 × %3 pixels. At least %4 × %5 pixels are needed.</translation>
     </message>
     <message>
         <source>不明なエラーが発生しました。</source>
@@ -232,6 +224,14 @@
     <message>
         <source>フォルダー &quot;%1&quot; を作れません: %2</source>
         <translation>Cannot create folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>ファイル &quot;%1&quot; は読める絵ではありません: %2</source>
+        <translation>File &quot;%1&quot; is not a readable picture: %2</translation>
+    </message>
+    <message>
+        <source>絵 &quot;%1&quot; は %2 × %3 ピクセルです。%4 × %5 ピクセル以上が必要です。</source>
+        <translation>Picture &quot;%1&quot; is %2 × %3 pixels. At least %4 × %5 pixels are needed.</translation>
     </message>
 </context>
 <context>
@@ -255,10 +255,6 @@
     <message>
         <source>カヴィネル: 回って開く入れ子人形</source>
         <translation>Kavinel: a nesting doll that turns and opens</translation>
-    </message>
-    <message>
-        <source>この人形フォルダーの人形を人形ファイル FILE に書き出して終わります</source>
-        <translation>Export the doll of this doll folder as the doll file FILE, then quit</translation>
     </message>
     <message>
         <source>人形ファイル</source>
@@ -285,16 +281,32 @@
         <translation>--export and a doll file cannot be given together</translation>
     </message>
     <message>
-        <source>このフォルダーには人形がありません</source>
-        <translation>This folder holds no doll</translation>
-    </message>
-    <message>
         <source>このフォルダーには人形 (%1, %2) がないので、%3 で起動します</source>
         <translation>This folder holds no doll (%1, %2), so Kavinel starts in %3</translation>
     </message>
     <message>
         <source>人形ファイル &quot;%1&quot; と同じ人形が %2 にあるので、それを見せます</source>
         <translation>The doll file &quot;%1&quot; holds the same doll as %2: showing that one</translation>
+    </message>
+    <message>
+        <source>ウィンドウを出すディスプレイがありません (DISPLAY も WAYLAND_DISPLAY もありません)</source>
+        <translation>No display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)</translation>
+    </message>
+    <message>
+        <source>ディスプレイ &quot;%1&quot; に接続できません</source>
+        <translation>Cannot connect to the display &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>この使い方を表示して終わります</source>
+        <translation>Show this usage, then quit</translation>
+    </message>
+    <message>
+        <source>この人形フォルダーの人形を人形ファイル FILE.kavinel に書き出して終わります</source>
+        <translation>Export the doll of this folder as the doll file FILE.kavinel, then quit</translation>
+    </message>
+    <message>
+        <source>フォルダー &quot;%1&quot; には人形がありません</source>
+        <translation>The folder &quot;%1&quot; holds no doll</translation>
     </message>
 </context>
 <context>
@@ -392,10 +404,6 @@
         <translation>%1 pixels wide</translation>
     </message>
     <message>
-        <source>色を選ぶ</source>
-        <translation>Choose a Colour</translation>
-    </message>
-    <message>
         <source>[ と ] で切り替えます</source>
         <translation>[ and ] change it</translation>
     </message>
@@ -407,12 +415,16 @@
         <source>太さ</source>
         <translation>Size</translation>
     </message>
+    <message>
+        <source>その他の色</source>
+        <translation>More Colours</translation>
+    </message>
 </context>
 <context>
     <name>Pictures</name>
     <message>
         <source>ヘッダーが途中で切れています</source>
-        <translation>the header is cut short</translation>
+        <translation>the header is incomplete</translation>
     </message>
     <message>
         <source>BM で始まっていません</source>
@@ -432,15 +444,11 @@
     </message>
     <message>
         <source>色テーブルが途中で切れています</source>
-        <translation>the colour table is cut short</translation>
-    </message>
-    <message>
-        <source>画像を作るメモリが足りません</source>
-        <translation>not enough memory to create the picture</translation>
+        <translation>the colour table is incomplete</translation>
     </message>
     <message>
         <source>ランレングスデータが途中で切れています</source>
-        <translation>the run-length data is cut short</translation>
+        <translation>the run-length data is incomplete</translation>
     </message>
     <message>
         <source>フォルダーです</source>
@@ -456,35 +464,39 @@
     </message>
     <message>
         <source>画素データが途中で切れています (%1 / %2 バイト)</source>
-        <translation>the pixel data is cut short (%1 of %2 bytes)</translation>
+        <translation>the pixel data is incomplete (%1 of %2 bytes)</translation>
     </message>
     <message>
         <source>画素データが途中で切れています (%1 バイトで終わっています)</source>
-        <translation>the pixel data is cut short (the file ends after %1 bytes)</translation>
+        <translation>the pixel data is incomplete (the file ends after %1 bytes)</translation>
     </message>
     <message>
         <source>画素データが途中で切れています (%1 / %2 行)</source>
-        <translation>the pixel data is cut short (%1 of %2 rows)</translation>
+        <translation>the pixel data is incomplete (%1 of %2 rows)</translation>
     </message>
     <message>
         <source>幅または高さが 0 以下です (%1 × %2)</source>
         <translation>the width or height is zero or less (%1 × %2)</translation>
     </message>
     <message>
-        <source>画像が大きすぎます (%1 × %2)</source>
-        <translation>the picture is too large (%1 × %2)</translation>
-    </message>
-    <message>
         <source>スキャンが多すぎます (%1 回目)</source>
         <translation>there are too many scans (scan %1)</translation>
     </message>
     <message>
-        <source>画像の形式がわかりません</source>
-        <translation>the picture format is not recognised</translation>
-    </message>
-    <message>
         <source>画素の形式がわかりません</source>
         <translation>the pixel format is not recognised</translation>
+    </message>
+    <message>
+        <source>絵を作るメモリが足りません</source>
+        <translation>not enough memory to create the picture</translation>
+    </message>
+    <message>
+        <source>絵が大きすぎます (%1 × %2)</source>
+        <translation>the picture is too large (%1 × %2)</translation>
+    </message>
+    <message>
+        <source>絵の形式がわかりません</source>
+        <translation>the picture format is not recognised</translation>
     </message>
 </context>
 <context>
@@ -580,14 +592,6 @@
 <context>
     <name>Window</name>
     <message>
-        <source>%1 番目の人形: %2, %3</source>
-        <translation>Doll %1 of the nest: %2, %3</translation>
-    </message>
-    <message>
-        <source>%1 はまだないので、外の人形の %2 を使っています</source>
-        <translation>%1 does not exist yet, so the outer doll&apos;s %2 is used</translation>
-    </message>
-    <message>
         <source>人形を左回りに回します（左回りのときは止めます）</source>
         <translation>Turns the doll to the left (stops it when it is turning left)</translation>
     </message>
@@ -600,28 +604,8 @@
         <translation>Reads シェイプ.bmp and テクスチャ.bmp again, with the inner dolls&apos; シェイプ2.bmp, テクスチャ2.bmp …</translation>
     </message>
     <message>
-        <source>表と裏の絵を outNN.bmp に保存します</source>
-        <translation>Saves the front and back pictures as outNN.bmp</translation>
-    </message>
-    <message>
         <source>陰影を 6 段階で切り替えます</source>
         <translation>Steps through the six levels of shading</translation>
-    </message>
-    <message>
-        <source>人形を開いて、中の小さな人形を見せます</source>
-        <translation>Opens the doll and shows the smaller doll inside</translation>
-    </message>
-    <message>
-        <source>画像 (%1);;すべてのファイル (*)</source>
-        <translation>Pictures (%1);;All files (*)</translation>
-    </message>
-    <message>
-        <source>カヴィネルの人形 (*.kavinel *.KAVINEL);;すべてのファイル (*)</source>
-        <translation>Kavinel dolls (*.kavinel *.KAVINEL);;All files (*)</translation>
-    </message>
-    <message>
-        <source>写真を貼る(&amp;P)…</source>
-        <translation>&amp;Paste a Picture…</translation>
     </message>
     <message>
         <source>人形を閉じる(&amp;C)</source>
@@ -654,10 +638,6 @@
     <message>
         <source>カヴィネルについて(&amp;H)</source>
         <translation>About &amp;Kavinel</translation>
-    </message>
-    <message>
-        <source>写真を貼る</source>
-        <translation>Paste a Picture</translation>
     </message>
     <message>
         <source>人形ファイルを開く</source>
@@ -696,12 +676,8 @@
         <translation>Turning right</translation>
     </message>
     <message>
-        <source>%1。陰影 %2 (0〜%3)。%4 番目の人形です。</source>
-        <translation>%1. Shade %2 (0 to %3). Doll %4 of the nest.</translation>
-    </message>
-    <message>
         <source>このカヴィネルは開く形をしていません。</source>
-        <translation>This Kavinel is not shaped to open.</translation>
+        <translation>This doll is not shaped to open.</translation>
     </message>
     <message>
         <source>これらの中の人形は、外側の人形の絵を使います。</source>
@@ -724,8 +700,52 @@
         <translation>Open the Doll &amp;Shelf</translation>
     </message>
     <message>
-        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに写真をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで色を拾う)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;メニューの「人形の棚を開く」: ~/Kavinel の人形を見て、切り替え、名前を変え、ごみ箱に移す&lt;br&gt;ほかのプログラムで人形の絵を保存すると、すぐに読み直して見せます&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
+        <source>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; バージョン %2&lt;/p&gt;&lt;p&gt;回って開く入れ子人形のおもちゃです。&lt;br&gt;ライセンス: GNU GPL 第 3 版以降 (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;作業フォルダー:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;ビューに絵をドロップ: 見えている人形のその面に貼る&lt;br&gt;人形の縁をドラッグ: 見えている人形の形を変える (Esc で取り消し)&lt;br&gt;メニューの「筆で描く」: 見えている人形の肌に筆で描く (Esc で終わる、Ctrl+クリックで色を拾う)&lt;br&gt;メニューの「人形を閉じる」: 開いた人形を一つ外側まで閉じる&lt;br&gt;メニューの「人形の棚を開く」: ~/Kavinel の人形を見て、切り替え、名前を変え、ごみ箱に移す&lt;br&gt;ほかのプログラムで人形の絵を保存すると、すぐに読み直して見せます&lt;br&gt;Ctrl+Z: 元に戻す、Ctrl+Shift+Z / Ctrl+Y: やり直す&lt;br&gt;ビューを右クリック、またはメニューキー: メニュー&lt;br&gt;Enter / Space: 選んだボタンを押す、F1: この画面&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;%1&lt;/b&gt; version %2&lt;/p&gt;&lt;p&gt;A toy nesting doll that turns and opens.&lt;br&gt;Licence: GNU GPL version 3 or later (GPL-3.0-or-later)&lt;/p&gt;&lt;p&gt;Working folder:&lt;br&gt;%3&lt;/p&gt;&lt;p&gt;Drop a picture on a view: paints that side of the doll shown&lt;br&gt;Drag the doll&apos;s edge: reshapes the doll shown (Esc cancels)&lt;br&gt;“Paint with a Brush” in the menu: paints the skin of the doll shown (Esc ends, Ctrl+click picks a colour)&lt;br&gt;“Close the Doll” in the menu: closes an opened doll by one level&lt;br&gt;“Open the Doll Shelf” in the menu: see, switch, rename and trash the dolls of ~/Kavinel&lt;br&gt;Save a picture of the doll in another program: the doll is read again and shown at once&lt;br&gt;Ctrl+Z: undo, Ctrl+Shift+Z / Ctrl+Y: redo&lt;br&gt;Right-click a view, or the Menu key: the menu&lt;br&gt;Enter / Space: presses the chosen button, F1: this box&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>カヴィネル</source>
+        <translation>Kavinel</translation>
+    </message>
+    <message>
+        <source>入れ子の %1 番目の人形 (輪郭 %2、肌 %3)</source>
+        <translation>Doll %1 of the nest (outline %2, skin %3)</translation>
+    </message>
+    <message>
+        <source>%1 はまだないので、外側の人形の %2 を使っています</source>
+        <translation>%1 does not exist yet, so the outer doll&apos;s %2 is used</translation>
+    </message>
+    <message>
+        <source>表と裏を並べたシートを outNN.bmp に保存します</source>
+        <translation>Saves the front and back side by side as the sheet outNN.bmp</translation>
+    </message>
+    <message>
+        <source>人形を開いて、中の小さな人形を見せます。開くのは、輪郭が上から太くなるだけで、そのあと細くなるだけの人形です。縁をドラッグすると形を変えられます</source>
+        <translation>Opens the doll and shows the smaller doll inside. A doll opens when its outline, from the top, only widens and then only narrows; drag its edge to reshape it</translation>
+    </message>
+    <message>
+        <source>絵 (%1);;すべてのファイル (*)</source>
+        <translation>Pictures (%1);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>人形ファイル (*.kavinel *.KAVINEL);;すべてのファイル (*)</source>
+        <translation>Doll Files (*.kavinel *.KAVINEL);;All Files (*)</translation>
+    </message>
+    <message>
+        <source>%1。陰影 %2 (0〜%3)。入れ子の %4 番目の人形です。</source>
+        <translation>%1. Shade %2 (0 to %3). Doll %4 of the nest.</translation>
+    </message>
+    <message>
+        <source>絵を貼る(&amp;P)…</source>
+        <translation>&amp;Paste a Picture…</translation>
+    </message>
+    <message>
+        <source>静かに動かす(&amp;Q)</source>
+        <translation>Animate &amp;Quietly</translation>
+    </message>
+    <message>
+        <source>絵を貼る</source>
+        <translation>Paste a Picture</translation>
     </message>
 </context>
 </TS>

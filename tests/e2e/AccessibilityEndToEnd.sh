@@ -14,7 +14,7 @@ tree=$(dirname "$(realpath "$0")")/AccessibilityTree.py
 rows=(
   # LANG | front view | back view | the refusal
   "ja_JP.UTF-8|人形の表|人形の裏|このカヴィネルは開く形をしていません。"
-  "en_US.UTF-8|Front of the doll|Back of the doll|This Kavinel is not shaped to open."
+  "en_US.UTF-8|Front of the doll|Back of the doll|This doll is not shaped to open."
 )
 
 stack=$(mktemp -d)

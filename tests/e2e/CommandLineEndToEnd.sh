@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The `kavinel` command as a person types it: --help, --version and a command line it cannot
-# follow answer without a window; --export writes the folder's doll as a doll file and never
+# The `kavinel` command as a person types it: every option --help lists, and a command line it
+# cannot follow, answer without a window; without a display it says so in one line and makes
+# nothing; --export writes the folder's doll as a doll file and never
 # replaces one; a doll file given by a relative name opens in a new folder of ~/Kavinel, a
 # second time in the same, once that copy is painted in NAME-2; doll files that are refused (cut short, a name climbing out, no skin,
 # a link) say so in a message and leave nothing; nor does a launcher ended while it unpacks.
@@ -30,6 +31,36 @@ for wrong in "--no-such-option" "a.kavinel b.kavinel" "--export x.kavinel y.kavi
   status=0
   DISPLAY= "$kavinel" $wrong >/dev/null 2>usage.txt || status=$?
   [[ $status -eq 2 ]] && grep -q -- '--export' usage.txt || fail "'$wrong': status $status"
+done
+
+# Every option --help lists, run once: its status and what it says. No other is listed.
+[[ $(grep -oE '^ +(-[a-z], )?--[a-z-]+' help.txt | tr -s ' ' | paste -sd '|') == " -h, --help| -v, --version| --export" ]] ||
+  fail "--help lists other options: $(cat help.txt)"
+while read -r option status says; do
+  code=0
+  DISPLAY= "$kavinel" $option >said.txt 2>&1 || code=$?
+  [[ $code -eq $status ]] && grep -qF -- "$says" said.txt || fail "'$option': status $code, $(cat said.txt)"
+done <<'ROWS'
+-h 0 --export <FILE.kavinel>  この人形フォルダーの人形を人形ファイル FILE.kavinel に書き出して
+--help 0 --export <FILE.kavinel>
+-v 0 カヴィネル (Kavinel)
+--version 0 カヴィネル (Kavinel)
+--help-all 2 help-all
+ROWS
+
+# Where no display can be reached, none named or one that refuses: one line, status 1, and
+# nothing made, not even ~/Kavinel in a fresh home (started there, with no doll). The program
+# itself says so too.
+for program in "$kavinel" "$(dirname "$launcher")/Kavinel"; do
+  for display in "" ":97"; do
+    fresh=$(mktemp -d)
+    code=0
+    (cd "$fresh" && env -u WAYLAND_DISPLAY -u WAYLAND_SOCKET -u QT_QPA_PLATFORM HOME="$fresh" \
+      DISPLAY="$display" "$program") >said.txt 2>&1 || code=$?
+    [[ $code -eq 1 && $(wc -l <said.txt) -eq 1 && -z $(ls -A "$fresh") ]] ||
+      fail "${program##*/} with DISPLAY='$display': status $code, $(cat said.txt), left $(ls -A "$fresh")"
+    rm -rf "$fresh"
+  done
 done
 
 # Written here, never over a file, and refused where there is no doll.

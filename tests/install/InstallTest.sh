@@ -47,7 +47,22 @@ for key in Name GenericName Comment Keywords; do
 done
 # What software centres show: valid, and tied to the menu entry installed beside it.
 metainfo=$prefix/share/metainfo/org.example.kavinel.metainfo.xml
-appstreamcli validate --no-net "$metainfo" || fail "the metainfo is not valid"
+appstreamcli validate --no-net "$metainfo" >"$prefix/validate.txt" 2>&1 &&
+  ! grep -qiE '^W:|warning' "$prefix/validate.txt" || fail "the metainfo: $(cat "$prefix/validate.txt")"
+desktop-file-validate "$entry" >"$prefix/validate.txt" 2>&1 && [[ ! -s "$prefix/validate.txt" ]] ||
+  fail "the menu entry: $(cat "$prefix/validate.txt")"
+# Its summary is short and no sentence; both hold the doll's names in both languages.
+summary=$(sed -n 's:.*<summary>\(.*\)</summary>.*:\1:p' "$metainfo")
+((${#summary} <= 35)) && [[ $summary != *. ]] || fail "the summary '$summary' is long or a sentence"
+for name in matryoshka 'nesting doll' マトリョーシカ 入れ子人形; do
+  grep -q "<keyword[^>]*>$name</keyword>" "$metainfo" && grep -q "^Keywords.*=.*$name;" "$entry" ||
+    fail "'$name' is not a keyword of both"
+done
+# The manual page in both languages, read without a complaint.
+for page in share/man/man1/kavinel.1 share/man/ja/man1/kavinel.1; do
+  LANG=C.UTF-8 man --warnings -E UTF-8 -l "$prefix/$page" 2>&1 >/dev/null | grep . && fail "man complains of $page"
+  grep -q 'FILE.kavinel' "$prefix/$page" || fail "$page is not installed"
+done
 desktop_id=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
 [[ -f "$prefix/share/applications/$desktop_id" ]] || fail "the metainfo launches '$desktop_id', not installed"
 

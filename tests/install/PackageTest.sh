@@ -62,7 +62,8 @@ grep -q '^Format: .*copyright-format/1.0' "$scratch/copyright" &&
 # software centres.
 dpkg-deb -c "$package" >"$scratch/contents"
 for file in usr/share/mime/packages/kavinel.xml usr/share/thumbnailers/kavinel.thumbnailer \
-  usr/share/metainfo/org.example.kavinel.metainfo.xml; do
+  usr/share/metainfo/org.example.kavinel.metainfo.xml usr/share/man/man1/kavinel.1 \
+  usr/share/man/ja/man1/kavinel.1; do
   grep -q " \./$file\$" "$scratch/contents" || fail "the package does not carry /$file"
 done
 
