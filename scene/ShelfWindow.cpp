@@ -73,22 +73,20 @@ void KeepPicture(const QImage& picture, const QString& fileName) {
 TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string samples, TActions actions)
     : QWidget(owner, Qt::Window),
       List(new QListWidget(this)),
-      ShowAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "見せる(&W)"), "ShowAction", {},
-                           &TShelfWindow::ShowChosen)),
-      NewAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "新しい人形(&N)"), "NewAction",
-                          QKeySequence::New, &TShelfWindow::MakeNew)),
-      DuplicateAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "複製する(&D)"), "DuplicateAction",
+      ShowAction(AddAction(Tr("Shelf", "見せる(&W)"), "ShowAction", {}, &TShelfWindow::ShowChosen)),
+      NewAction(AddAction(Tr("Shelf", "新しい人形(&N)"), "NewAction", QKeySequence::New,
+                          &TShelfWindow::MakeNew)),
+      DuplicateAction(AddAction(Tr("Shelf", "複製する(&D)"), "DuplicateAction",
                                 Qt::CTRL | Qt::Key_D, &TShelfWindow::Duplicate)),
-      RenameAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "名前を変える(&R)"), "RenameAction",
-                             Qt::Key_F2, &TShelfWindow::StartRename)),
-      TrashAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "ごみ箱に移す(&T)"), "TrashAction",
-                            Qt::Key_Delete, &TShelfWindow::Trash)),
-      UndoAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "棚の操作を元に戻す(&U)"), "UndoAction",
-                           QKeySequence::Undo, &TShelfWindow::Undo)),
-      ExportAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "人形を書き出す(&E)…"), "ExportAction", {},
-                             nullptr)),
-      OpenAction(AddAction(QT_TRANSLATE_NOOP("Shelf", "人形ファイルを開く(&F)…"), "OpenAction", {},
-                           nullptr)),
+      RenameAction(AddAction(Tr("Shelf", "名前を変える(&R)"), "RenameAction", Qt::Key_F2,
+                             &TShelfWindow::StartRename)),
+      TrashAction(AddAction(Tr("Shelf", "ごみ箱に移す(&T)"), "TrashAction", Qt::Key_Delete,
+                            &TShelfWindow::Trash)),
+      UndoAction(AddAction(Tr("Shelf", "棚の操作を元に戻す(&U)"), "UndoAction", QKeySequence::Undo,
+                           &TShelfWindow::Undo)),
+      // The views' menu's own item, in its words.
+      ExportAction(AddAction(Tr("Window", "人形を書き出す(&E)…"), "ExportAction", {}, nullptr)),
+      OpenAction(AddAction(Tr("Shelf", "人形ファイルを開く(&F)…"), "OpenAction", {}, nullptr)),
       FShelf(std::move(shelf)),
       FSamples(std::move(samples)),
       FActions(std::move(actions)) {
@@ -151,9 +149,9 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
   Refresh();
 }
 
-QAction* TShelfWindow::AddAction(const char* text, const char* name, QKeySequence key,
+QAction* TShelfWindow::AddAction(const TText& text, const char* name, QKeySequence key,
                                  void (TShelfWindow::*act)()) {
-  auto* action = new QAction(Tr("Shelf", text).ToQString(), this);
+  auto* action = new QAction(text.ToQString(), this);
   action->setObjectName(name);
   action->setShortcut(key);
   action->setShortcutContext(Qt::WindowShortcut);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Translation.h"
 #include "platform/DollShelf.h"
 
 class TShelfWindow : public QWidget {
@@ -63,7 +64,7 @@ class TShelfWindow : public QWidget {
         Other;  // in the trash (Trashed), its new name (Renamed), the doll shown before (Made)
   };
 
-  QAction* AddAction(const char* text, const char* name, QKeySequence key,
+  QAction* AddAction(const TText& text, const char* name, QKeySequence key,
                      void (TShelfWindow::*act)());
   void ShowChosen();
   void MakeNew();

@@ -546,10 +546,6 @@
         <translation>&amp;Undo on the Shelf</translation>
     </message>
     <message>
-        <source>人形を書き出す(&amp;E)…</source>
-        <translation>&amp;Export the Doll…</translation>
-    </message>
-    <message>
         <source>人形ファイルを開く(&amp;F)…</source>
         <translation>Open a Doll &amp;File…</translation>
     </message>
