@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "TestFiles.h"
+#include "doll/ShapeProfile.h"
 #include "dollfile/DollFileReader.h"
 #include "dollfile/DollUnpack.h"
 #include "pictures/ImageInput.h"
@@ -195,11 +196,11 @@ Bytes Commented(Bytes zip, const Bytes& comment) {
   return zip;
 }
 
-// The entry deferring its lengths to a data descriptor, with signature, after its data; `lie`
-// is added to the descriptor's compressed size.
-RawEntry Described(RawEntry entry, std::uint32_t lie) {
+// The entry deferring its lengths to a data descriptor after its data, with its signature or
+// without; `lie` is added to the descriptor's compressed size.
+RawEntry Described(RawEntry entry, std::uint32_t lie, bool signature = true) {
   entry.Flags |= 8;
-  Append(entry.Descriptor, 0x08074b50, 4);
+  if (signature) Append(entry.Descriptor, 0x08074b50, 4);
   Append(entry.Descriptor,
          entry.Crc >= 0 ? entry.Crc : crc32(0, entry.Data.data(), entry.Data.size()), 4);
   Append(entry.Descriptor, entry.Data.size() + lie, 4);
@@ -353,6 +354,7 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       {Patched(named(deflated), [](Bytes& z) { z[Get32(z, Central(z, 1) + 42) + 22] ^= 1; }),
        "ローカルヘッダーが中央ディレクトリと食い違っています"},
       {named(Described(deflated, 0)), "nothing"},
+      {named(Described(deflated, 0, false)), "nothing"},  // 12 bytes, just before the directory
       {named(Described(deflated, 1)),
        "\"シェイプ.bmp\" のデータ記述子が中央ディレクトリと食い違っています"},
       {named(Described(deflated, 9)),
@@ -417,34 +419,61 @@ TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
 
 // The sample set as the first program to write doll files wrote it opens, picture for picture.
 // Into a folder of its own: beside a plain file or a link under its name, neither replaced nor
-// followed.
-TEST(DollUnpack, AnEarlierDollFileOpensByteForByte) {
+// followed. A skin larger than the region the doll reads (top-down, 250 × 400) is copied whole,
+// and its CRC checked over all of it: one that holds for the region alone refuses the file.
+TEST(DollUnpack, ADollFileOpensByteForByte) {
   namespace fs = std::filesystem;
-  const std::function<void(const fs::path&)> rows[] = {
-      [](const fs::path&) {},
-      [](const fs::path& taken) { WriteBytes(taken, {7}); },
-      [](const fs::path& taken) {
-        fs::create_directory_symlink(taken.parent_path().parent_path(), taken);
-      },
+  TFolder sample;
+  for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES))
+    sample[entry.path().filename()] = ReadBytes(entry.path());
+  BmpParts tallParts;  // rows of 250 pixels, top first
+  tallParts.Width = 250;
+  tallParts.Height = -400;
+  for (int y = 0; y < 400; ++y) tallParts.Rows.push_back(Bytes(750, static_cast<std::uint8_t>(y)));
+  const Bytes tall = BuildBmp(tallParts);
+  RawEntry regionCrc = Deflated(TextureFileName, tall);
+  regionCrc.Crc = crc32(0, tall.data(), tall.size() / 2);
+  const RawEntry shape{ShapeFileName, sample.at(ShapeFileName)};
+  const TFolder tallDoll{{ShapeFileName, shape.Data}, {TextureFileName, tall}};
+  const Bytes sampleFile = ReadBytes(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel");
+  const auto nothing = [](const fs::path&) {};
+  const struct {
+    Bytes File;
+    std::function<void(const fs::path&)> Take;
+    TFolder Pictures;  // none when refused
+  } rows[] = {
+      {sampleFile, nothing, sample},
+      {sampleFile, [](const fs::path& taken) { WriteBytes(taken, {7}); }, sample},
+      {sampleFile,
+       [](const fs::path& taken) {
+         fs::create_directory_symlink(taken.parent_path().parent_path(), taken);
+       },
+       sample},
+      {Zip({Mimetype, shape, Deflated(TextureFileName, tall)}), nothing, tallDoll},
+      {Zip({Mimetype, shape, regionCrc}), nothing, {}},
   };
-  for (const auto& take : rows) {
+  for (const auto& row : rows) {
     ScratchFolder parent;
     fs::create_directory(parent.Path("Kavinel"));
-    take(parent.Path("Kavinel/sample"));
+    WriteBytes(parent.Path("sample.kavinel"), row.File);
+    row.Take(parent.Path("Kavinel/sample"));
     const auto before = fs::symlink_status(parent.Path("Kavinel/sample")).type();
+    if (row.Pictures.empty()) {
+      EXPECT_THROW(UnpackDollFile(parent.Path("sample.kavinel"), parent.Path("Kavinel")),
+                   EDollFileError);
+      EXPECT_TRUE(fs::is_empty(parent.Path("Kavinel")));
+      continue;
+    }
     const std::string folder =
-        UnpackDollFile(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel", parent.Path("Kavinel"));
+        UnpackDollFile(parent.Path("sample.kavinel"), parent.Path("Kavinel"));
     EXPECT_EQ(folder, parent.Path(before == fs::file_type::not_found ? "Kavinel/sample"
                                                                      : "Kavinel/sample-2"));
     EXPECT_EQ(fs::symlink_status(parent.Path("Kavinel/sample")).type(),
               before == fs::file_type::not_found ? fs::file_type::directory : before);
-    std::size_t pictures = 0;
-    for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES)) {
-      EXPECT_EQ(ReadBytes(folder + "/" + entry.path().filename().string()),
-                ReadBytes(entry.path().string()));
-      ++pictures;
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), pictures);
+    TFolder unpacked;
+    for (const auto& entry : fs::directory_iterator(folder))
+      unpacked[entry.path().filename()] = ReadBytes(entry.path());
+    EXPECT_EQ(unpacked, row.Pictures);
   }
 }
 

@@ -286,8 +286,21 @@ TEST_F(MainLoop, AQuietLoopRunsTheBusyLoopsTasksAtTheSameTimesWaitingInBetween) 
     }
     EXPECT_EQ(runs[0], runs[1]);
   }
-  SetQuietLoop(false);
+  // With the real wait and clock, a second of a 20 ms task is a few dozen passes, not a spin.
   SetMessageWait(nullptr);
+  SetClockSource(nullptr);
+  World = FakeWorld{};
+  World.StopAfter = 1 << 30;
+  const std::uint32_t start = TimeGetTime();
+  World.OnPump = [start] {
+    if (ElapsedMs(TimeGetTime(), start) >= 1000) SetApplicationTerminated(true);
+  };
+  SetApplicationTerminated(false);
+  TaskTable = {TTavoThread{"", TaskA, 20, start}};
+  RunMainLoop();
+  EXPECT_LT(World.Passes, 200);
+  EXPECT_GE(World.Runs.size(), 10u);
+  SetQuietLoop(false);
 }
 
 }  // namespace

@@ -247,6 +247,17 @@ TEST_F(PaintByHand, WhileItGoesOnAPaintingIsWrittenTenSecondsAfterItsFirstUnwrit
   EXPECT_FALSE(NameTaken(BackupName(TextureFileName, 2))) << "a painting leaves one backup";
   form->UndoKeyPress();
   EXPECT_EQ(ReadBytes(TextureFileName), sample) << "Ctrl+Z takes back the whole painting";
+  // Written, then all its strokes undone: the painting ends with the skin as it found it.
+  form->PaintClick();
+  const QImage start = Skin();
+  Now = 30000;
+  Stroke(form->PaintBox1, {60, 100}, {100, 100});
+  Now = 40000;
+  FrameTick();
+  ASSERT_NE(Written(TextureFileName), start);
+  form->PaintTools->Undo->click();
+  form->StopPainting();
+  EXPECT_EQ(Written(TextureFileName), start);
 }
 
 TEST_F(PaintByHand, AWriteThatFailsIsToldOnceAndAnEndThatFailsShowsWhatTheFileHolds) {
@@ -341,14 +352,17 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   const Pixel24 under = *SkinColourAt({onDoll, false, 0});
   const Pixel24 skinTone{167, 203, 245};
   const Pixel24 chosen{30, 20, 10};
-  const auto chooseInDialog = [&] {
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-      ASSERT_TRUE(dialog);
-      dialog->setCurrentColor(QColor(chosen.Red, chosen.Green, chosen.Blue));
-      dialog->accept();
-    });
-    tools->OtherColour->click();
+  // The colour dialog set to `colour`, then its OK or its Cancel pressed.
+  const auto inDialog = [&](Pixel24 colour, bool ok) {
+    return [&, colour, ok] {
+      QTimer::singleShot(0, [colour, ok] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        dialog->setCurrentColor(QColor(colour.Red, colour.Green, colour.Blue));
+        ok ? dialog->accept() : dialog->reject();
+      });
+      tools->OtherColour->click();
+    };
   };
   const struct {
     std::function<void()> Act;
@@ -368,7 +382,8 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
       {[&] { tools->Brush->click(), tools->Eraser->click(); }, skinTone, 2, true, "消しゴム"},
       {[&] { Mouse(form->PaintBox1, Press, onDoll, Qt::ControlModifier); }, under, 2, false,
        "色は " + ColourName(under)},
-      {chooseInDialog, chosen, 2, false, "色は #0a141e。"},
+      {inDialog(chosen, true), chosen, 2, false, "色は #0a141e。"},
+      {inDialog(skinTone, false), chosen, 2, false, "色は #0a141e。"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Says.toStdString());

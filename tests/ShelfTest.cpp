@@ -12,6 +12,7 @@
 #include "SampleDollWindow.h"
 #include "TestFiles.h"
 #include "doll/Nest.h"
+#include "doll/Opening.h"
 #include "platform/DollShelf.h"
 #include "scene/PaintSession.h"
 #include "scene/Scene.h"
@@ -161,6 +162,15 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
     choose(folder);
     EXPECT_FALSE(window.TrashAction->isEnabled());
   }
+  // A new doll is shown at once; its undo shows the doll shown before, then trashes it.
+  window.NewAction->trigger();
+  const fs::path made = fs::current_path();
+  ASSERT_EQ(made.parent_path(), shelf);
+  window.UndoAction->trigger();
+  EXPECT_EQ(fs::current_path(), shelf / "a");
+  EXPECT_TRUE(ShowsSkin(shelf / "a"));
+  EXPECT_FALSE(fs::exists(made));
+  EXPECT_EQ(ReadBytes(trash / "files" / made.filename() / TextureFileName), sampleSkin);
 }
 
 // The doll shown follows its files: the watcher's events are delivered by the test.
@@ -188,6 +198,11 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
   ReplaceKeepingOld(TextureFileName, skin.data(), skin.size());
   form->DollWatcher->Check();
   EXPECT_TRUE(ShowsSkin(other));
+  // Another program's save after it is read: the program's write does not hide later ones.
+  WriteBytes("new.bmp", skin);
+  fs::rename("new.bmp", TextureFileName);
+  form->DollWatcher->Check();
+  EXPECT_TRUE(ShowsSkin(Skin(TextureFileName)));
   // A painting under way keeps its strokes; its write keeps the outside version.
   form->BtnLoad->click();
   BeginPainting();
@@ -200,6 +215,30 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
   EXPECT_FALSE(ShowsSkin(other));
   form->StopPainting();
   EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 2)), otherSkin);
+  // A doll inside stays shown as its pictures change, and gives way to the outer doll once
+  // they are gone.
+  for (const char* level : {"シェイプ2.bmp", "テクスチャ2.bmp"})
+    fs::copy_file(fs::path(KAVINEL_SAMPLES) / level, level);
+  form->BtnLoad->click();
+  form->BtnOpen->click();
+  while (!DollAtRest()) FrameTick();
+  const struct {
+    std::function<void()> Change;
+    int Level;
+  } changes[] = {{[] {
+                    WriteBytes("new.bmp", ReadBytes(TextureFileName));
+                    fs::rename("new.bmp", "テクスチャ2.bmp");
+                  },
+                  2},
+                 {[] { fs::remove("シェイプ2.bmp"), fs::remove("テクスチャ2.bmp"); }, 1}};
+  for (const auto& change : changes) {
+    change.Change();
+    form->DollWatcher->Check();
+    EXPECT_EQ(DollLevel, change.Level);
+    if (change.Level == 2) {
+      EXPECT_EQ(static_cast<const QImage&>(*Nest.at(2).Skin), Skin(TextureFileName));
+    }
+  }
 }
 
 }  // namespace
@@ -227,12 +266,15 @@ TEST_F(Shelf, ARememberedDollThatIsNoLongerOnTheShelfFallsBackToTheShelf) {
       {"[Shelf]\nLastDoll=a\n", shelf},  // not written by the program
       {"\x01\xff[[[\n=\n", shelf},
   };
+  auto stamp = fs::file_time_type::clock::now();
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Settings ? row.Settings : "none");
     fs::remove(file);
     if (row.Settings) {
       fs::create_directories(fs::path(file).parent_path());
       WriteBytes(file, Bytes(row.Settings, row.Settings + std::strlen(row.Settings)));
+      // A time of its own: QSettings reads a file again only when its size or time changed.
+      fs::last_write_time(file, stamp -= std::chrono::hours(1));
     }
     EXPECT_EQ(fs::path(RememberedDoll(shelf.string())), row.Started);
   }
