@@ -284,9 +284,10 @@ TEST(DollArchive, HostileArchivesAreRefused) {
   while (many.size() <= DollFileMaxEntries) many.push_back({"f" + std::to_string(many.size())});
   const std::string s = Shape.Name;
   const RawEntry deflated = Deflated(s, Bytes(5000, 'x'));
-  RawEntry trailed = deflated, understated = Zeros(s, 5000);
-  trailed.Data.push_back(0);  // after the stream's end, within the entry's length
-  understated.Size = 10;      // inflates to far more
+  RawEntry trailed = deflated, understated = Zeros(s, 5000), cut = deflated;
+  trailed.Data.push_back(0);             // after the stream's end, within the entry's length
+  understated.Size = 10;                 // inflates to far more
+  cut.Data.resize(cut.Data.size() / 2);  // the entry ends before its stream
   const struct {
     Bytes archive;
     std::string reason;
@@ -325,6 +326,7 @@ TEST(DollArchive, HostileArchivesAreRefused) {
                [](Bytes& z) { z[Central(z, 2) + 42] = z[Central(z, 1) + 42] + 31; }),
        "\"a\" と \"b\" が重なっています"},
       {Zip(many), "項目が多すぎます (65 個"},
+      {Zip({many.begin(), many.end() - 1}), "nothing"},
       {named({.Name = s, .Data = Shape.Data, .Flags = 1}), "暗号化されています"},
       {named({.Name = s, .Data = Shape.Data, .Method = 12}), "圧縮方式 12 は使えません"},
       {Patched(valid, [](Bytes& z) { z[z.size() - 16] = 1; }), "複数のディスク"},
@@ -361,6 +363,7 @@ TEST(DollArchive, HostileArchivesAreRefused) {
        "\"シェイプ.bmp\" のデータ記述子が中央ディレクトリと食い違っています"},
       {named(trailed), "\"シェイプ.bmp\" の長さが合いません"},
       {named(understated), "\"シェイプ.bmp\" の長さが合いません"},
+      {named(cut), "\"シェイプ.bmp\" の長さが合いません"},
       // The documented layout.
       {Prefixed(valid, "#!/bin/sh\n"), "どの項目にも属さないバイトがあります"},
       {Zip({Shape, Mimetype}, {1, 0}), "先頭の項目が mimetype ではありません"},

@@ -85,6 +85,10 @@ TEST_F(Shelf, ListsExactlyTheDollsNewestFirstAndShowsEachOrSaysWhyNot) {
   WriteBytes(shelf / "broken" / ShapeFileName, {'B', 'M', 0});
   form->ShelfClick();
   EXPECT_EQ(Listed(), (std::vector<std::string>{"わたしの人形", "broken", "ctl_name", "a", "b"}));
+  // The pictures, made once, are kept: the next listing has every one.
+  for (int made = 0; form->Shelf->MakeNextPicture(); ++made) ASSERT_LT(made, 5);
+  form->Shelf->Refresh();
+  EXPECT_FALSE(form->Shelf->MakeNextPicture());
   const struct {
     int Row;
     fs::path Folder;
