@@ -12,6 +12,7 @@
 
 #include "TestFiles.h"
 #include "framework/TavoErrors.h"
+#include "pictures/ImageInput.h"
 #include "pictures/PictureReader.h"
 
 namespace {
@@ -66,10 +67,15 @@ Bytes Samples16(std::initializer_list<std::uint16_t> samples) {
   return bytes;
 }
 
-// A pipe, a device or a folder, whatever its name, is refused at once rather than waited on:
-// each row runs in a child that an alarm ends if the reader waits.
+// A pipe, a device or a folder, whatever its name, is refused at once rather than waited on,
+// and a file past the size limit before it is read: each row runs in a child that an alarm
+// ends if the reader waits.
 TEST(PictureReader, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
   ScratchFolder folder;
+  for (const char* huge : {"huge.bmp", "huge.jpg"}) {  // read whole: sparse, past the limit
+    WriteBytes(folder.Path(huge), {'B', 'M'});
+    std::filesystem::resize_file(folder.Path(huge), MaxImageFileBytes + 1);
+  }
   ASSERT_EQ(::mkfifo(folder.Path("pipe.png").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(folder.Path("pipe.bmp").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(folder.Path("pipe.jpg").c_str(), 0600), 0);
@@ -89,7 +95,9 @@ TEST(PictureReader, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
               {"pipe.bmp", load, "通常のファイルではありません"},
               {"pipe.jpg", load, "通常のファイルではありません"},
               {"device.png", drop, "通常のファイルではありません"},
-              {"folder.png", drop, "フォルダーです"}};
+              {"folder.png", drop, "フォルダーです"},
+              {"huge.bmp", drop, "ファイルが大きすぎます"},
+              {"huge.jpg", load, "ファイルが大きすぎます"}};
   for (const auto& row : rows) {
     const std::string name = folder.Path(row.Name);
     EXPECT_EXIT(
@@ -97,7 +105,7 @@ TEST(PictureReader, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
           ::alarm(5);
           try {
             row.Read(name);
-          } catch (const EFOpenError& refusal) {
+          } catch (const ETavoError& refusal) {
             std::fprintf(stderr, "%s\n", refusal.what());
             std::exit(0);
           }

@@ -249,6 +249,21 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
 
 namespace {
 
+// The shelf opens at the size it had when it was closed, or when the program ended with it open.
+TEST_F(Shelf, OpensAtTheSizeItWasLeftAt) {
+  const struct {
+    QSize Size;
+    std::function<void()> Leave;
+  } rows[] = {{{1200, 500}, [&] { form->Shelf->close(); }}, {{1240, 540}, [&] { form.reset(); }}};
+  for (const auto& row : rows) {
+    form->ShelfClick();
+    form->Shelf->resize(row.Size);
+    QCoreApplication::processEvents();
+    row.Leave();
+    EXPECT_EQ(TShelfWindow(nullptr, shelf.string(), KAVINEL_SAMPLES, {}).size(), row.Size);
+  }
+}
+
 // What the menu entry starts: the doll remembered while it is still one of the shelf's.
 TEST_F(Shelf, ARememberedDollThatIsNoLongerOnTheShelfFallsBackToTheShelf) {
   MakeDoll(shelf, sampleSkin);
