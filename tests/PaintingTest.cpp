@@ -119,6 +119,7 @@ TEST_F(Painting, TheDollPixelsUnderADabShowItsColourAndNothingElseChanges) {
       {{160, 60}, true, 125, 8, 1},  {{20.5, 100.5}, false, 240, 2, 1},  // across the seam
       {{100, 10}, true, 374, 16, 1}, {{130.2, 90.7}, false, 77, 8, 2},
       {{70, 150}, true, 300, 16, 2}, {{100, 100}, false, 249, 4, 2},
+      {{100, 1}, false, 60, 16, 1},  {{100, 199}, true, 60, 16, 1},  // the top and bottom rows
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::Message() << row.at.x() << ", " << row.at.y() << " level " << row.level
