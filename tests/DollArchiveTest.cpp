@@ -426,9 +426,7 @@ TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
 // and its CRC checked over all of it: one that holds for the region alone refuses the file.
 TEST(DollUnpack, ADollFileOpensByteForByte) {
   namespace fs = std::filesystem;
-  TFolder sample;
-  for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES))
-    sample[entry.path().filename()] = ReadBytes(entry.path());
+  const TFolder sample = FolderFiles(KAVINEL_SAMPLES);
   BmpParts tallParts;  // rows of 250 pixels, top first
   tallParts.Width = 250;
   tallParts.Height = -400;
@@ -473,10 +471,7 @@ TEST(DollUnpack, ADollFileOpensByteForByte) {
                                                                      : "Kavinel/sample-2"));
     EXPECT_EQ(fs::symlink_status(parent.Path("Kavinel/sample")).type(),
               before == fs::file_type::not_found ? fs::file_type::directory : before);
-    TFolder unpacked;
-    for (const auto& entry : fs::directory_iterator(folder))
-      unpacked[entry.path().filename()] = ReadBytes(entry.path());
-    EXPECT_EQ(unpacked, row.Pictures);
+    EXPECT_EQ(FolderFiles(folder), row.Pictures);
   }
 }
 

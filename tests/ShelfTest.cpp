@@ -118,13 +118,7 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
   MakeDoll(shelf / "b", otherSkin);
   WriteBytes(shelf / "a" / "out00.bmp", {1});
   WriteBytes(shelf / "a" / "テクスチャ-01.bmp", {2});
-  const auto files = [](const fs::path& folder) {
-    std::map<std::string, Bytes> all;
-    for (const auto& entry : fs::directory_iterator(folder))
-      all[entry.path().filename()] = ReadBytes(entry.path());
-    return all;
-  };
-  const auto a = files(shelf / "a");
+  const auto a = FolderFiles(shelf / "a");
   form->ShelfClick();
   TShelfWindow& window = *form->Shelf;
   const auto choose = [&](const fs::path& folder) { window.Choose(folder.string()); };
@@ -137,14 +131,14 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
   choose(shelf / "a");
   EXPECT_TRUE(rename("b").Text.contains("\"b\""));                  // taken
   EXPECT_TRUE(rename("a.kavinel").Text.contains("\"a.kavinel\""));  // a doll file's could not
-  EXPECT_EQ(files(shelf / "a"), a);
+  EXPECT_EQ(FolderFiles(shelf / "a"), a);
   EXPECT_FALSE(rename("c").Shown);
-  EXPECT_EQ(files(shelf / "c"), a);
+  EXPECT_EQ(FolderFiles(shelf / "c"), a);
   window.DuplicateAction->trigger();
   auto copy = a;
   copy.erase("out00.bmp");
   copy.erase("テクスチャ-01.bmp");
-  EXPECT_EQ(files(shelf / "c-2"), copy);
+  EXPECT_EQ(FolderFiles(shelf / "c-2"), copy);
   choose(shelf / "b");
   window.TrashAction->trigger();
   EXPECT_FALSE(fs::exists(shelf / "b"));
@@ -155,9 +149,9 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
   EXPECT_FALSE(fs::exists(trash / "info" / "b.trashinfo"));
   window.UndoAction->trigger();  // the duplicate, to the trash
   EXPECT_FALSE(fs::exists(shelf / "c-2"));
-  EXPECT_EQ(files(trash / "files" / "c-2"), copy);
+  EXPECT_EQ(FolderFiles(trash / "files" / "c-2"), copy);
   window.UndoAction->trigger();  // the rename
-  EXPECT_EQ(files(shelf / "a"), a);
+  EXPECT_EQ(FolderFiles(shelf / "a"), a);
   EXPECT_FALSE(window.UndoAction->isEnabled());
   // The doll shown and My Doll stay.
   choose(shelf / "a");

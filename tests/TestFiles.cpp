@@ -57,9 +57,9 @@ void WriteBytes(const std::string& fileName, const Bytes& bytes) {
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
-TFolder FolderFiles() {
+TFolder FolderFiles(const std::string& folder) {
   TFolder files;
-  for (const auto& entry : std::filesystem::directory_iterator("."))
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
     files[entry.path().filename().string()] = ReadBytes(entry.path().string());
   return files;
 }

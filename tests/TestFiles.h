@@ -35,9 +35,9 @@ class ScratchFolder {
 void WriteBytes(const std::string& fileName, const Bytes& bytes);
 Bytes ReadBytes(const std::string& fileName);
 
-// Every file of the working folder, by name, with its bytes.
+// Every file of `folder` (the working folder unless named), by name, with its bytes.
 using TFolder = std::map<std::string, Bytes>;
-TFolder FolderFiles();
+TFolder FolderFiles(const std::string& folder = ".");
 
 // A BMP file assembled field by field, so that every variant and every fault can be made.
 struct BmpParts {
