@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "LevelNames.h"
 #include "SceneState.h"
 #include "pictures/BmpRegion.h"
 
@@ -22,14 +23,6 @@ struct TLevelPictures {
 // The levels that have a picture of their own; the outer doll, level 1, has both.
 using TNest = std::map<int, TLevelPictures>;
 extern TNest Nest;
-
-// The names of a level's pictures: "シェイプ.bmp" and "テクスチャ.bmp" for the outer doll,
-// "シェイプ2.bmp" and "テクスチャ2.bmp" for level 2, and so on.
-std::string LevelShapeName(int level);
-std::string LevelSkinName(int level);
-// The level whose picture `fileName` is, or 0 when it is none ("シェイプ02.bmp" and
-// "シェイプ1.bmp" are no level's).
-int LevelOfFile(const std::string& fileName);
 
 // The levels inside the outer doll that have a picture in the working folder.
 std::set<int> LevelsInFolder();

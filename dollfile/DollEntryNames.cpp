@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "DollArchive.h"
-#include "doll/Nest.h"
+#include "doll/LevelNames.h"
 #include "framework/Translation.h"
 
 namespace {
@@ -107,6 +107,15 @@ void CheckEntryNames(const std::vector<std::string>& names, const std::string& f
                                          .Arg(QuotedEntryName(name))
                                          .Arg(QuotedEntryName(folded)));
   }
+  // Other tools make a folder of a name that another entry uses as one ("NAME/…").
+  for (const std::string& name : names)
+    for (std::size_t slash = name.find('/'); slash != std::string::npos && slash + 1 < name.size();
+         slash = name.find('/', slash + 1))
+      if (const auto file = byFolded.find(Folded(name.substr(0, slash))); file != byFolded.end())
+        throw EDollFileError(fileName,
+                             Tr("DollFile", "項目名 %1 は %2 をフォルダーとして使っています")
+                                 .Arg(QuotedEntryName(name))
+                                 .Arg(QuotedEntryName(*file->second)));
 }
 
 std::string QuotedEntryName(const std::string& name) {

@@ -13,5 +13,5 @@ std::string QuotedEntryName(const std::string& name);
 // has an empty, "." or ".." component, holds a NUL, a control character or a backslash, is not
 // valid UTF-8 or is over 255 bytes; for two names that are the same, or the same once case and
 // Unicode compatibility are folded; and for a name that folds to a picture's name without
-// being it.
+// being it; and for a name that another name uses as a folder ("NAME" and "NAME/…").
 void CheckEntryNames(const std::vector<std::string>& names, const std::string& fileName);

@@ -89,7 +89,7 @@ std::vector<std::string> MakeFolders(const std::string& folder) {
 // Reads picture `index` of `doll` as Load reads the picture file of that name.
 void ReadPicture(TDollFile& doll, std::size_t index, TPictureSink* sink, TOuterDoll& outer) {
   const std::string& name = doll.Pictures()[index];
-  const std::unique_ptr<TPictureStream> stream = doll.OpenPicture(index);
+  const std::unique_ptr<TZipEntryStream> stream = doll.OpenPicture(index);
   if (sink) {
     sink->Begin(name);
     stream->CopyTo(

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "doll/Nest.h"
+#include "doll/LevelNames.h"
 #include "doll/SceneState.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"

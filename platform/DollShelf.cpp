@@ -19,7 +19,7 @@
 #include <sstream>
 
 #include "DollFolder.h"
-#include "doll/Nest.h"
+#include "doll/LevelNames.h"
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
 #include "framework/TavoErrors.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Scene.h"
-#include "doll/Nest.h"
+#include "doll/LevelNames.h"
 
 namespace {
 

@@ -29,6 +29,10 @@ std::uint32_t Get16(const Bytes& bytes, std::size_t at) {
 std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
   return Get16(bytes, at) | Get16(bytes, at + 2) << 16;
 }
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
 }
@@ -44,6 +48,9 @@ struct RawEntry {
   std::int64_t Crc = -1;                      // the data's when -1
   Bytes Extra{};                              // in the local header and the central entry
   Bytes Descriptor{};                         // after the data
+  std::uint16_t MadeBy = 0x0314;              // the system (Unix) and the version
+  std::uint16_t Needed = 20;                  // the version needed
+  Bytes LocalExtra{};                         // in the local header only, after Extra
 };
 
 // The archive of `entries`, laid out in their order; the central directory lists them in
@@ -56,27 +63,29 @@ Bytes Zip(const std::vector<RawEntry>& entries, std::vector<std::size_t> order =
     const std::uint32_t crc = e.Crc >= 0 ? e.Crc : crc32(0, e.Data.data(), e.Data.size());
     const std::uint32_t size = e.Size >= 0 ? e.Size : e.Data.size();
     for (const auto& [value, width] : std::initializer_list<std::pair<std::uint32_t, int>>{
-             {20, 2},
+             {e.Needed, 2},
              {e.Flags, 2},
              {e.Method, 2},
              {0x210000, 4},
              {crc, 4},
              {static_cast<std::uint32_t>(e.Data.size()), 4},
              {size, 4},
-             {static_cast<std::uint32_t>(e.Name.size()), 2},
-             {static_cast<std::uint32_t>(e.Extra.size()), 2}})
+             {static_cast<std::uint32_t>(e.Name.size()), 2}})
       Append(common, value, width);
     Bytes& central = centrals.emplace_back();
     Append(central, 0x02014b50, 4);
-    Append(central, 0x0314, 2);  // made on Unix
+    Append(central, e.MadeBy, 2);
     central.insert(central.end(), common.begin(), common.end());
+    Append(central, e.Extra.size(), 2);
     Append(central, 0, 6);
     Append(central, e.Attributes, 4);
     Append(central, zip.size(), 4);
     for (const Bytes& part : {Text(e.Name), e.Extra})
       central.insert(central.end(), part.begin(), part.end());
     Append(zip, 0x04034b50, 4);
-    for (const Bytes& part : {common, Text(e.Name), e.Extra, e.Data, e.Descriptor})
+    zip.insert(zip.end(), common.begin(), common.end());
+    Append(zip, e.Extra.size() + e.LocalExtra.size(), 2);
+    for (const Bytes& part : {Text(e.Name), e.Extra, e.LocalExtra, e.Data, e.Descriptor})
       zip.insert(zip.end(), part.begin(), part.end());
   }
   const std::uint32_t directory = zip.size();
@@ -208,19 +217,35 @@ RawEntry Described(RawEntry entry, std::uint32_t lie, bool signature = true) {
   return entry;
 }
 
-// A ZIP64 locator at the end of the last central entry's comment, just before the end record,
-// where ZIP64 readers look for it.
-void HideZip64Locator(Bytes& zip) {
-  Bytes locator;
-  Append(locator, 0x07064b50, 4);
-  Append(locator, 0, 4);
-  Append(locator, 0, 8);
-  Append(locator, 1, 4);
+// The archive with `record` as the last central entry's comment, just before the end record,
+// where readers searching the tail come upon it.
+Bytes HiddenInComment(Bytes zip, const Bytes& record) {
   const std::size_t last = Central(zip, Get16(zip, zip.size() - 12) - 1);
-  zip[last + 32] = locator.size();
-  const std::uint32_t directoryBytes = Get32(zip, zip.size() - 10) + locator.size();
+  zip[last + 32] = record.size();
+  const std::uint32_t directoryBytes = Get32(zip, zip.size() - 10) + record.size();
   for (int k = 0; k < 4; ++k) zip[zip.size() - 10 + k] = directoryBytes >> 8 * k & 0xFF;
-  zip.insert(zip.end() - 22, locator.begin(), locator.end());
+  zip.insert(zip.end() - 22, record.begin(), record.end());
+  return zip;
+}
+
+constexpr std::uint32_t EndRecord = 0x06054b50, Zip64End = 0x06064b50, Zip64Locator = 0x07064b50;
+
+// A record that readers follow: an end record, a ZIP64 end record or a ZIP64 locator, all of
+// whose fields are 0, so that it points at the start of the file.
+Bytes Record(std::uint32_t signature) {
+  Bytes record;
+  Append(record, signature, 4);
+  record.resize(signature == EndRecord ? 22 : signature == Zip64End ? 56 : 20);
+  return record;
+}
+
+// An extra field of `id` holding `data`.
+Bytes Field(std::uint16_t id, const Bytes& data) {
+  Bytes field;
+  Append(field, id, 2);
+  Append(field, data.size(), 2);
+  field.insert(field.end(), data.begin(), data.end());
+  return field;
 }
 
 const RawEntry Mimetype{"mimetype", Text(DollFileType)};
@@ -265,7 +290,7 @@ TEST(DollArchive, OnlyPicturesAreReadTheRestSkipped) {
   const std::vector<TDollPicture> pictures = Unpacked(Commented(
       Zip({Mimetype,
            {.Name = "Thumbnails/", .Attributes = 040755u << 16},
-           {.Name = DollThumbnailName, .Data = Text("PNG"), .Crc = 0},  // unread: no CRC error
+           {.Name = DollThumbnailName, .Data = Text("PNG")},  // unread, checked all the same
            {"notes.txt"},
            {"シェイプ02.bmp"},
            {"sub/テクスチャ.bmp"},
@@ -276,7 +301,13 @@ TEST(DollArchive, OnlyPicturesAreReadTheRestSkipped) {
   EXPECT_EQ(pictures[0].Bytes, Shape.Data);
 }
 
-TEST(DollArchive, HostileArchivesAreRefused) {
+// Archives made byte by byte, each with the reason it is refused for, or "nothing".
+struct HostileRow {
+  Bytes Archive;
+  std::string Reason;
+};
+
+std::vector<HostileRow> HostileRows() {
   const auto named = [](const RawEntry& entry) { return Zip({Mimetype, entry}); };
   const Bytes valid = named(Shape);
   const Bytes alone = Zip({{"b", Text("x")}}), inner(alone.begin(), alone.begin() + 32);
@@ -288,10 +319,10 @@ TEST(DollArchive, HostileArchivesAreRefused) {
   trailed.Data.push_back(0);             // after the stream's end, within the entry's length
   understated.Size = 10;                 // inflates to far more
   cut.Data.resize(cut.Data.size() / 2);  // the entry ends before its stream
-  const struct {
-    Bytes archive;
-    std::string reason;
-  } rows[] = {
+  RawEntry thumbnail = Deflated(DollThumbnailName, Bytes(300, 'p')), signedCrc = deflated;
+  thumbnail.Data.push_back(0);  // a stream that ends early, which a walker would follow
+  signedCrc.Crc = 0x08074b50;   // a walker takes an unsigned descriptor for a signed one
+  std::vector<HostileRow> rows = {
       {Zip({Shape}), "先頭の項目が mimetype ではありません"},
       {Zip({Shape, Mimetype}), "先頭の項目が mimetype ではありません"},
       {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Method = 8}}),
@@ -346,7 +377,7 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       {Commented(valid, Text("PK\5\6")), "終わりのレコードが二つ以上あります"},
       {Patched(valid, [](Bytes& z) { z[z.size() - 12] = 0xFF, z[z.size() - 11] = 0xFF; }),
        "ZIP64 の記録があります"},
-      {Patched(valid, HideZip64Locator), "ZIP64 の記録があります"},
+      {HiddenInComment(valid, Record(Zip64Locator)), "ZIP64 の記録があります"},
       {named({.Name = s, .Data = Shape.Data, .Extra = {1, 0, 0, 0}}), "ZIP64 の記録があります"},
       {named({.Name = s, .Data = Shape.Data, .Extra = {0x75, 0x70, 1, 0, 'x'}}),
        "\"シェイプ.bmp\" に別の名前の拡張フィールドがあります"},
@@ -369,21 +400,90 @@ TEST(DollArchive, HostileArchivesAreRefused) {
       {Zip({Shape, Mimetype}, {1, 0}), "先頭の項目が mimetype ではありません"},
       {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Extra = {0x55, 0x54, 1, 0, 0}}}),
        "mimetype に拡張フィールドかデータ記述子があります"},
-      {Zip({Described(Mimetype, 0)}), "mimetype に拡張フィールドかデータ記述子があります"},
+      {Zip({Described(Mimetype, 0)}), "無圧縮の項目 \"mimetype\" にデータ記述子があります"},
+      // One end record, found one way: none hidden in a comment, an extra field or an entry.
+      {HiddenInComment(valid, Record(EndRecord)), "終わりのレコードが二つ以上あります"},
+      {HiddenInComment(valid, Record(Zip64End)), "ZIP64 の記録があります"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = Field(0x6666, Record(EndRecord))}),
+       "終わりのレコードが二つ以上あります"},
+      {named({.Name = DollThumbnailName, .Data = Record(Zip64End)}), "ZIP64 の記録があります"},
+      {named({.Name = DollThumbnailName, .Data = Record(EndRecord)}),
+       "終わりのレコードが二つ以上あります"},
+      {named({.Name = DollThumbnailName,
+              .Data = Patched(Record(EndRecord),
+                              [](Bytes& r) {
+                                r[19] =
+                                    0xFF;  // its directory lies past the end: it parses as nothing
+                              })}),
+       "nothing"},
+      // Every entry's data as a walker from the front reads it.
+      {named(Described({.Name = "notes.txt", .Data = Described(Shape, 0).Descriptor}, 0)),
+       "無圧縮の項目 \"notes.txt\" にデータ記述子があります"},
+      {named(thumbnail), "\"Thumbnails/thumbnail.png\" の長さが合いません"},
+      {named({.Name = "sheet1.bmp", .Data = Text("BM"), .Crc = 1}),
+       "\"sheet1.bmp\" の CRC が合いません"},
+      {named(Described(signedCrc, 0, false)), "のデータ記述子が中央ディレクトリと食い違っています"},
+      // Attributes and names that say "file" to every tool.
+      {named({.Name = s, .Data = Shape.Data, .Attributes = 04000u << 16, .MadeBy = 0x0114}),
+       "\"シェイプ.bmp\" は通常のファイルではありません"},  // an Amiga folder
+      {named({.Name = s, .Data = Shape.Data, .Attributes = 0x10, .MadeBy = 0x0A14}),
+       "\"シェイプ.bmp\" は通常のファイルではありません"},  // an NTFS folder
+      {named({.Name = s, .Data = Shape.Data, .LocalExtra = {'x', 'l', 0, 0}}),
+       "拡張フィールド 0x6c78 (0 バイト) は使えません"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = Field(0x000d, Bytes(12))}),
+       "拡張フィールド 0x000d (12 バイト) は使えません"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = {0x55, 0x54, 0, 0}}),
+       "拡張フィールド 0x5455 (0 バイト) は使えません"},
+      {Zip({Mimetype, {"シェイプ.bmp/x"}, Shape}),
+       "\"シェイプ.bmp/x\" は \"シェイプ.bmp\" をフォルダーとして使っています"},
+      {named({.Name = s, .Data = Shape.Data, .MadeBy = 0x0014}), "の名前が MS-DOS の書き方です"},
+      {named({.Name = s, .Data = Shape.Data, .Flags = 0x800, .MadeBy = 0x0614}),
+       "の名前が MS-DOS の書き方です"},
+      // Headers as plain as the format.
+      {named({.Name = s, .Data = Shape.Data, .Flags = 0x20}), "のフラグ 0x20 は使えません"},
+      {named({.Name = s, .Data = Shape.Data, .Needed = 46}), "は版 4.6 の ZIP を求めています"},
+      {named({.Name = s, .Data = Shape.Data, .Needed = 45}), "nothing"},
+      {Patched(valid, [](Bytes& z) { z[Central(z, 1) + 12] ^= 1; }),
+       "ローカルヘッダーが中央ディレクトリと食い違っています"},
+      // What ordinary writers emit.
+      {named({.Name = s,
+              .Data = Shape.Data,
+              .Extra = Field(0x5455, {1, 0, 0, 0, 0}) + Field(0x7875, {1, 1, 0, 1, 0}) +
+                       Field(0x000a, Bytes{0, 0, 0, 0, 1, 0, 24, 0} + Bytes(24))}),
+       "nothing"},
+      {named({.Name = s, .Data = Shape.Data, .Attributes = 0x20, .MadeBy = 0x0A14}), "nothing"},
+      {named({.Name = s, .Data = Shape.Data, .Attributes = 0600u << 16}), "nothing"},
+      {named({.Name = s,
+              .Data = deflated.Data,
+              .Method = 8,
+              .Flags = 0x802,
+              .Size = deflated.Size,
+              .Crc = deflated.Crc}),
+       "nothing"},
   };
-  for (const auto& row : rows) {
+  for (const std::uint16_t system : {2, 5, 16, 30})  // VMS, Atari, BeOS, AtheOS
+    rows.push_back({named({.Name = s,
+                           .Data = Shape.Data,
+                           .Attributes = 0120777u << 16,
+                           .MadeBy = static_cast<std::uint16_t>(system << 8 | 20)}),
+                    "\"シェイプ.bmp\" はシンボリックリンクです"});
+  return rows;
+}
+
+TEST(DollArchive, HostileArchivesAreRefused) {
+  for (const HostileRow& row : HostileRows()) {
     std::string refusal = "nothing";
     try {
-      Unpacked(row.archive);
+      Unpacked(row.Archive);
     } catch (const EDollFileError& error) {
       refusal = error.what();
     }
-    if (row.reason == "nothing") {
+    if (row.Reason == "nothing") {
       EXPECT_EQ(refusal, "nothing");
       continue;
     }
     EXPECT_EQ(refusal.find("人形ファイル \"x.kavinel\" を開けません: "), 0u) << refusal;
-    EXPECT_NE(refusal.find(row.reason), std::string::npos) << row.reason << " — " << refusal;
+    EXPECT_NE(refusal.find(row.Reason), std::string::npos) << row.Reason << " — " << refusal;
   }
 }
 

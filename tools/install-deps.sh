@@ -7,7 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev libxcb1-dev unzip
+  libjpeg62-turbo-dev libpng-dev libgif-dev libimagequant-dev libzip-dev libxcb1-dev
+  zip unzip p7zip-full libarchive-tools ziptool
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox
   weston qt6-wayland
