@@ -6,14 +6,20 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zip.h>
 #include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <random>
+#include <regex>
 
 #include "TestFiles.h"
+#include "doll/LevelNames.h"
 #include "doll/ShapeProfile.h"
+#include "dollfile/DollExport.h"
 #include "dollfile/DollFileReader.h"
 #include "dollfile/DollUnpack.h"
 #include "pictures/ImageInput.h"
@@ -485,6 +491,163 @@ TEST(DollArchive, HostileArchivesAreRefused) {
     EXPECT_EQ(refusal.find("人形ファイル \"x.kavinel\" を開けません: "), 0u) << refusal;
     EXPECT_NE(refusal.find(row.Reason), std::string::npos) << row.Reason << " — " << refusal;
   }
+}
+
+// Common ZIP readers, each a shell command extracting the doll file "$1" into the folder "$2".
+// Python reads a name written as UTF-8 without the flag as CP437 (the README says so): such
+// a file is left to the others.
+const std::pair<const char*, const char*> Extractors[] = {
+    {"python3", R"(python3 -c 'import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+if all(i.flag_bits & 0x800 or i.filename.isascii() for i in z.infolist()): z.extractall(sys.argv[2])
+else: open(sys.argv[2] + "/.skipped", "w")' "$1" "$2")"},
+    {"unzip", R"(unzip -qq -o "$1" -d "$2")"},
+    {"bsdtar", R"(bsdtar -xf "$1" -C "$2")"},
+    {"bsdtar", R"(bsdtar -xf - -C "$2" < "$1")"},  // walking from the front, as from a pipe
+    {"7z", R"(7z x -y -bd -o"$2" "$1" >/dev/null)"},
+};
+
+TFolder AsFolder(const std::vector<TDollPicture>& pictures) {
+  TFolder folder;
+  for (const TDollPicture& picture : pictures) folder[picture.Name] = picture.Bytes;
+  return folder;
+}
+
+// The pictures that `command` extracts from `file`: the files at the top of the folder with
+// a picture's name; a link or a folder there reads "not a file", a failure "failed".
+std::optional<TFolder> Extracted(const char* command, const std::string& file) {
+  ScratchFolder into;
+  const std::string script = "LC_ALL=C.UTF-8 sh -c '" +
+                             std::regex_replace(command, std::regex("'"), "'\\''") + "' sh " +
+                             file + " " + into.Path("") + " 2>/dev/null";
+  if (std::system(script.c_str()) != 0) return TFolder{{"failed", {}}};
+  if (std::filesystem::exists(into.Path(".skipped"))) return std::nullopt;
+  TFolder pictures;
+  for (const auto& entry : std::filesystem::directory_iterator(into.Path(""))) {
+    const std::string name = entry.path().filename().string();
+    if (LevelOfFile(name) == 0) continue;
+    pictures[name] = entry.is_regular_file() && !entry.is_symlink() ? ReadBytes(entry.path())
+                                                                    : Text("not a file");
+  }
+  return pictures;
+}
+
+// The pictures libzip, and so ziptool, reads from `file`.
+TFolder LibzipPictures(const std::string& file) {
+  int error = 0;
+  zip_t* archive = zip_open(file.c_str(), ZIP_RDONLY, &error);
+  if (!archive) return {{"failed", {}}};
+  TFolder pictures;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    const std::string name = zip_get_name(archive, static_cast<zip_uint64_t>(i), 0);
+    if (LevelOfFile(name) == 0) continue;
+    zip_file_t* entry = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+    Bytes& bytes = pictures[name] = Bytes(1 << 16);
+    zip_int64_t got = 0;
+    for (zip_int64_t read = 0; entry && (read = zip_fread(entry, bytes.data() + got, 1 << 16)) > 0;
+         got += read)
+      bytes.resize(got + read + (1 << 16));
+    bytes.resize(entry && got >= 0 ? got : 0);
+    if (entry) zip_fclose(entry);
+  }
+  zip_discard(archive);
+  return pictures;
+}
+
+// Every installed reader extracts from the doll file `bytes` the pictures Kavinel reads.
+void ExpectEveryReaderAgrees(const Bytes& bytes, const std::vector<TDollPicture>& kavinel,
+                             const std::string& what) {
+  ScratchFolder folder;
+  WriteBytes(folder.Path("doll.kavinel"), bytes);
+  EXPECT_EQ(LibzipPictures(folder.Path("doll.kavinel")), AsFolder(kavinel)) << what << ": libzip";
+  for (const auto& [tool, command] : Extractors) {
+    if (std::system(("command -v " + std::string(tool) + " >/dev/null").c_str()) != 0) continue;
+    if (const auto pictures = Extracted(command, folder.Path("doll.kavinel"))) {
+      EXPECT_EQ(*pictures, AsFolder(kavinel)) << what << ": " << command;
+    }
+  }
+}
+
+// Doll files of the sample's pictures as ordinary tools write them, from a folder that holds
+// the pictures and "mimetype", and as Kavinel exports them: each opens byte for byte, and
+// every reader reads it alike.
+TEST(DollArchive, OrdinaryToolsWriteDollFilesEveryReaderReadsAlike) {
+  const TFolder sample = FolderFiles(KAVINEL_SAMPLES);
+  const std::pair<const char*, const char*> writers[] = {
+      {"zip", R"(zip -q -0 -X "$1" mimetype && zip -q -X -r "$1" . -x mimetype)"},
+      {"zip", R"(zip -q -0 -X "$1" mimetype && zip -q -r "$1" . -x mimetype)"},  // times, ids
+      {"python3", R"(python3 -c 'import os, sys, zipfile
+z = zipfile.ZipFile(sys.argv[1], "w")
+z.write("mimetype")
+for name in sorted(os.listdir(".")):
+  if name != "mimetype": z.write(name, compress_type=zipfile.ZIP_DEFLATED)' "$1")"},
+      {"ziptool", R"(set -- "$1" add_file mimetype mimetype 0 0 set_file_compression 0 store 0
+for name in *.bmp; do set -- "$@" add_file "$name" "$name" 0 0; done
+ziptool -n "$@")"},
+      {"7z", R"(7z a -tzip -mx=0 -mtm=off -mtc=off -mta=off "$1" mimetype >/dev/null &&
+7z a -tzip -mtm=off -mtc=off -mta=off "$1" *.bmp >/dev/null)"},
+      {"kavinel", ""},
+  };
+  for (const auto& [tool, command] : writers) {
+    ScratchFolder folder(true);
+    for (const auto& [name, bytes] : sample) WriteBytes(name, bytes);
+    Bytes file;
+    if (*command == '\0') {
+      file = DollFileOfWorkingFolder();
+    } else {
+      WriteBytes("mimetype", Text(DollFileType));
+      const std::string script = "LC_ALL=C.UTF-8 sh -c '" +
+                                 std::regex_replace(command, std::regex("'"), "'\\''") + "' sh " +
+                                 folder.Path("../" + std::string(tool) + ".kavinel");
+      ASSERT_EQ(std::system(script.c_str()), 0) << command;
+      file = ReadBytes(folder.Path("../" + std::string(tool) + ".kavinel"));
+      std::filesystem::remove(folder.Path("../" + std::string(tool) + ".kavinel"));
+    }
+    std::vector<TDollPicture> pictures;
+    EXPECT_NO_THROW(pictures = Unpacked(file)) << command;
+    EXPECT_EQ(AsFolder(pictures), sample) << command;
+    ExpectEveryReaderAgrees(file, pictures, command);
+  }
+}
+
+// Wherever Kavinel opens a doll file, every reader extracts the same pictures: the hand-made
+// archives it opens, and a few hundred seeded mutations of the sample doll file, most of them
+// in its headers.
+TEST(DollArchive, WhereKavinelOpensADollFileEveryReaderReadsTheSamePictures) {
+  std::vector<std::pair<Bytes, std::string>> files;
+  for (const HostileRow& row : HostileRows())
+    if (row.Reason == "nothing") files.push_back({row.Archive, "a hand-made archive"});
+  const Bytes sample = ReadBytes(std::string(KAVINEL_TEST_DATA) + "/sample.kavinel");
+  const std::size_t entries = Get16(sample, sample.size() - 12);
+  std::mt19937 random(36);
+  for (int i = 0; i < 300; ++i) {
+    Bytes mutated = sample;
+    const std::size_t central = Central(sample, random() % entries),
+                      local = Get32(sample, central + 42), field = 4 + random() % 26;
+    // Half of them a value that means something in some field: a folder, a link, a flag.
+    const std::uint8_t meaningful[] = {0, 1, 3, 8, 0x10, 0x20, 0x41, 0x80, 0xA1, 0xFF};
+    const auto value = static_cast<std::uint8_t>(i % 2 ? random() : meaningful[random() % 10]);
+    if (i % 3 == 0) {  // a byte anywhere
+      mutated[random() % sample.size()] = value;
+    } else if (i % 3 == 1) {  // a byte of a central entry
+      mutated[central + random() % 46] = value;
+    } else {  // the same byte of a local header and its central entry, as a tool would write it
+      mutated[local + field] = mutated[central + 2 + field] = value;
+    }
+    files.push_back({mutated, "mutation " + std::to_string(i)});
+  }
+  int opened = 0;
+  for (const auto& [file, what] : files) {
+    std::vector<TDollPicture> pictures;
+    try {
+      pictures = Unpacked(file);
+    } catch (const EDollFileError&) {
+      continue;
+    }
+    ++opened;
+    ExpectEveryReaderAgrees(file, pictures, what);
+  }
+  EXPECT_GT(opened, 10);
 }
 
 TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {

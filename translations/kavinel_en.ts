@@ -176,12 +176,36 @@
         <translation>it has too many entries (%1; the limit is %2)</translation>
     </message>
     <message>
-        <source>絵 %1 が大きすぎます (上限は %2 MiB です)</source>
-        <translation>the picture %1 is too large (the limit is %2 MiB)</translation>
-    </message>
-    <message>
         <source>展開すると大きすぎます (上限は %1 MiB です)</source>
         <translation>it is too large when unpacked (the limit is %1 MiB)</translation>
+    </message>
+    <message>
+        <source>項目名 %1 は %2 をフォルダーとして使っています</source>
+        <translation>the entry name %1 uses %2 as a folder</translation>
+    </message>
+    <message>
+        <source>絵 %1 の名前が MS-DOS の書き方です</source>
+        <translation>the picture %1 is named the MS-DOS way</translation>
+    </message>
+    <message>
+        <source>項目 %1 が大きすぎます (上限は %2 MiB です)</source>
+        <translation>the entry %1 is too large (the limit is %2 MiB)</translation>
+    </message>
+    <message>
+        <source>項目 %1 のフラグ 0x%2 は使えません</source>
+        <translation>the entry %1 has the flags 0x%2, which are not allowed</translation>
+    </message>
+    <message>
+        <source>無圧縮の項目 %1 にデータ記述子があります</source>
+        <translation>the stored entry %1 has a data descriptor</translation>
+    </message>
+    <message>
+        <source>項目 %1 の拡張フィールド 0x%2 (%3 バイト) は使えません</source>
+        <translation>the entry %1 has an extra field 0x%2 (%3 bytes), which is not allowed</translation>
+    </message>
+    <message>
+        <source>項目 %1 は版 %2.%3 の ZIP を求めています</source>
+        <translation>the entry %1 needs ZIP version %2.%3</translation>
     </message>
 </context>
 <context>
