@@ -403,6 +403,7 @@ std::vector<HostileRow> HostileRows() {
       {named(cut), "\"シェイプ.bmp\" の長さが合いません"},
       // The documented layout.
       {Prefixed(valid, "#!/bin/sh\n"), "どの項目にも属さないバイトがあります"},
+      {Patched(valid, [](Bytes& z) { z.insert(z.end() - 22, 0); }), "書庫が壊れています"},
       {Zip({Shape, Mimetype}, {1, 0}), "先頭の項目が mimetype ではありません"},
       {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Extra = {0x55, 0x54, 1, 0, 0}}}),
        "mimetype に拡張フィールドかデータ記述子があります"},
@@ -438,6 +439,8 @@ std::vector<HostileRow> HostileRows() {
        "拡張フィールド 0x6c78 (0 バイト) は使えません"},
       {named({.Name = s, .Data = Shape.Data, .Extra = Field(0x000d, Bytes(12))}),
        "拡張フィールド 0x000d (12 バイト) は使えません"},
+      {named({.Name = s, .Data = Shape.Data, .Extra = Field(0x000a, {0, 0, 0, 0, 1, 0, 0, 0})}),
+       "拡張フィールド 0x000a (8 バイト) は使えません"},  // NTFS times without their times
       {named({.Name = s, .Data = Shape.Data, .Extra = {0x55, 0x54, 0, 0}}),
        "拡張フィールド 0x5455 (0 バイト) は使えません"},
       {Zip({Mimetype, {"シェイプ.bmp/x"}, Shape}),
@@ -657,6 +660,13 @@ TEST(DollArchive, ReadsOnlyARegularFileWithinTheLimit) {
   TDollFile file(folder.Path("doll.kavinel"));
   ASSERT_EQ(file.Pictures(), std::vector<std::string>{Shape.Name});
   EXPECT_EQ(Unpacked(doll)[0].Bytes, Shape.Data);
+  std::filesystem::resize_file(folder.Path("doll.kavinel"), 40);  // it shrinks once opened
+  try {
+    file.OpenPicture(0)->Finish();
+    ADD_FAILURE() << "a picture read past the file's end";
+  } catch (const EDollFileError& error) {
+    EXPECT_NE(std::string(error.what()).find("途中で切れています"), std::string::npos);
+  }
   WriteBytes(folder.Path("cut.kavinel"), Bytes(doll.begin(), doll.end() - 1));
   std::filesystem::create_directory(folder.Path("folder.kavinel"));
   ASSERT_EQ(mkfifo(folder.Path("pipe.kavinel").c_str(), 0600), 0);
