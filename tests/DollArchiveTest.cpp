@@ -239,18 +239,16 @@ constexpr std::uint32_t EndRecord = 0x06054b50, Zip64End = 0x06064b50, Zip64Loca
 // A record that readers follow: an end record, a ZIP64 end record or a ZIP64 locator, all of
 // whose fields are 0, so that it points at the start of the file.
 Bytes Record(std::uint32_t signature) {
-  Bytes record;
-  Append(record, signature, 4);
-  record.resize(signature == EndRecord ? 22 : signature == Zip64End ? 56 : 20);
+  Bytes record(signature == EndRecord ? 22 : signature == Zip64End ? 56 : 20);
+  for (int k = 0; k < 4; ++k) record[k] = signature >> 8 * k & 0xFF;
   return record;
 }
 
 // An extra field of `id` holding `data`.
 Bytes Field(std::uint16_t id, const Bytes& data) {
-  Bytes field;
-  Append(field, id, 2);
-  Append(field, data.size(), 2);
-  field.insert(field.end(), data.begin(), data.end());
+  Bytes field{static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(id >> 8),
+              static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(data.size() >> 8)};
+  for (const std::uint8_t byte : data) field.push_back(byte);
   return field;
 }
 
