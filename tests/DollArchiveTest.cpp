@@ -14,7 +14,6 @@
 #include <functional>
 #include <optional>
 #include <random>
-#include <regex>
 
 #include "TestFiles.h"
 #include "doll/LevelNames.h"
@@ -514,14 +513,19 @@ TFolder AsFolder(const std::vector<TDollPicture>& pictures) {
   return folder;
 }
 
+// Runs the shell command `command` on the arguments `arguments`, in a UTF-8 locale; its status.
+int RunShell(const std::string& command, const std::string& arguments) {
+  std::string quoted;
+  for (const char c : command) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return std::system(("LC_ALL=C.UTF-8 sh -c '" + quoted + "' sh " + arguments).c_str());
+}
+
 // The pictures that `command` extracts from `file`: the files at the top of the folder with
 // a picture's name; a link or a folder there reads "not a file", a failure "failed".
 std::optional<TFolder> Extracted(const char* command, const std::string& file) {
   ScratchFolder into;
-  const std::string script = "LC_ALL=C.UTF-8 sh -c '" +
-                             std::regex_replace(command, std::regex("'"), "'\\''") + "' sh " +
-                             file + " " + into.Path("") + " 2>/dev/null";
-  if (std::system(script.c_str()) != 0) return TFolder{{"failed", {}}};
+  if (RunShell(command, file + " " + into.Path("") + " 2>/dev/null") != 0)
+    return TFolder{{"failed", {}}};
   if (std::filesystem::exists(into.Path(".skipped"))) return std::nullopt;
   TFolder pictures;
   for (const auto& entry : std::filesystem::directory_iterator(into.Path(""))) {
@@ -597,10 +601,8 @@ ziptool -n "$@")"},
       file = DollFileOfWorkingFolder();
     } else {
       WriteBytes("mimetype", Text(DollFileType));
-      const std::string script = "LC_ALL=C.UTF-8 sh -c '" +
-                                 std::regex_replace(command, std::regex("'"), "'\\''") + "' sh " +
-                                 folder.Path("../" + std::string(tool) + ".kavinel");
-      ASSERT_EQ(std::system(script.c_str()), 0) << command;
+      ASSERT_EQ(RunShell(command, folder.Path("../" + std::string(tool) + ".kavinel")), 0)
+          << command;
       file = ReadBytes(folder.Path("../" + std::string(tool) + ".kavinel"));
       std::filesystem::remove(folder.Path("../" + std::string(tool) + ".kavinel"));
     }
