@@ -38,14 +38,3 @@ class TArchiveBytes {
   const TBytes* FMemory = nullptr;
   std::uint64_t FSize = 0;
 };
-
-// Little-endian numbers as ZIP stores them.
-inline std::uint32_t Get16(const std::uint8_t* at) {
-  return at[0] | at[1] << 8;
-}
-inline std::uint32_t Get32(const std::uint8_t* at) {
-  return Get16(at) | Get16(at + 2) << 16;
-}
-inline std::uint64_t Get64(const std::uint8_t* at) {
-  return Get32(at) | std::uint64_t{Get32(at + 4)} << 32;
-}

@@ -31,6 +31,22 @@ constexpr std::uint32_t EncryptedFlags = 1 << 0 | 1 << 6 | 1 << 13;
 constexpr std::uint32_t Utf8Flag = 1 << 11;
 constexpr std::uint32_t AllowedFlags = 1 << 1 | 1 << 2 | ZipDescriptorFlag | Utf8Flag;
 
+// Little-endian numbers as ZIP stores them.
+std::uint32_t Get16(const std::uint8_t* at) {
+  return at[0] | at[1] << 8;
+}
+std::uint32_t Get32(const std::uint8_t* at) {
+  return Get16(at) | Get16(at + 2) << 16;
+}
+std::uint64_t Get64(const std::uint8_t* at) {
+  return Get32(at) | std::uint64_t{Get32(at + 4)} << 32;
+}
+
+// True when `name` ends in '/', as a folder's does.
+bool IsZipFolder(const std::string& name) {
+  return name.ends_with('/');
+}
+
 std::string Damaged() {
   return Tr("DollFile", "書庫が壊れています");
 }
@@ -134,57 +150,50 @@ void CheckEntry(const TZipEntry& entry, const std::string& fileName) {
 
 }  // namespace
 
-bool IsZipFolder(const std::string& name) {
-  return name.ends_with('/');
-}
-
+// Readers look for the end record, and for ZIP64's, in the last 64 KiB + 22 bytes: that tail
+// is read once and searched for both.
 TZipDirectory::TZipDirectory(const TArchiveBytes& bytes, std::size_t maxEntries) : FBytes(bytes) {
-  const std::uint64_t end = FindEnd();
-  CheckTail(end);
-  ReadEntries(end, maxEntries);
+  const std::uint64_t size = FBytes.Size();
+  const std::uint64_t from = size - std::min<std::uint64_t>(size, EndBytes + MaxCommentBytes);
+  const TBytes tail = FBytes.ReadAt(from, static_cast<std::size_t>(size - from));
+  const std::size_t end = FindEnd(tail);
+  CheckTail(tail, end);
+  ReadEntries(from + end, maxEntries);
 }
 
 void TZipDirectory::Fail(const std::string& reason) const {
   throw EDollFileError(FBytes.FileName(), reason);
 }
 
-// The end record is the one whose comment ends the file.
-std::uint64_t TZipDirectory::FindEnd() const {
-  const std::uint64_t size = FBytes.Size();
-  const std::size_t tailBytes =
-      static_cast<std::size_t>(std::min<std::uint64_t>(size, EndBytes + MaxCommentBytes));
-  const TBytes tail = FBytes.ReadAt(size - tailBytes, tailBytes);
+// The end record is the one whose comment ends the file; where it stands in `tail`.
+std::size_t TZipDirectory::FindEnd(const TBytes& tail) const {
   std::vector<std::size_t> ends;
   for (std::size_t at = 0; at + EndBytes <= tail.size(); ++at)
     if (Get32(&tail[at]) == EndSignature && Get16(&tail[at + 20]) == tail.size() - at - EndBytes)
       ends.push_back(at);
   if (ends.empty()) {
     std::uint8_t head[4] = {};
-    if (size >= 4) FBytes.ReadAt(0, head, 4);
+    if (FBytes.Size() >= 4) FBytes.ReadAt(0, head, 4);
     Fail(Get32(head) == LocalSignature ? TArchiveBytes::CutShort()
                                        : Tr("DollFile", "ZIP 書庫ではありません"));
   }
   if (ends.size() > 1) Fail(Tr("DollFile", "終わりのレコードが二つ以上あります"));
-  return size - tailBytes + ends.back();
+  return ends.back();
 }
 
-// Readers search the last 64 KiB + 22 bytes for the end record, some from the end and some
-// from the front, and follow a ZIP64 locator or record wherever they find one: nothing there
-// but the end record may parse as any of them. In the end record's comment, which no reader
-// should look into, not even a signature may stand.
-void TZipDirectory::CheckTail(std::uint64_t end) const {
-  const std::uint64_t size = FBytes.Size();
-  const std::uint64_t from = size - std::min<std::uint64_t>(size, EndBytes + MaxCommentBytes);
-  const TBytes tail = FBytes.ReadAt(from, static_cast<std::size_t>(size - from));
-  const std::size_t own = static_cast<std::size_t>(end - from);
+// Some readers search the tail from the end and some from the front, and follow a ZIP64
+// locator or record wherever they find one: nothing there but the end record, at `end`, may
+// parse as any of them. In the end record's comment, which no reader should look into, not
+// even a signature may stand.
+void TZipDirectory::CheckTail(const TBytes& tail, std::size_t end) const {
   for (std::size_t at = 0; at + 4 <= tail.size(); ++at) {
-    if (at == own) continue;
+    if (at == end) continue;
     const std::uint32_t signature = Get32(&tail[at]);
-    const bool inComment = at > own;
+    const bool inComment = at > end;
     const bool anyRecord = signature == EndSignature || signature == Zip64EndSignature ||
                            signature == Zip64LocatorSignature;
-    if (!ParsesAsRecord(&tail[at], tail.size() - at, size) && !(inComment && anyRecord) &&
-        !(signature == Zip64LocatorSignature && at + Zip64LocatorBytes == own))
+    if (!ParsesAsRecord(&tail[at], tail.size() - at, FBytes.Size()) && !(inComment && anyRecord) &&
+        !(signature == Zip64LocatorSignature && at + Zip64LocatorBytes == end))
       continue;
     Fail(signature == EndSignature ? Tr("DollFile", "終わりのレコードが二つ以上あります")
                                    : Zip64Found());

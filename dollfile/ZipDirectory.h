@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "DollArchive.h"
+
 class TArchiveBytes;
 
 // One entry, as its central entry and its local header tell it.
@@ -55,8 +57,8 @@ class TZipDirectory {
   const std::vector<TZipEntry>& Entries() const { return FEntries; }
 
  private:
-  std::uint64_t FindEnd() const;
-  void CheckTail(std::uint64_t end) const;
+  std::size_t FindEnd(const TBytes& tail) const;
+  void CheckTail(const TBytes& tail, std::size_t end) const;
   void ReadEntries(std::uint64_t end, std::size_t maxEntries);
   void ReadLocalHeader(TZipEntry& entry, const std::uint8_t* central, std::uint64_t directory);
   void ReadDescriptor(TZipEntry& entry, std::uint64_t directory) const;
@@ -69,6 +71,3 @@ class TZipDirectory {
   const TArchiveBytes& FBytes;
   std::vector<TZipEntry> FEntries;
 };
-
-// True when `name` ends in '/', as a folder's does.
-bool IsZipFolder(const std::string& name);
