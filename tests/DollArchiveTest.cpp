@@ -404,6 +404,10 @@ std::vector<HostileRow> HostileRows() {
       {Zip({Shape, Mimetype}, {1, 0}), "先頭の項目が mimetype ではありません"},
       {Zip({{.Name = "mimetype", .Data = Mimetype.Data, .Extra = {0x55, 0x54, 1, 0, 0}}}),
        "mimetype に拡張フィールドかデータ記述子があります"},
+      {Zip({{.Name = "mimetype",
+             .Data = Mimetype.Data,
+             .LocalExtra = Field(0x5455, {1, 0, 0, 0, 0})}}),
+       "mimetype に拡張フィールドかデータ記述子があります"},  // in its local header only
       {Zip({Described(Mimetype, 0)}), "無圧縮の項目 \"mimetype\" にデータ記述子があります"},
       // One end record, found one way: none hidden in a comment, an extra field or an entry.
       {HiddenInComment(valid, Record(EndRecord)), "終わりのレコードが二つ以上あります"},
