@@ -4,6 +4,7 @@
 SHELL        := /bin/bash
 BUILD_DIR    ?= build
 ASAN_DIR     ?= build-asan
+TSAN_DIR     ?= build-tsan
 FUZZ_DIR     ?= build-fuzz
 RUN_DIR      ?= run
 JOBS         ?= $(shell nproc)
@@ -26,9 +27,10 @@ CTEST       = ctest --output-on-failure -j $(JOBS) --test-dir
 # Leaks count as failures; every sanitizer report ends the test.
 export ASAN_OPTIONS  = detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS = print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS  = halt_on_error=1
 
 .PHONY: all deps build run install uninstall package test test-plain test-sanitized \
-        test-package fuzz fuzz-build soak bench format format-check clean
+        test-threads test-package fuzz fuzz-build soak bench format format-check clean
 
 all: build
 
@@ -71,13 +73,13 @@ package: build
 test-package: build
 	@$(CTEST) $(BUILD_DIR) -R '^(install|package)$$'
 
-test test-plain test-sanitized fuzz-build bench: WERROR = ON
+test test-plain test-sanitized test-threads fuzz-build bench: WERROR = ON
 
 # The whole suite twice (plain, then under AddressSanitizer and UndefinedBehaviorSanitizer),
-# then a minute of fuzzing the picture readers.
-test: test-plain test-sanitized
+# the doll library's threads under ThreadSanitizer, then a minute of fuzzing the picture readers.
+test: test-plain test-sanitized test-threads
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=60
-	@logs="$(BUILD_DIR)/ctest.log $(ASAN_DIR)/ctest.log"; \
+	@logs="$(BUILD_DIR)/ctest.log $(ASAN_DIR)/ctest.log $(TSAN_DIR)/ctest.log"; \
 	 passed=$$(cat $$logs | grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'); \
 	 skipped=$$(cat $$logs | grep -cE '^[[:space:]]*[0-9]+ - .* \(Skipped\)'); \
 	 echo "make test: $$((passed + 1)) passed, 0 failed, $$skipped skipped"
@@ -91,6 +93,14 @@ test-sanitized: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@set -o pipefail; $(CTEST) $(ASAN_DIR) -E '^(clang_format|package|release_build)$$' | \
 	  tee $(ASAN_DIR)/ctest.log
+
+# Only the threads test is built: the rest links Qt's widgets, which ThreadSanitizer cannot see
+# into.
+test-threads: deps
+	@cmake -S . -B $(TSAN_DIR) $(CMAKE_FLAGS) $(WERROR_FLAG) -DKAVINEL_THREAD_SANITIZE=ON \
+	  -DKAVINEL_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target doll_threads_tests
+	@set -o pipefail; $(CTEST) $(TSAN_DIR) -R '^DollThreads\.' | tee $(TSAN_DIR)/ctest.log
 
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_DIR) $(CMAKE_FLAGS) -DCMAKE_CXX_COMPILER=clang++ -DKAVINEL_FUZZ=ON \

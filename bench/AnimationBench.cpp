@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "MedianReporter.h"
@@ -17,23 +18,24 @@
 namespace {
 
 std::uintmax_t FileBytes = 0;
+std::unique_ptr<TScene> Scene;  // the sample doll, its views on screen
 
 void Save(benchmark::State& state) {
   for (auto _ : state) {
-    const std::string name = SaveTurnAnimation();
+    const std::string name = SaveTurnAnimation(Scene->Doll, Scene->Folder());
     state.PauseTiming();
-    FileBytes = std::filesystem::file_size(name);
-    std::filesystem::remove(name);
+    FileBytes = std::filesystem::file_size(Scene->PathOf(name));
+    std::filesystem::remove(Scene->PathOf(name));
     state.ResumeTiming();
   }
 }
 
 void Render(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(TurnAnimationFrames());
+  for (auto _ : state) benchmark::DoNotOptimize(TurnAnimationFrames(Scene->Doll));
 }
 
 void Encode(benchmark::State& state) {
-  const std::vector<QImage> frames = TurnAnimationFrames();
+  const std::vector<QImage> frames = TurnAnimationFrames(Scene->Doll);
   for (auto _ : state) benchmark::DoNotOptimize(EncodeAnimatedGif(frames, TurnAnimationDelay));
 }
 
@@ -50,10 +52,10 @@ void Register(const char* name, void (*run)(benchmark::State&)) {
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const auto before = EnterSampleFolder("kavinel-animation-bench");
-  CreateSceneBitmaps();
-  Direction = DirectionClockwise;
-  FrameTick();  // the views on screen
+  const std::string folder = MakeSampleFolder("kavinel-animation-bench");
+  Scene = std::make_unique<TScene>(folder);
+  Scene->Doll.Direction = DirectionClockwise;
+  Scene->FrameTick();  // the views on screen
 
   Register("SaveTurnAnimation", Save);
   Register("TurnAnimationFrames", Render);
@@ -64,6 +66,6 @@ int main(int argc, char** argv) {
             << m["TurnAnimationFrames"] << " ms, palette, dithering and GIF "
             << m["EncodeAnimatedGif"] << " ms\n"
             << "  the file: " << FileBytes << " bytes (target: at most 3000000)\n";
-  std::filesystem::current_path(before);
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-animation-bench");
+  Scene.reset();
+  std::filesystem::remove_all(folder);
 }

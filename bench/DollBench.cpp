@@ -6,17 +6,20 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "MedianReporter.h"
 #include "SampleFolder.h"
+#include "doll/Doll.h"
 #include "doll/Geometry.h"
 #include "doll/Nest.h"
 #include "doll/Opening.h"
 #include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
+#include "framework/TavoForm.h"
 #include "scene/Scene.h"
 #include "scene/StreakBackdrop.h"
 
@@ -30,23 +33,17 @@ constexpr std::size_t ViewBytes = 200 * 200 * 3;
 constexpr std::size_t GeometryBytes = 4 * ViewBytes + 200 * 200 * sizeof(ColumnSpan);
 
 // A full doll (radius 100 on every row) over a random 250 × 200 texture.
-void SetUpFullDoll() {
-  if (!FrontView) {
-    FrontView = std::make_unique<TTavoBitmap>();
-    BackView = std::make_unique<TTavoBitmap>();
-    Texture = std::make_unique<TTavoBitmap>();
-  }
-  FrontView->SetSizeBlank(200, 200);
-  BackView->SetSizeBlank(200, 200);
-  Texture->SetSizeBlank(250, 200);
+std::unique_ptr<TDoll> FullDoll() {
+  auto doll = std::make_unique<TDoll>();
   std::mt19937 random(42);
   for (int y = 0; y < 200; ++y)
     for (int x = 0; x < 250; ++x)
-      Texture->Rows[y][x] =
+      doll->Texture.Rows[y][x] =
           Pixel24{static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
                   static_cast<std::uint8_t>(random())};
-  DisplayedProfile.fill(100);
-  RefreshGeometry();
+  doll->View.DisplayedProfile.fill(100);
+  doll->View.RefreshGeometry();
+  return doll;
 }
 
 void Memcpy(benchmark::State& state, std::size_t bytes) {
@@ -59,82 +56,76 @@ void Memcpy(benchmark::State& state, std::size_t bytes) {
 }
 
 void RenderViewBench(benchmark::State& state) {
-  SetUpFullDoll();
-  ShadeLevel = 3;
+  const auto doll = FullDoll();
+  doll->ShadeLevel = 3;
   int rotation = 0;
   for (auto _ : state) {
-    RenderView(*FrontView, rotation);
+    RenderView(doll->View, doll->Texture, doll->View.FrontView, rotation, doll->ShadeLevel);
     rotation = (rotation + 2) % 250;
     benchmark::ClobberMemory();
   }
 }
 
 void RefreshGeometryBench(benchmark::State& state) {
-  SetUpFullDoll();
+  const auto doll = FullDoll();
   for (auto _ : state) {
-    RefreshGeometry();
+    doll->View.RefreshGeometry();
     benchmark::ClobberMemory();
   }
 }
 
 void AdvanceOpeningBench(benchmark::State& state) {
-  SetUpFullDoll();
-  InnerTexture = std::make_unique<TTavoBitmap>();
-  InnerTexture->SetSizeBlank(250, 200);
-  TextureCopy = std::make_unique<TTavoBitmap>();
-  TextureCopy->SetSizeBlank(250, 200);
-  DrawOnTextureCopy(*Texture);
-  TestOpenability();
-  SetCurrentProfile(DisplayedProfile);
-  OpenDoll();
+  const auto doll = FullDoll();
+  DrawOnTextureCopy(*doll, doll->Texture);
+  TestOpenability(*doll);
+  SetCurrentProfile(*doll, doll->View.DisplayedProfile);
+  OpenDoll(*doll);
   for (auto _ : state) {
-    if (OpenProgress >= 200) {
+    if (doll->OpenProgress >= 200) {
       state.PauseTiming();
-      DisplayedProfile.fill(100);
-      SetCurrentProfile(DisplayedProfile);
-      OpenDoll();
+      doll->View.DisplayedProfile.fill(100);
+      SetCurrentProfile(*doll, doll->View.DisplayedProfile);
+      OpenDoll(*doll);
       state.ResumeTiming();
     }
-    AdvanceOpening();
+    AdvanceOpening(*doll);
     benchmark::ClobberMemory();
   }
 }
 
 // The full doll at rest as the outer doll of a nest whose level 9 has pictures of its own.
-void SetUpNest() {
-  SetUpFullDoll();
-  InnerTexture = std::make_unique<TTavoBitmap>();
-  InnerTexture->SetSizeBlank(250, 200);
-  TextureCopy = std::make_unique<TTavoBitmap>();
-  TextureCopy->SetSizeBlank(250, 200);
-  TestOpenability();
+std::unique_ptr<TDoll> NestDoll() {
+  auto doll = FullDoll();
+  TestOpenability(*doll);
   DollProfile slim;
   slim.fill(60);
-  Nest = {{1, {DisplayedProfile, CopyOfSkin(*Texture)}}, {9, {slim, CopyOfSkin(*Texture)}}};
+  doll->Nest = {{1, {doll->View.DisplayedProfile, CopyOfSkin(doll->Texture)}},
+                {9, {slim, CopyOfSkin(doll->Texture)}}};
+  return doll;
 }
 
 // What Open does to show level 9 from its own pictures: eight nestings of each.
 void OpenLevel9Bench(benchmark::State& state) {
-  SetUpNest();
+  const auto doll = NestDoll();
   for (auto _ : state) {
-    DollLevel = 8;
-    OpenDoll();
+    doll->DollLevel = 8;
+    OpenDoll(*doll);
     benchmark::ClobberMemory();
   }
 }
 
 // A close step, to set beside an opening step.
 void AdvanceClosingBench(benchmark::State& state) {
-  SetUpNest();
-  CloseProgress = OpenProgressAtRest;
+  const auto doll = NestDoll();
+  doll->CloseProgress = OpenProgressAtRest;
   for (auto _ : state) {
-    if (CloseProgress >= OpenProgressAtRest) {
+    if (doll->CloseProgress >= OpenProgressAtRest) {
       state.PauseTiming();
-      DollLevel = 2;
-      CloseDoll();
+      doll->DollLevel = 2;
+      CloseDoll(*doll);
       state.ResumeTiming();
     }
-    AdvanceClosing();
+    AdvanceClosing(*doll);
     benchmark::ClobberMemory();
   }
 }
@@ -143,9 +134,10 @@ void StepBackdropBench(benchmark::State& state) {
   TTavoBitmap backdrop;
   backdrop.SetSizeFilled(200, 200, FrameColour);
   RandSeed = 1;
-  SeedStreaks();
+  StreakSet left{}, right{};
+  SeedStreaks(left, right);
   for (auto _ : state) {
-    StepBackdrop(backdrop, StreaksLeft);
+    StepBackdrop(backdrop, left);
     benchmark::ClobberMemory();
   }
 }
@@ -153,19 +145,17 @@ void StepBackdropBench(benchmark::State& state) {
 // A whole frame on the bundled sample doll: opening step when due, both views, the turn,
 // both backdrops, composing, and showing in two paint boxes.
 void FrameTickBench(benchmark::State& state) {
-  const auto here = EnterSampleFolder("kavinel-bench");
-  CreateSceneBitmaps();
-  std::filesystem::current_path(here);
+  const auto scene = std::make_unique<TScene>(MakeSampleFolder("kavinel-bench"));
   TPaintBox front, back;
   front.resize(200, 200);
   back.resize(200, 200);
-  FrontBox = &front;
-  BackBox = &back;
+  TTavoForm form(200, 200, nullptr);  // never shown: the scene shows its frames in the boxes
+  scene->Start(form, &front, &back);
   for (auto _ : state) {
-    FrameTick();
+    scene->FrameTick();
     benchmark::ClobberMemory();
   }
-  FrontBox = BackBox = nullptr;
+  scene->Stop();
 }
 
 void Register(const std::string& name, void (*run)(benchmark::State&)) {

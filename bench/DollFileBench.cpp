@@ -35,23 +35,21 @@ fs::path Folder;
 DollProfile Outline;
 std::shared_ptr<const TTavoBitmap> Skin;
 
-// The sample doll, every level, in a folder of its own, which becomes the working folder; and
-// its doll file written beside it.
+// The sample doll, every level, in a folder of its own; and its doll file written beside it.
 void PrepareSampleDoll() {
   fs::create_directories(Folder / "doll");
   for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES))
     if (entry.path().extension() == ".bmp")
       fs::copy_file(entry.path(), Folder / "doll" / entry.path().filename(),
                     fs::copy_options::overwrite_existing);
-  fs::current_path(Folder / "doll");
-  ExportDoll((Folder / "sample.kavinel").string(), false);
+  ExportDoll((Folder / "doll").string(), (Folder / "sample.kavinel").string(), false);
 }
 
-// The doll file made from the working folder and written whole beside its name.
+// The doll file made from the doll's folder and written whole beside its name.
 void Export(benchmark::State& state) {
   const std::string file = (Folder / "export.kavinel").string();
   for (auto _ : state) {
-    ExportDoll(file, false);
+    ExportDoll((Folder / "doll").string(), file, false);
     state.PauseTiming();
     fs::remove(file);
     state.ResumeTiming();
@@ -140,6 +138,5 @@ int main(int argc, char** argv) {
             << "most 50 ms):\n"
             << "  in the process (render, scale, write the PNG): " << m["InProcess"] << " ms\n"
             << "  kavinel-thumbnailer end to end: " << m["EndToEnd"] << " ms\n";
-  fs::current_path(fs::temp_directory_path());
   fs::remove_all(Folder);
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -23,6 +24,7 @@ constexpr int PhotoHeight = 4000;
 
 std::string JpegFile;
 std::string PngFile;
+std::unique_ptr<TScene> Scene;  // the sample doll, shown again after each drop
 
 // A camera-like picture: smooth gradients with a little noise, so that the files are as large
 // as a photo's.
@@ -42,13 +44,13 @@ QImage MakePhoto() {
 
 // Each drop keeps the skin it replaces under a new backup name; those are removed untimed.
 void RemoveBackups() {
-  for (int n = 1; std::filesystem::remove(BackupName(TextureFileName, n)); ++n) {
+  for (int n = 1; std::filesystem::remove(BackupName(Scene->PathOf(TextureFileName), n)); ++n) {
   }
 }
 
 void Drop(benchmark::State& state, const std::string& fileName) {
   for (auto _ : state) {
-    DropPicture(fileName, 0);
+    Scene->DropPicture(fileName, 0);
     state.PauseTiming();
     RemoveBackups();
     state.ResumeTiming();
@@ -83,9 +85,9 @@ void Register(const char* name, void (*run)(benchmark::State&, const std::string
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  const auto before = EnterSampleFolder("kavinel-drop-bench");
-  JpegFile = (std::filesystem::current_path() / "photo.jpg").string();
-  PngFile = (std::filesystem::current_path() / "photo.png").string();
+  const std::string folder = MakeSampleFolder("kavinel-drop-bench");
+  JpegFile = (std::filesystem::path(folder) / "photo.jpg").string();
+  PngFile = (std::filesystem::path(folder) / "photo.png").string();
   {
     const QImage photo = MakePhoto();
     photo.save(QString::fromStdString(JpegFile), "jpeg", 90);
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
   std::cout << "A " << PhotoWidth << " × " << PhotoHeight << " photo: JPEG "
             << std::filesystem::file_size(JpegFile) << " bytes, PNG "
             << std::filesystem::file_size(PngFile) << " bytes\n";
-  CreateSceneBitmaps();  // the scene a drop shows the doll again in
+  Scene = std::make_unique<TScene>(folder);  // the scene a drop shows the doll again in
 
   Register("DropPicture(jpeg)", Drop, JpegFile);
   Register("QImage::load(jpeg)", QtLoad, JpegFile);
@@ -109,6 +111,6 @@ int main(int argc, char** argv) {
             << " ms, ratio " << m["DropPicture(png)"] / m["QImage::load(png)"]
             << " (target: at most 1.2)\n"
             << "  The fit of the full-size PNG alone: " << m["FitToSkinHalf(png)"] << " ms\n";
-  std::filesystem::current_path(before);
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-drop-bench");
+  Scene.reset();
+  std::filesystem::remove_all(folder);
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "SampleFolder.h"
@@ -43,7 +44,7 @@ void TimedFrameTick() {
   Ticks.push_back(Clock::now());
   LastTickProcessor = ProcessorSeconds();
   if (Ticks.size() == 1) FirstTickProcessor = LastTickProcessor;
-  FrameTick();
+  Form->Scene->FrameTick();
   if (std::chrono::duration<double>(Ticks.back() - Ticks.front()).count() >= RunSeconds)
     Form->close();
 }
@@ -59,13 +60,14 @@ double Percentile(std::vector<double> values, double p) {
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
-  EnterSampleFolder("kavinel-pacing");
+  // The window shows the doll of the working folder it starts in.
+  std::filesystem::current_path(MakeSampleFolder("kavinel-pacing"));
 
   const bool quiet = argc > 1 && std::strcmp(argv[1], "--quiet") == 0;
   TFormMain form;
   Form = &form;
   SetQuietLoop(quiet);
-  Direction = DirectionClockwise;
+  form.Scene->Doll.Direction = DirectionClockwise;
   TaskTable.at(0).Proc = TimedFrameTick;  // the frame tick, with a stopwatch
   form.show();
   QApplication::exec();

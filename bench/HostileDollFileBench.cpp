@@ -119,10 +119,9 @@ void MakeFiles(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(KAVINEL_SAMPLES))
     fs::copy_file(entry.path(), folder / "doll" / entry.path().filename(),
                   fs::copy_options::overwrite_existing);
-  fs::current_path(folder / "doll");
   const fs::path sample = folder / "sample.kavinel";
   fs::remove(sample);
-  ExportDoll(sample.string(), false);
+  ExportDoll((folder / "doll").string(), sample.string(), false);
   const auto pair = [&](const char* name, const TBytes& picture) {
     Write(folder / name, PackDoll({{"シェイプ.bmp", picture}, {"テクスチャ.bmp", picture}}, {}));
   };

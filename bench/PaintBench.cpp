@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "MedianReporter.h"
 #include "SampleFolder.h"
@@ -21,27 +22,29 @@ namespace {
 
 constexpr int Largest = BrushDiameters[std::size(BrushDiameters) - 1];
 
+std::unique_ptr<TScene> Scene;  // the sample doll
+
 // The sample doll's widest row.
 int WidestRow() {
-  return static_cast<int>(std::max_element(DisplayedProfile.begin(), DisplayedProfile.end()) -
-                          DisplayedProfile.begin());
+  const DollProfile& profile = Scene->Doll.View.DisplayedProfile;
+  return static_cast<int>(std::max_element(profile.begin(), profile.end()) - profile.begin());
 }
 
 void Dab(benchmark::State& state) {
-  const auto skin = CopyOfSkin(*Nest.at(1).Skin);
+  const auto skin = CopyOfSkin(*Scene->Doll.Nest.at(1).Skin);
   const TViewPoint point{QPointF(100, WidestRow()), false, 17};
-  for (auto _ : state) PaintDab(*skin, point, Largest, {Pixel24{0, 0, 0}});
+  for (auto _ : state) PaintDab(Scene->Doll, *skin, point, Largest, {Pixel24{0, 0, 0}});
 }
 
 // Sixty moves of five pixels across the doll and back, as a quick hand drags in a second.
 void SecondOfDragging(benchmark::State& state) {
-  const auto skin = CopyOfSkin(*Nest.at(1).Skin);
+  const auto skin = CopyOfSkin(*Scene->Doll.Nest.at(1).Skin);
   const int row = WidestRow();
   for (auto _ : state) {
     TViewPoint from{QPointF(50, row), false, 17};
     for (int move = 1; move <= 60; ++move) {
       const QPointF to(50 + 5 * (move <= 30 ? move : 60 - move), row + move % 7);
-      PaintLine(*skin, from, to, Largest, {Pixel24{0, 0, 0}});
+      PaintLine(Scene->Doll, *skin, from, to, Largest, {Pixel24{0, 0, 0}});
       from.At = to;
     }
   }
@@ -49,38 +52,40 @@ void SecondOfDragging(benchmark::State& state) {
 
 // What a frame tick adds while the brush is held and the doll turns by a column a frame.
 void HeldBrushTick(benchmark::State& state) {
-  BeginPainting();
-  BeginStroke(ViewPoint(QPointF(100, WidestRow()), false));
+  TPaintSession& painting = Scene->Painting;
+  painting.BeginPainting();
+  painting.BeginStroke(painting.ViewPoint(QPointF(100, WidestRow()), false));
   int rotation = 0;
   for (auto _ : state) {
-    TurnHeldBrush(++rotation % TextureColumns);
-    SavePaintingWhenDue(TimeGetTime());
+    painting.TurnHeldBrush(++rotation % TextureColumns);
+    painting.SavePaintingWhenDue(TimeGetTime());
   }
-  EndStroke(false);
-  ForgetPainting();
+  painting.EndStroke(false);
+  painting.ForgetPainting();
 }
 
 // The painted skin written, the old one kept the first time; backups are removed untimed.
 void WriteSkin(benchmark::State& state) {
-  BeginPainting();
+  TPaintSession& painting = Scene->Painting;
+  painting.BeginPainting();
   int x = 40;
   for (auto _ : state) {
     state.PauseTiming();
-    BeginStroke(ViewPoint(QPointF(x = x < 160 ? x + 1 : 40, WidestRow()), false));
-    EndStroke(true);
+    painting.BeginStroke(painting.ViewPoint(QPointF(x = x < 160 ? x + 1 : 40, WidestRow()), false));
+    painting.EndStroke(true);
     state.ResumeTiming();
-    SavePainting();
+    painting.SavePainting();
   }
-  ForgetPainting();
-  for (int n = 1; std::filesystem::remove(BackupName(TextureFileName, n)); ++n) {
+  painting.ForgetPainting();
+  for (int n = 1; std::filesystem::remove(BackupName(Scene->PathOf(TextureFileName), n)); ++n) {
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto before = EnterSampleFolder("kavinel-paint-bench");
-  CreateSceneBitmaps();
+  const std::string folder = MakeSampleFolder("kavinel-paint-bench");
+  Scene = std::make_unique<TScene>(folder);
   using TRun = void (*)(benchmark::State&);
   for (const auto& [name, run] : {std::pair<const char*, TRun>{"Dab", Dab},
                                   {"SecondOfDragging", SecondOfDragging},
@@ -98,6 +103,6 @@ int main(int argc, char** argv) {
             << "  a frame tick's painting, brush held on a turning doll: " << m["HeldBrushTick"]
             << " ms (target: at most 0.5)\n"
             << "  the painted skin written: " << m["WriteSkin"] << " ms (target: at most 30)\n";
-  std::filesystem::current_path(before);
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-paint-bench");
+  Scene.reset();
+  std::filesystem::remove_all(folder);
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 #include "MedianReporter.h"
 #include "SampleFolder.h"
@@ -16,36 +17,40 @@ namespace {
 
 constexpr int Row = 120;  // among the sample doll's widest rows
 
+std::unique_ptr<TScene> Scene;  // the sample doll
+
 int RightEdge(int r) {
   return ViewSize / 2 - 1 + r;
 }
 
 void DragStep(benchmark::State& state) {
-  const int radius = DisplayedProfile[Row];
-  BeginReshape(Row, RightEdge(radius));
+  TReshape& reshape = Scene->Reshape;
+  const int radius = Scene->Doll.View.DisplayedProfile[Row];
+  reshape.BeginReshape(Row, RightEdge(radius));
   int step = 0;
-  for (auto _ : state) DragReshape(RightEdge(radius + 1 + step++ % 8));  // each a change
-  CancelReshape();
+  for (auto _ : state) reshape.DragReshape(RightEdge(radius + 1 + step++ % 8));  // each a change
+  reshape.CancelReshape();
 }
 
 // Each release keeps the outline it replaces under a new backup name; those are removed
 // untimed.
 void RemoveBackups() {
-  for (int n = 1; std::filesystem::remove(BackupName(ShapeFileName, n)); ++n) {
+  for (int n = 1; std::filesystem::remove(BackupName(Scene->PathOf(ShapeFileName), n)); ++n) {
   }
 }
 
 void Release(benchmark::State& state) {
+  TReshape& reshape = Scene->Reshape;
   for (auto _ : state) {
     state.PauseTiming();
-    const int radius = DisplayedProfile[Row];
-    BeginReshape(Row, RightEdge(radius));
-    DragReshape(RightEdge(radius >= 95 ? radius - 5 : radius + 5));  // 92 and 97 in turn
+    const int radius = Scene->Doll.View.DisplayedProfile[Row];
+    reshape.BeginReshape(Row, RightEdge(radius));
+    reshape.DragReshape(RightEdge(radius >= 95 ? radius - 5 : radius + 5));  // 92 and 97 in turn
     state.ResumeTiming();
-    if (!EndReshape()) state.SkipWithError("nothing written");
+    if (!reshape.EndReshape()) state.SkipWithError("nothing written");
     state.PauseTiming();
     RemoveBackups();
-    DollHistory.Clear();
+    Scene->DollHistory.Clear();
     state.ResumeTiming();
   }
 }
@@ -53,8 +58,8 @@ void Release(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto before = EnterSampleFolder("kavinel-shape-bench");
-  CreateSceneBitmaps();
+  const std::string folder = MakeSampleFolder("kavinel-shape-bench");
+  Scene = std::make_unique<TScene>(folder);
   for (auto* run : {DragStep, Release})
     benchmark::RegisterBenchmark(run == DragStep ? "DragStep" : "Release", run)
         ->Unit(benchmark::kMillisecond)
@@ -65,6 +70,6 @@ int main(int argc, char** argv) {
             << "  one drag step: " << m["DragStep"] << " ms (target: at most 0.3)\n"
             << "  a release (write, keep, read again): " << m["Release"]
             << " ms (target: at most 30)\n";
-  std::filesystem::current_path(before);
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kavinel-shape-bench");
+  Scene.reset();
+  std::filesystem::remove_all(folder);
 }

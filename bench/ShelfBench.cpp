@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 #include "MedianReporter.h"
 #include "SampleFolder.h"
@@ -21,6 +22,15 @@ namespace fs = std::filesystem;
 constexpr int Dolls = 200;
 const fs::path Home = fs::temp_directory_path() / "kavinel-shelf-bench";
 const fs::path Shelf = Home / "Kavinel";
+
+std::unique_ptr<TScene> Scene;  // the doll shown
+
+// What the main window does for the shelf: here only tell the folder of the doll shown.
+TShelfWindow::TActions Actions() {
+  TShelfWindow::TActions actions;
+  actions.ShownFolder = [] { return Scene->Folder(); };
+  return actions;
+}
 
 // Dolls of the sample's three levels, each skin changed in one byte so that no two are alike.
 void FillShelf() {
@@ -38,7 +48,7 @@ void FillShelf() {
 }
 
 void OpenWarm(benchmark::State& state) {
-  for (auto _ : state) TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, {});
+  for (auto _ : state) TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, Actions());
 }
 
 // The whole shelf from an empty cache, pictures included; reported for each doll.
@@ -47,9 +57,8 @@ void FillCold(benchmark::State& state) {
     state.PauseTiming();
     fs::remove_all(CacheFolder());
     state.ResumeTiming();
-    TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, {});
-    while (window.MakeNextPicture()) {
-    }
+    TShelfWindow window(nullptr, Shelf, KAVINEL_SAMPLES, Actions());
+    window.FinishPictures();
   }
 }
 
@@ -60,7 +69,7 @@ void FindCopy(benchmark::State& state) {
 // Show, back and forth between two dolls of three levels.
 void ShowThreeLevels(benchmark::State& state) {
   int n = 0;
-  for (auto _ : state) ShowDollFolder(Shelf / ("doll-" + std::to_string(1 + n++ % 2)));
+  for (auto _ : state) Scene->ShowDollFolder(Shelf / ("doll-" + std::to_string(1 + n++ % 2)));
 }
 
 }  // namespace
@@ -71,8 +80,8 @@ int main(int argc, char** argv) {
     setenv(name, (Home / name).c_str(), 1);
   setenv("HOME", Home.c_str(), 1);
   QApplication application(argc, argv);
-  const auto before = EnterSampleFolder("kavinel-shelf-bench-work");
-  CreateSceneBitmaps();
+  const std::string work = MakeSampleFolder("kavinel-shelf-bench-work");
+  Scene = std::make_unique<TScene>(work);
   FillShelf();
   using TRun = void (*)(benchmark::State&);
   for (const auto& [name, run] : {std::pair<const char*, TRun>{"FillCold", FillCold},
@@ -93,7 +102,7 @@ int main(int argc, char** argv) {
             << "  a doll file's copy looked for: " << m["FindCopy"] << " ms (target: at most 50)\n"
             << "  Show on a doll of three levels: " << m["ShowThreeLevels"]
             << " ms (target: at most 30)\n";
-  fs::current_path(before);
+  Scene.reset();
   fs::remove_all(Home);
-  fs::remove_all(fs::temp_directory_path() / "kavinel-shelf-bench-work");
+  fs::remove_all(work);
 }

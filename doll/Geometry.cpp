@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -55,23 +56,28 @@ RadiusSpans SpansOfRadius(int r) {
 
 const std::array<ColumnSpan, ViewSize>& ColumnSpansForRadius(int radius) {
   CheckIndex(radius, MaxRadius + 1);
-  static std::array<RadiusSpans, MaxRadius + 1> spans;
-  static std::array<bool, MaxRadius + 1> known{};
-  if (!known[radius]) {
-    spans[radius] = SpansOfRadius(radius);
-    known[radius] = true;
-  }
-  return spans[radius];
+  // A static's first initialisation runs once, whichever threads reach it.
+  static const auto spans = [] {
+    auto all = std::make_unique<std::array<RadiusSpans, MaxRadius + 1>>();
+    for (int r = 0; r <= MaxRadius; ++r) (*all)[r] = SpansOfRadius(r);
+    return all;
+  }();
+  return (*spans)[radius];
 }
 
-void ComputeRowBounds() {
+TDollView::TDollView() {
+  FrontView.SetSizeBlank(ViewSize, ViewSize);
+  BackView.SetSizeBlank(ViewSize, ViewSize);
+}
+
+void TDollView::ComputeRowBounds() {
   for (int y = 0; y < DollRows; ++y) {
     Left[y] = Axis - DisplayedProfile[y];
     Right[y] = DisplayedProfile[y] + Axis - 1;
   }
 }
 
-void PaintSilhouette(TTavoBitmap& view) {
+void TDollView::PaintSilhouette(TTavoBitmap& view) const {
   for (int y = 0; y < DollRows; ++y) {
     Pixel24* row = view.Rows[y].Data();
     const int left = std::clamp(Left[y], 0, ViewSize);
@@ -84,7 +90,7 @@ void PaintSilhouette(TTavoBitmap& view) {
   view.MakeMask(clBlack);
 }
 
-void BuildColumnMap() {
+void TDollView::BuildColumnMap() {
   for (int y = 0; y < DollRows; ++y) {
     if (Left[y] > Right[y]) continue;
     const int r = DisplayedProfile[y];
@@ -92,9 +98,9 @@ void BuildColumnMap() {
   }
 }
 
-void RefreshGeometry() {
+void TDollView::RefreshGeometry() {
   ComputeRowBounds();
-  PaintSilhouette(*FrontView);
-  PaintSilhouette(*BackView);
+  PaintSilhouette(FrontView);
+  PaintSilhouette(BackView);
   BuildColumnMap();
 }

@@ -3,17 +3,16 @@
 #include <cstring>
 #include <filesystem>
 
+#include "Doll.h"
 #include "Nesting.h"
 #include "ShapeProfile.h"
-
-TNest Nest;
 
 namespace {
 
 // The nearest level at or outside `level` that has the picture `has` looks for.
 template <class Has>
-int NearestWith(int level, Has has) {
-  for (auto it = Nest.upper_bound(level); it != Nest.begin();) {
+int NearestWith(const TNest& nest, int level, Has has) {
+  for (auto it = nest.upper_bound(level); it != nest.begin();) {
     --it;
     if (has(it->second)) return it->first;
   }
@@ -36,43 +35,44 @@ void NestFrom(int level, int held, int source, Start start, Step nest) {
 
 }  // namespace
 
-std::set<int> LevelsInFolder() {
+std::set<int> LevelsInFolder(const std::string& folder) {
   std::set<int> levels;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(".", error))
+  for (const auto& entry :
+       std::filesystem::directory_iterator(folder.empty() ? "." : folder, error))
     if (const int level = LevelOfFile(entry.path().filename().string()); level >= 2)
       levels.insert(level);
   return levels;
 }
 
-int OutlineLevel(int level) {
-  return NearestWith(level, [](const TLevelPictures& p) { return p.Outline.has_value(); });
+int OutlineLevel(const TNest& nest, int level) {
+  return NearestWith(nest, level, [](const TLevelPictures& p) { return p.Outline.has_value(); });
 }
 
-int SkinLevel(int level) {
-  return NearestWith(level, [](const TLevelPictures& p) { return p.Skin != nullptr; });
+int SkinLevel(const TNest& nest, int level) {
+  return NearestWith(nest, level, [](const TLevelPictures& p) { return p.Skin != nullptr; });
 }
 
-void MakeLevelAtRest(int level, int held) {
+void MakeLevelAtRest(TDoll& doll, int level, int held) {
   // The outline and the skin nest apart: no step of one reads anything of the other.
+  const int outline = OutlineLevel(doll.Nest, level);
   NestFrom(
-      level, held, OutlineLevel(level),
-      [level] { SetCurrentProfile(*Nest.at(OutlineLevel(level)).Outline); },
-      [] {
-        InnerProfile = NestedProfile(CurrentProfile, SplitRow);
-        SetCurrentProfile(InnerProfile);
+      level, held, outline, [&] { SetCurrentProfile(doll, *doll.Nest.at(outline).Outline); },
+      [&] {
+        doll.InnerProfile = NestedProfile(doll.CurrentProfile, doll.SplitRow);
+        SetCurrentProfile(doll, doll.InnerProfile);
       });
+  const int skin = SkinLevel(doll.Nest, level);
   NestFrom(
-      level, held, SkinLevel(level),
-      [level] { Nest.at(SkinLevel(level)).Skin->DrawOn(*TextureCopy, 0, 0); },
-      [] {
-        NestSkin(*TextureCopy, *InnerTexture, SplitRow);
-        InnerTexture->DrawOn(*TextureCopy, 0, 0);
+      level, held, skin, [&] { doll.Nest.at(skin).Skin->DrawOn(doll.TextureCopy, 0, 0); },
+      [&] {
+        NestSkin(doll.TextureCopy, doll.InnerTexture, doll.SplitRow);
+        doll.InnerTexture.DrawOn(doll.TextureCopy, 0, 0);
       });
 }
 
-DollProfile NestedOutline(DollProfile outline, int level) {
-  for (int nested = 1; nested < level; ++nested) outline = NestedProfile(outline, SplitRow);
+DollProfile NestedOutline(DollProfile outline, int level, int splitRow) {
+  for (int nested = 1; nested < level; ++nested) outline = NestedProfile(outline, splitRow);
   return outline;
 }
 
@@ -101,7 +101,11 @@ void ReadLevelPicture(const std::string& name, const std::string& path) {
 
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin) {
   auto copy = std::make_unique<TTavoBitmap>();
-  copy->SetSizeBlank(TextureColumns, DollRows);
-  skin.DrawOn(*copy, 0, 0);
+  CopySkinInto(skin, *copy);
   return copy;
+}
+
+void CopySkinInto(const TTavoBitmap& skin, TTavoBitmap& into) {
+  into.SetSizeBlank(TextureColumns, DollRows);
+  skin.DrawOn(into, 0, 0);
 }

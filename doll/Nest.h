@@ -10,8 +10,9 @@
 #include <set>
 #include <string>
 
+#include "DollTypes.h"
 #include "LevelNames.h"
-#include "SceneState.h"
+#include "framework/TavoBmp.h"
 #include "pictures/BmpRegion.h"
 
 // The full-size pictures one level has of its own.
@@ -22,25 +23,26 @@ struct TLevelPictures {
 
 // The levels that have a picture of their own; the outer doll, level 1, has both.
 using TNest = std::map<int, TLevelPictures>;
-extern TNest Nest;
 
-// The levels inside the outer doll that have a picture in the working folder.
-std::set<int> LevelsInFolder();
+struct TDoll;
+
+// The levels inside the outer doll that have a picture in `folder` ("": the working folder).
+std::set<int> LevelsInFolder(const std::string& folder);
 
 // The level whose outline, or skin, `level` uses: its own, or the nearest outside it.
-int OutlineLevel(int level);
-int SkinLevel(int level);
+int OutlineLevel(const TNest& nest, int level);
+int SkinLevel(const TNest& nest, int level);
 
-// Makes the doll at rest of `level` in CurrentProfile and TextureCopy: its full-size
-// pictures nested level − 1 times through InnerProfile and InnerTexture, as the openings
-// nest them, so InnerProfile and InnerTexture then hold the last nesting. `held` is the
-// level whose doll at rest the two hold now (0 for none): from there, where it uses the
+// Makes the doll at rest of `level` in the doll's CurrentProfile and TextureCopy: its
+// full-size pictures nested level − 1 times through InnerProfile and InnerTexture, as the
+// openings nest them, so InnerProfile and InnerTexture then hold the last nesting. `held` is
+// the level whose doll at rest the two hold now (0 for none): from there, where it uses the
 // same pictures, the nesting goes on rather than starting again.
-void MakeLevelAtRest(int level, int held);
+void MakeLevelAtRest(TDoll& doll, int level, int held);
 
 // What `outline`, a full-size outline of `level`, looks like on screen: nested level − 1
-// times.
-DollProfile NestedOutline(DollProfile outline, int level);
+// times about `splitRow`.
+DollProfile NestedOutline(DollProfile outline, int level, int splitRow);
 
 // The skin of which `skin` holds the top-left: the picture must cover one full turn (250
 // columns) of all 200 rows, or the size error names `fileName`. Its top-left TextureColumns ×
@@ -58,3 +60,6 @@ void ReadLevelPicture(const std::string& name, const std::string& path);
 
 // A new TextureColumns × DollRows skin holding the top-left of `skin`.
 std::unique_ptr<TTavoBitmap> CopyOfSkin(const TTavoBitmap& skin);
+
+// Makes `into` a TextureColumns × DollRows skin holding the top-left of `skin`.
+void CopySkinInto(const TTavoBitmap& skin, TTavoBitmap& into);

@@ -3,7 +3,7 @@
 // painting all stand on it, and it calls none of them.
 #pragma once
 
-#include "SceneState.h"
+#include "DollTypes.h"
 
 // The profile nested in `parent` about `splitRow`: each parent row's radius spread over the
 // nested rows it covers, scaled by InnerScale.

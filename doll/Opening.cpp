@@ -15,9 +15,9 @@ constexpr int Step = 10;  // rows each half moves per frame
 // row i (ascending), `moveDown(i)` row i − 10 into row i (descending), `reveal(i)` the nested
 // doll's row i into row i. Rows of a range outside 0..199 are skipped.
 template <class MoveUp, class MoveDown, class Reveal>
-void ShiftRows(MoveUp moveUp, MoveDown moveDown, Reveal reveal) {
-  const int split = SplitRow;
-  const int moved = OpenProgress;
+void ShiftRows(const TDoll& doll, MoveUp moveUp, MoveDown moveDown, Reveal reveal) {
+  const int split = doll.SplitRow;
+  const int moved = doll.OpenProgress;
   for (int i = 0; i <= split - moved - Step; ++i)
     if (i >= 0 && i < DollRows) moveUp(i);
   for (int i = DollRows - 1; i >= split + moved + Step; --i)
@@ -32,89 +32,92 @@ void CopyTextureRow(const TTavoBitmap& from, int fromRow, TTavoBitmap& to, int t
 
 }  // namespace
 
-void OpenDoll() {
-  MakeLevelAtRest(DollLevel + 1, DollLevel);
-  ++DollLevel;
-  OpenProgress = 0;
-  CloseProgress = OpenProgressAtRest;
+void OpenDoll(TDoll& doll) {
+  MakeLevelAtRest(doll, doll.DollLevel + 1, doll.DollLevel);
+  ++doll.DollLevel;
+  doll.OpenProgress = 0;
+  doll.CloseProgress = OpenProgressAtRest;
 }
 
-bool DollAtRest() {
-  return OpenProgress == OpenProgressAtRest && CloseProgress == OpenProgressAtRest;
+bool DollAtRest(const TDoll& doll) {
+  return doll.OpenProgress == OpenProgressAtRest && doll.CloseProgress == OpenProgressAtRest;
 }
 
-void AdvanceOpening() {
-  ShiftProfileRows();
-  RefreshGeometry();
-  ShiftTextureRows();
-  OpenProgress = std::min(OpenProgress + Step, OpenProgressAtRest);
+void AdvanceOpening(TDoll& doll) {
+  ShiftProfileRows(doll);
+  doll.View.RefreshGeometry();
+  ShiftTextureRows(doll);
+  doll.OpenProgress = std::min(doll.OpenProgress + Step, OpenProgressAtRest);
 }
 
-bool CanCloseDoll() {
-  return DollAtRest() && DollLevel >= 2;
+bool CanCloseDoll(const TDoll& doll) {
+  return DollAtRest(doll) && doll.DollLevel >= 2;
 }
 
-void CloseDoll() {
-  const int outer = DollLevel - 1;
-  MakeLevelAtRest(outer, 0);
-  const DollProfile rest = CurrentProfile;
-  const std::unique_ptr<TTavoBitmap> restSkin = CopyOfSkin(*TextureCopy);
-  MakeLevelAtRest(DollLevel, outer);  // what the opening of `outer` reveals
-  SetCurrentProfile(rest);
-  DrawOnTextureCopy(*restSkin);
-  DollLevel = outer;
-  CloseProgress = 0;
+void CloseDoll(TDoll& doll) {
+  const int outer = doll.DollLevel - 1;
+  MakeLevelAtRest(doll, outer, 0);
+  const DollProfile rest = doll.CurrentProfile;
+  const std::unique_ptr<TTavoBitmap> restSkin = CopyOfSkin(doll.TextureCopy);
+  MakeLevelAtRest(doll, doll.DollLevel, outer);  // what the opening of `outer` reveals
+  SetCurrentProfile(doll, rest);
+  DrawOnTextureCopy(doll, *restSkin);
+  doll.DollLevel = outer;
+  doll.CloseProgress = 0;
 }
 
-void AdvanceClosing() {
-  CloseProgress = std::min(CloseProgress + Step, OpenProgressAtRest);
-  ShowOpenedBy(OpenProgressAtRest - CloseProgress);
+void AdvanceClosing(TDoll& doll) {
+  doll.CloseProgress = std::min(doll.CloseProgress + Step, OpenProgressAtRest);
+  ShowOpenedBy(doll, OpenProgressAtRest - doll.CloseProgress);
 }
 
-void ShowOpenedBy(int apart) {
+void ShowOpenedBy(TDoll& doll, int apart) {
   // The halves of the doll at rest, `apart` rows from where they were, and the nested doll
   // between them; row SplitRow is in both halves.
-  const auto restRow = [apart, split = SplitRow](int i) {
+  const auto restRow = [apart, split = doll.SplitRow](int i) {
     if (i <= split - apart) return i + apart;
     if (i >= split + apart) return i - apart;
     return -1;
   };
   for (int i = 0; i < DollRows; ++i)
-    DisplayedProfile[i] = restRow(i) < 0 ? InnerProfile[i] : CurrentProfile[restRow(i)];
-  RefreshGeometry();
-  TTavoBitmap& t = *Texture;
+    doll.View.DisplayedProfile[i] =
+        restRow(i) < 0 ? doll.InnerProfile[i] : doll.CurrentProfile[restRow(i)];
+  doll.View.RefreshGeometry();
+  TTavoBitmap& t = doll.Texture;
   if (t.width() < TextureColumns) throw ERangeError();
   for (int i = 0; i < DollRows; ++i) {
     if (restRow(i) < 0) {
-      CopyTextureRow(*InnerTexture, i, t, i);
+      CopyTextureRow(doll.InnerTexture, i, t, i);
     } else {
-      CopyTextureRow(*TextureCopy, restRow(i), t, i);
+      CopyTextureRow(doll.TextureCopy, restRow(i), t, i);
     }
   }
 }
 
-void MakeInnerProfile() {
-  InnerProfile = NestedProfile(CurrentProfile, SplitRow);
+void MakeInnerProfile(TDoll& doll) {
+  doll.InnerProfile = NestedProfile(doll.CurrentProfile, doll.SplitRow);
 }
 
-void MakeInnerTexture() {
-  NestSkin(*TextureCopy, *InnerTexture, SplitRow);
+void MakeInnerTexture(TDoll& doll) {
+  NestSkin(doll.TextureCopy, doll.InnerTexture, doll.SplitRow);
 }
 
-void ShiftProfileRows() {
-  DollProfile& p = DisplayedProfile;
-  ShiftRows([&](int i) { p[i] = p[i + Step]; }, [&](int i) { p[i] = p[i - Step]; },
-            [&](int i) { p[i] = InnerProfile[i]; });
+void ShiftProfileRows(TDoll& doll) {
+  DollProfile& p = doll.View.DisplayedProfile;
+  ShiftRows(
+      doll, [&](int i) { p[i] = p[i + Step]; }, [&](int i) { p[i] = p[i - Step]; },
+      [&](int i) { p[i] = doll.InnerProfile[i]; });
 }
 
-void ShiftTextureRows() {
-  TTavoBitmap& t = *Texture;
+void ShiftTextureRows(TDoll& doll) {
+  TTavoBitmap& t = doll.Texture;
   if (t.width() < TextureColumns) throw ERangeError();
-  ShiftRows([&](int i) { CopyTextureRow(t, i + Step, t, i); },
-            [&](int i) { CopyTextureRow(t, i - Step, t, i); },
-            [&](int i) { CopyTextureRow(*InnerTexture, i, t, i); });
+  ShiftRows(
+      doll, [&](int i) { CopyTextureRow(t, i + Step, t, i); },
+      [&](int i) { CopyTextureRow(t, i - Step, t, i); },
+      [&](int i) { CopyTextureRow(doll.InnerTexture, i, t, i); });
 }
 
-void DrawOnTextureCopy(const TTavoBitmap& bitmap) {
-  bitmap.DrawOn(*TextureCopy, 0, 0);
+void DrawOnTextureCopy(TDoll& doll, const TTavoBitmap& bitmap) {
+  bitmap.DrawOn(doll.TextureCopy, 0, 0);
 }

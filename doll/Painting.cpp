@@ -10,12 +10,12 @@ namespace {
 
 // The full-size skin rows that view row `row` of the doll at rest is made from: the row
 // itself on the outer doll, and through each nesting's row shrink on a nested one.
-std::vector<int> SkinRows(int row) {
+std::vector<int> SkinRows(const TDoll& doll, int row) {
   std::vector<int> rows{row};
-  for (int nested = 1; nested < DollLevel; ++nested) {
+  for (int nested = 1; nested < doll.DollLevel; ++nested) {
     std::vector<int> parents;
     for (const int r : rows) {
-      const TRowRange sources = NestedRowSources(r, SplitRow);
+      const TRowRange sources = NestedRowSources(r, doll.SplitRow);
       for (int p = sources.First; p <= sources.Last; ++p) parents.push_back(p);
     }
     std::sort(parents.begin(), parents.end());
@@ -54,7 +54,7 @@ void PaintColumns(TTavoBitmap& skin, const std::vector<int>& rows, int first, in
 
 // Calls `paint(x, y)` for each view pixel of the doll whose centre lies within the brush.
 template <typename Paint>
-void EachPixelUnder(QPointF at, int diameter, Paint paint) {
+void EachPixelUnder(const TDollView& view, QPointF at, int diameter, Paint paint) {
   const double radius = diameter / 2.0;
   const int top = std::max(0, static_cast<int>(std::floor(at.y() - radius)));
   const int bottom = std::min(DollRows - 1, static_cast<int>(std::ceil(at.y() + radius)));
@@ -62,8 +62,8 @@ void EachPixelUnder(QPointF at, int diameter, Paint paint) {
     const double dy = y + 0.5 - at.y();
     if (dy * dy > radius * radius) continue;
     const double half = std::sqrt(radius * radius - dy * dy);
-    const int from = std::max(Left[y], static_cast<int>(std::ceil(at.x() - half - 0.5)));
-    const int to = std::min(Right[y], static_cast<int>(std::floor(at.x() + half - 0.5)));
+    const int from = std::max(view.Left[y], static_cast<int>(std::ceil(at.x() - half - 0.5)));
+    const int to = std::min(view.Right[y], static_cast<int>(std::floor(at.x() + half - 0.5)));
     for (int x = from; x <= to; ++x) paint(x, y);
   }
 }
@@ -76,13 +76,13 @@ int Turned(int from, int to) {
 
 // Paints, under the brush, each pixel's columns as the rotation runs from `rotation` by
 // `turned` columns: the union of what it shows at every rotation on the way.
-void PaintUnder(TTavoBitmap& skin, const TViewPoint& point, int rotation, int turned, int diameter,
-                const TPaint& paint) {
+void PaintUnder(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
+                int turned, int diameter, const TPaint& paint) {
   std::vector<int> rows;
   int rowsOf = -1;
-  EachPixelUnder(point.At, diameter, [&](int x, int y) {
-    if (y != rowsOf) rows = SkinRows(rowsOf = y);
-    const TShown shown = ShownColumns(ColumnMap[y][x]);
+  EachPixelUnder(doll.View, point.At, diameter, [&](int x, int y) {
+    if (y != rowsOf) rows = SkinRows(doll, rowsOf = y);
+    const TShown shown = ShownColumns(doll.View.ColumnMap[y][x]);
     const int start = rotation + std::min(turned, 0);
     PaintColumns(skin, rows, start + shown.First + TextureColumns,
                  rotation + std::max(turned, 0) + shown.Last + TextureColumns, paint);
@@ -91,35 +91,37 @@ void PaintUnder(TTavoBitmap& skin, const TViewPoint& point, int rotation, int tu
 
 }  // namespace
 
-void PaintDab(TTavoBitmap& skin, const TViewPoint& point, int diameter, const TPaint& paint) {
-  PaintUnder(skin, point, point.Rotation % TextureColumns, 0, diameter, paint);
+void PaintDab(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int diameter,
+              const TPaint& paint) {
+  PaintUnder(doll, skin, point, point.Rotation % TextureColumns, 0, diameter, paint);
 }
 
-void PaintLine(TTavoBitmap& skin, const TViewPoint& from, QPointF to, int diameter,
-               const TPaint& paint) {
+void PaintLine(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& from, QPointF to,
+               int diameter, const TPaint& paint) {
   const QPointF way = to - from.At;
   const double length = std::hypot(way.x(), way.y());
   const int steps = std::max(1, static_cast<int>(std::ceil(length / (diameter / 2.0))));
   for (int i = 1; i <= steps; ++i) {
     TViewPoint dab = from;
     dab.At = from.At + way * (static_cast<double>(i) / steps);
-    PaintDab(skin, dab, diameter, paint);
+    PaintDab(doll, skin, dab, diameter, paint);
   }
 }
 
-void PaintTurn(TTavoBitmap& skin, const TViewPoint& point, int rotation, int diameter,
-               const TPaint& paint) {
+void PaintTurn(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
+               int diameter, const TPaint& paint) {
   const int start = point.Rotation % TextureColumns;
-  PaintUnder(skin, point, start, Turned(start, rotation % TextureColumns), diameter, paint);
+  PaintUnder(doll, skin, point, start, Turned(start, rotation % TextureColumns), diameter, paint);
 }
 
-std::optional<Pixel24> SkinColourAt(const TViewPoint& point) {
+std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point) {
   const int x = static_cast<int>(std::floor(point.At.x()));
   const int y = static_cast<int>(std::floor(point.At.y()));
-  if (y < 0 || y >= DollRows || x < Left[y] || x > Right[y]) return std::nullopt;
-  const ColumnSpan& span = ColumnMap[y][x];
+  const TDollView& view = doll.View;
+  if (y < 0 || y >= DollRows || x < view.Left[y] || x > view.Right[y]) return std::nullopt;
+  const ColumnSpan& span = view.ColumnMap[y][x];
   const float start = static_cast<float>(span.First) + span.FirstTrim;
   const float end = static_cast<float>(span.Last + 1) - span.LastTrim;
   const int middle = std::min(static_cast<int>(std::floor((start + end) / 2)), span.Last);
-  return Texture->Rows[y][(point.Rotation + middle) % TextureColumns];
+  return doll.Texture.Rows[y][(point.Rotation + middle) % TextureColumns];
 }

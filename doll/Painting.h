@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <optional>
 
-#include "SceneState.h"
+#include "Doll.h"
 
 // The brush's diameters in view pixels, smallest first; a painting starts with the second.
 inline constexpr int BrushDiameters[] = {2, 4, 8, 16};
@@ -27,24 +27,25 @@ struct TViewPoint {
   int Rotation = 0;
 };
 
-// Lays one dab of `diameter` on `skin`, the full-size skin (250 × 200) of the doll at rest,
+// Lays one dab of `diameter` on `skin`, the full-size skin (250 × 200) of `doll` at rest, its
 // DollLevel, shown with the geometry as it stands (Left, Right, ColumnMap) about SplitRow:
 // every view pixel of the doll whose centre lies within the brush's radius of the point paints
 // the texels of its stretch of texture columns that it shows, turned by the rotation, in
 // every full-size row its view row is made from.
-void PaintDab(TTavoBitmap& skin, const TViewPoint& point, int diameter, const TPaint& paint);
+void PaintDab(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int diameter,
+              const TPaint& paint);
 
 // Dabs along the straight line from `from` to `to`, at most half a diameter apart: `to` is
 // painted, `from` (painted before) is not.
-void PaintLine(TTavoBitmap& skin, const TViewPoint& from, QPointF to, int diameter,
-               const TPaint& paint);
+void PaintLine(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& from, QPointF to,
+               int diameter, const TPaint& paint);
 
 // A brush held still at `point` while the doll turned from `point.Rotation` to `rotation`
 // (the shorter way round): paints the texels that turned under it, as a brush held to a doll
 // on a lathe, so that the band it leaves has no gap.
-void PaintTurn(TTavoBitmap& skin, const TViewPoint& point, int rotation, int diameter,
-               const TPaint& paint);
+void PaintTurn(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
+               int diameter, const TPaint& paint);
 
-// The colour of the skin under a view point as the doll shown holds it (Texture, unshaded):
+// The colour of the skin under a view point as `doll` shows it (Texture, unshaded):
 // the texel at the middle of that pixel's stretch; nothing off the doll.
-std::optional<Pixel24> SkinColourAt(const TViewPoint& point);
+std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point);

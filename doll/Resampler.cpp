@@ -1,7 +1,5 @@
 #include "Resampler.h"
 
-#include <utility>
-
 #include "ResamplerKernel.h"
 #include "ResamplerTables.h"
 
@@ -37,7 +35,8 @@ int Turned(std::int32_t rotation, std::int32_t column) {
   return static_cast<int>(turned);
 }
 
-Pixel24 ShadedMean(const TPixelRow& texture, const ColumnSpan& s, std::int32_t rotation) {
+Pixel24 ShadedMean(const TPixelRow& texture, const ColumnSpan& s, std::int32_t rotation,
+                   std::int32_t shadeLevel) {
   const int a = Turned(rotation, s.First);
   const int b = Turned(rotation, s.Last);
   ColourSums sum;
@@ -49,21 +48,23 @@ Pixel24 ShadedMean(const TPixelRow& texture, const ColumnSpan& s, std::int32_t r
   }
   sum.TakeOff(texture[a], s.FirstTrim);
   sum.TakeOff(texture[b], s.LastTrim);
-  const float factor = ShadingFactor(s, ShadeLevel);
+  const float factor = ShadingFactor(s, shadeLevel);
   return Pixel24{ClampToByte(sum.Blue * factor), ClampToByte(sum.Green * factor),
                  ClampToByte(sum.Red * factor)};
 }
 
-void ShadeRowPlain(int y, std::int32_t rotation, Pixel24* out) {
-  const TPixelRow texture = Texture->Rows[y];
-  const ColumnSpanRow& spans = std::as_const(ColumnMap)[y];  // reading keeps the row's radius
-  for (int x = Left[y]; x <= Right[y]; ++x) out[x] = ShadedMean(texture, spans[x], rotation);
+void ShadeRowPlain(const TDollView& doll, const TSkin& texture, int y, std::int32_t rotation,
+                   std::int32_t shadeLevel, Pixel24* out) {
+  const TPixelRow row = texture.Rows[y];
+  const ColumnSpanRow& spans = doll.ColumnMap[y];
+  for (int x = doll.Left[y]; x <= doll.Right[y]; ++x)
+    out[x] = ShadedMean(row, spans[x], rotation, shadeLevel);
 }
 
 // The radius tables for row y when the fast path may take it, else null.
-const RadiusShading* FastShading(int y) {
-  if (!FastRowAvailable() || ShadeLevel < 0 || ShadeLevel >= ShadeLevels) return nullptr;
-  const int radius = ColumnMap.BuiltRadius(y, Left[y], Right[y]);
+const RadiusShading* FastShading(const TDollView& doll, int y, std::int32_t shadeLevel) {
+  if (!FastRowAvailable() || shadeLevel < 0 || shadeLevel >= ShadeLevels) return nullptr;
+  const int radius = doll.ColumnMap.BuiltRadius(y, doll.Left[y], doll.Right[y]);
   if (radius == TColumnMap::NotBuilt) return nullptr;
   const RadiusShading& shading = ShadingForRadius(radius);
   return shading.FusedIsExact ? &shading : nullptr;
@@ -77,20 +78,23 @@ std::uint8_t ClampToByte(float v) {
   return static_cast<std::uint8_t>(v);
 }
 
-void RenderView(TTavoBitmap& view, std::int32_t rotation) {
+void RenderView(const TDollView& doll, const TSkin& texture, TTavoBitmap& view,
+                std::int32_t rotation, std::int32_t shadeLevel) {
   if (rotation < 0) throw ERangeError();
   // Every row reads texture columns 0..249; a narrower texture never gets this far.
-  if (Texture->width() < TextureColumns) throw ERangeError();
+  if (texture.width() < TextureColumns) throw ERangeError();
   for (int y = 0; y < DollRows; ++y) {
-    if (Left[y] > Right[y]) continue;
-    CheckIndex(Left[y], ViewSize);
-    CheckIndex(Right[y], ViewSize);
+    const int left = doll.Left[y];
+    const int right = doll.Right[y];
+    if (left > right) continue;
+    CheckIndex(left, ViewSize);
+    CheckIndex(right, ViewSize);
     Pixel24* out = view.Rows[y].Data();
-    if (const RadiusShading* shading = FastShading(y)) {
-      ShadeRowFast(TextureSumsForRow(*Texture, y), *shading, Left[y], Right[y],
-                   rotation % TextureColumns, ShadeLevel, out);
+    if (const RadiusShading* shading = FastShading(doll, y, shadeLevel)) {
+      ShadeRowFast(texture.RowSums(y), *shading, left, right, rotation % TextureColumns, shadeLevel,
+                   out);
     } else {
-      ShadeRowPlain(y, rotation, out);
+      ShadeRowPlain(doll, texture, y, rotation, shadeLevel, out);
     }
   }
 }

@@ -8,26 +8,6 @@
 
 namespace {
 
-constexpr int RowBytes = 3 * TextureColumns;
-
-struct TextureCache {
-  std::uint8_t Copy[DollRows][RowBytes];
-  bool Known[DollRows];
-  TextureRowSums Sums[DollRows];
-};
-
-void BuildSums(const Pixel24* row, TextureRowSums& sums) {
-  for (int lane = 0; lane < 4; ++lane) sums.Prefix[0][lane] = 0;
-  for (int i = 0; i < 2 * TextureColumns; ++i) {
-    const Pixel24& p = row[i % TextureColumns];
-    const std::int32_t texel[4] = {p.Blue, p.Green, p.Red, 0};
-    for (int lane = 0; lane < 4; ++lane) {
-      sums.Texel[i][lane] = static_cast<float>(texel[lane]);
-      sums.Prefix[i + 1][lane] = sums.Prefix[i][lane] + texel[lane];
-    }
-  }
-}
-
 // A trim the fused path can take: on the grid of 2^-37, within [0, limit].
 bool OnFineGrid(float trim, double limit) {
   const double scaled = std::ldexp(static_cast<double>(trim), 37);
@@ -59,25 +39,30 @@ RadiusShading MakeShading(int radius) {
 
 }  // namespace
 
+void BuildRowSums(const Pixel24* row, TextureRowSums& sums) {
+  for (int lane = 0; lane < 4; ++lane) sums.Prefix[0][lane] = 0;
+  for (int i = 0; i < 2 * TextureColumns; ++i) {
+    const Pixel24& p = row[i % TextureColumns];
+    const std::int32_t texel[4] = {p.Blue, p.Green, p.Red, 0};
+    for (int lane = 0; lane < 4; ++lane) {
+      sums.Texel[i][lane] = static_cast<float>(texel[lane]);
+      sums.Prefix[i + 1][lane] = sums.Prefix[i][lane] + texel[lane];
+    }
+  }
+}
+
 float ShadingFactor(const ColumnSpan& span, int shadeLevel) {
   return static_cast<float>((shadeLevel * (static_cast<double>(span.Light) - 1) + 5) /
                             (static_cast<double>(span.Width) * 5));
 }
 
-const TextureRowSums& TextureSumsForRow(const TTavoBitmap& texture, int y) {
-  static const auto cache = std::make_unique<TextureCache>();
-  const Pixel24* row = texture.Rows[y].Data();
-  if (!cache->Known[y] || std::memcmp(cache->Copy[y], row, RowBytes) != 0) {
-    std::memcpy(cache->Copy[y], row, RowBytes);
-    BuildSums(row, cache->Sums[y]);
-    cache->Known[y] = true;
-  }
-  return cache->Sums[y];
-}
-
 const RadiusShading& ShadingForRadius(int radius) {
   CheckIndex(radius, MaxRadius + 1);
-  static std::array<std::unique_ptr<RadiusShading>, MaxRadius + 1> shadings;
-  if (!shadings[radius]) shadings[radius] = std::make_unique<RadiusShading>(MakeShading(radius));
-  return *shadings[radius];
+  // A static's first initialisation runs once, whichever threads reach it.
+  static const auto shadings = [] {
+    auto all = std::make_unique<std::array<RadiusShading, MaxRadius + 1>>();
+    for (int r = 0; r <= MaxRadius; ++r) (*all)[r] = MakeShading(r);
+    return all;
+  }();
+  return (*shadings)[radius];
 }

@@ -5,7 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "SceneState.h"
+#include "DollTypes.h"
+#include "framework/TavoBmp.h"
 
 // One texture row laid out twice in a row (columns 0..499), so that a stretch across the
 // seam is an ordinary range: a prefix sum per channel and the texels as floats, four lanes
@@ -15,9 +16,8 @@ struct TextureRowSums {
   alignas(16) float Texel[2 * TextureColumns][4];
 };
 
-// The sums of Texture row y, rebuilt only when the row's bytes have changed since the last
-// call. Texture must be at least 250 pixels wide.
-const TextureRowSums& TextureSumsForRow(const TTavoBitmap& texture, int y);
+// Makes `sums` the sums of `row`, TextureColumns pixels.
+void BuildRowSums(const Pixel24* row, TextureRowSums& sums);
 
 // A value repeated in four lanes, one per colour channel and one spare.
 struct alignas(16) FourLanes {
@@ -40,6 +40,7 @@ struct RadiusShading {
   std::array<std::array<FourLanes, ViewSize>, ShadeLevels> Factor{};  // per ShadeLevel
 };
 
+// The tables of `radius`, worked out for every radius the first time any is asked for.
 const RadiusShading& ShadingForRadius(int radius);
 
 // factor = (shadeLevel × (Light − 1) + 5) / (Width × 5), in double, stored as float.

@@ -1,5 +1,7 @@
 #include "ShapeProfile.h"
 
+#include "Doll.h"
+
 DollProfile ShapeProfileOf(const TBmpRegion& shape, const std::string& fileName) {
   // Checked before any row is read, so that a short picture cannot leave the profile half
   // new and half old.
@@ -22,13 +24,8 @@ DollProfile ReadShapeProfile(const std::string& fileName) {
   return ShapeProfileOf(ReadBmpRegion(fileName, ShapeWidth, ShapeHeight), fileName);
 }
 
-void LoadShapeProfile() {
-  DisplayedProfile = ReadShapeProfile(ShapeFileName);
-  TestOpenability();
-}
-
-void TestOpenability() {
-  const DollProfile& p = DisplayedProfile;
+void TestOpenability(TDoll& doll) {
+  const DollProfile& p = doll.View.DisplayedProfile;
   // Rising part: start is where the widest radius is first reached, end the row before the
   // first narrower row.
   int level = 0;
@@ -46,19 +43,19 @@ void TestOpenability() {
   // Falling part: any widening after that is a neck.
   for (int i = end; i < DollRows; ++i) {
     if (p[i] > level) {
-      Openable = false;
+      doll.Openable = false;
       return;
     }
     if (p[i] < level) level = p[i];
   }
-  Openable = true;
-  SplitRow = (start + end) / 2;
+  doll.Openable = true;
+  doll.SplitRow = (start + end) / 2;
 }
 
-void SetCurrentProfile(const DollProfile& profile) {
-  CurrentProfile = profile;
+void SetCurrentProfile(TDoll& doll, const DollProfile& profile) {
+  doll.CurrentProfile = profile;
 }
 
-bool IsOpenable() {
-  return Openable;
+bool IsOpenable(const TDoll& doll) {
+  return doll.Openable;
 }

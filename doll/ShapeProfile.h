@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "SceneState.h"
+#include "DollTypes.h"
 #include "pictures/BmpRegion.h"
 
-// The shape image in the working folder.
+// The shape image in the doll's folder.
 inline const std::string ShapeFileName = "シェイプ.bmp";
 // Only this much of the shape image is read: the radius is counted in the first 100
 // columns of the first 200 rows.
@@ -22,14 +22,12 @@ DollProfile ShapeProfileOf(const TBmpRegion& shape, const std::string& fileName)
 // Reads a profile from the shape image `fileName`, decoding only its top-left 100 × 200.
 DollProfile ReadShapeProfile(const std::string& fileName);
 
-// Reads ShapeFileName into DisplayedProfile and tests its openability. On any error
-// DisplayedProfile, Openable and SplitRow keep their values.
-void LoadShapeProfile();
+struct TDoll;
 
-// Sets Openable, and SplitRow when DisplayedProfile is a single bulge: it only widens or
-// stays until its first narrower row, and only narrows or stays from there on.
-void TestOpenability();
+// Sets the doll's Openable, and its SplitRow when its DisplayedProfile is a single bulge: it
+// only widens or stays until its first narrower row, and only narrows or stays from there on.
+void TestOpenability(TDoll& doll);
 
-void SetCurrentProfile(const DollProfile& profile);
+void SetCurrentProfile(TDoll& doll, const DollProfile& profile);
 
-bool IsOpenable();
+bool IsOpenable(const TDoll& doll);

@@ -2,7 +2,7 @@
 // outline, and the shape image that holds an outline.
 #pragma once
 
-#include "SceneState.h"
+#include "DollTypes.h"
 
 // How near the edge, in view pixels on either side, a press grabs it.
 inline constexpr int EdgeGrabDistance = 4;

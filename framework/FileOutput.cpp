@@ -189,8 +189,8 @@ std::string SwapIntoPlace(const std::string& fileName, const std::string& writte
   return backup;
 }
 
-// Gives `from` the name `to` unless a file has it. Returns 0, or the errno of the failure
-// (EEXIST: the name is taken).
+}  // namespace
+
 int RenameNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return errno;
@@ -200,7 +200,17 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   return 0;
 }
 
-}  // namespace
+void WriteWholeFile(const std::string& fileName, const void* data, std::size_t size) {
+  const std::string written = fileName + ".new";
+  ::unlink(written.c_str());  // left by a write a crash cut short: ours
+  if (const int error = WriteFlushed(written, data, size); error != 0) Fail(fileName, error);
+  if (Rename(written.c_str(), fileName.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(written.c_str());
+    Fail(fileName, error);
+  }
+  if (const int error = FlushFolder(fileName); error != 0) Fail(fileName, error);
+}
 
 bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size_t size) {
   const std::string written = fileName + ".new";

@@ -21,6 +21,16 @@ bool WriteNewFile(const std::string& fileName, const void* data, std::size_t siz
 // A failure removes what was written and raises the file-create error naming `fileName`.
 bool WriteNewFileBeside(const std::string& fileName, const void* data, std::size_t size);
 
+// Writes `size` bytes as `fileName`, whole: under "<fileName>.new" (one left by a crash is
+// replaced), flushed, then renamed over `fileName`, and the folder flushed. Only for the
+// program's own files (caches, a picture a caller asked for), never for a person's: it
+// replaces what is there. A failure raises the file-create error naming `fileName`.
+void WriteWholeFile(const std::string& fileName, const void* data, std::size_t size);
+
+// Gives `from` the name `to` unless anything has that name, never replacing it. Returns 0, or
+// the errno of the failure (EEXIST: the name is taken).
+int RenameNoReplace(const std::string& from, const std::string& to);
+
 // Which file a name stands for, told apart by its device, inode, size and last change: so
 // that a file the program wrote can be told from one put in its place since.
 struct TFileIdentity {

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QString>
 #include <algorithm>
 #include <cstring>
@@ -58,9 +57,31 @@ Pixel24 ColorToPixel(TColor colour) {
                  static_cast<std::uint8_t>(colour)};
 }
 
-TTavoBitmap::TTavoBitmap() {
+TTavoBitmap::TTavoBitmap() : Rows(*this) {
   SetTextStyle(20, fsBold, clBlack);
   ++FLiveCount;
+}
+
+TTavoBitmap::TTavoBitmap(const TTavoBitmap& other)
+    : QImage(other.copy()),
+      Rows(*this),
+      MaskBitmap(other.MaskBitmap ? std::make_unique<TTavoBitmap>(*other.MaskBitmap) : nullptr),
+      FTextStyle(other.FTextStyle) {
+  RebuildRowTable();
+  ++FLiveCount;
+}
+
+TTavoBitmap& TTavoBitmap::operator=(const TTavoBitmap& other) {
+  if (this == &other) return *this;
+  static_cast<QImage&>(*this) = other.copy();
+  RebuildRowTable();
+  MaskBitmap = other.MaskBitmap ? std::make_unique<TTavoBitmap>(*other.MaskBitmap) : nullptr;
+  FTextStyle = other.FTextStyle;
+  return *this;
+}
+
+void TTavoBitmap::OwnPixels() {
+  if (!isDetached() && !isNull()) RebuildRowTable();
 }
 
 TTavoBitmap::~TTavoBitmap() {
@@ -86,8 +107,10 @@ void TTavoBitmap::Assign(QImage&& picture) {
 
 void TTavoBitmap::RebuildRowTable() {
   if (format() != QImage::Format_BGR888 && !isNull()) convertTo(QImage::Format_BGR888);
-  Rows.SetLength(height());
-  for (int y = 0; y < height(); ++y) Rows.Set(y, reinterpret_cast<Pixel24*>(scanLine(y)));
+  Rows.FRows.resize(static_cast<std::size_t>(std::max(height(), 0)));
+  // scanLine, not constScanLine: the pixels written through the rows are this bitmap's own.
+  for (int y = 0; y < height(); ++y)
+    Rows.FRows[y] = TPixelRow(reinterpret_cast<Pixel24*>(scanLine(y)));
 }
 
 void TTavoBitmap::SetSizeBlank(int width, int height) {
@@ -218,13 +241,8 @@ void TTavoBitmap::SetTextStyle(int height, TFontStyles style, TColor colour) {
 }
 
 void TTavoBitmap::SaveToFile(const std::string& fileName) const {
-  const QString name = QString::fromStdString(fileName);
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly))
-    throw EFCreateError(fileName, file.errorString().toStdString());
-  QImageWriter writer(&file, "bmp");
-  if (!writer.write(*this)) throw EFCreateError(fileName, writer.errorString().toStdString());
-  if (!file.commit()) throw EFCreateError(fileName, file.errorString().toStdString());
+  const QByteArray bytes = EncodePicture(*this, "bmp", fileName);
+  WriteWholeFile(fileName, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QByteArray EncodePicture(const QImage& picture, const char* format, const std::string& fileName) {

@@ -5,9 +5,11 @@
 
 #include <QImage>
 #include <QRect>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TavoErrors.h"
@@ -66,18 +68,27 @@ class TPixelRow {
   Pixel24* FRow = nullptr;
 };
 
-// One row address per image row, row 0 at the top; every row index is checked.
+class TTavoBitmap;
+
+// One row address per image row, row 0 at the top; every row index is checked. Rows asked for
+// through a bitmap that may be written are its own: where its pixels are shared with a copy
+// (a QImage taken of it), it takes pixels of its own first, so that the copy never changes.
 class TPixelTable {
  public:
+  explicit TPixelTable(TTavoBitmap& owner) : FOwner(owner) {}
+  TPixelTable(const TPixelTable&) = delete;
+  TPixelTable& operator=(const TPixelTable&) = delete;
+
   TPixelRow operator[](int y) const {
     CheckIndex(y, static_cast<std::int64_t>(FRows.size()));
     return FRows[static_cast<std::size_t>(y)];
   }
+  TPixelRow operator[](int y);
   int Count() const { return static_cast<int>(FRows.size()); }
-  void SetLength(int count) { FRows.resize(static_cast<std::size_t>(count)); }
-  void Set(int y, Pixel24* row) { FRows.at(static_cast<std::size_t>(y)) = TPixelRow(row); }
 
  private:
+  friend class TTavoBitmap;
+  TTavoBitmap& FOwner;
   std::vector<TPixelRow> FRows;
 };
 
@@ -91,7 +102,7 @@ struct TCanvasTextStyle {
 };
 
 // A 24-bit picture (bytes blue, green, red; rows padded to 4 bytes) with its row table.
-// Not copyable: the row table points into this bitmap's own pixel memory.
+// The row table points into this bitmap's own pixel memory: a copy takes pixels of its own.
 class TTavoBitmap : public QImage {
  public:
   TPixelTable Rows;
@@ -99,8 +110,10 @@ class TTavoBitmap : public QImage {
 
   TTavoBitmap();
   ~TTavoBitmap();
-  TTavoBitmap(const TTavoBitmap&) = delete;
-  TTavoBitmap& operator=(const TTavoBitmap&) = delete;
+  TTavoBitmap(const TTavoBitmap& other);
+  TTavoBitmap& operator=(const TTavoBitmap& other);
+  // Takes pixels of its own where a QImage copy shares them, and points the rows there.
+  void OwnPixels();
 
   // Loads a JPEG when the name's bytes end in ".jpg" or ".jpeg", a BMP otherwise. On any
   // error the bitmap keeps its previous picture and row table.
@@ -134,7 +147,7 @@ class TTavoBitmap : public QImage {
   static int LiveCount() { return FLiveCount; }
   const TCanvasTextStyle& TextStyle() const { return FTextStyle; }
 
-  // Writes an uncompressed 24-bit BMP. The file is replaced whole or not at all.
+  // Writes an uncompressed 24-bit BMP, replacing the file whole or not at all (WriteWholeFile).
   void SaveToFile(const std::string& fileName) const;
   // Writes an uncompressed 24-bit BMP into a file that does not exist yet, created so that
   // no existing file can ever be replaced. Returns false, writing nothing, when the name is
@@ -151,8 +164,13 @@ class TTavoBitmap : public QImage {
   void Assign(QImage&& picture);
 
   TCanvasTextStyle FTextStyle;
-  static inline int FLiveCount = 0;
+  static inline std::atomic<int> FLiveCount = 0;  // bitmaps live on any thread
 };
+
+inline TPixelRow TPixelTable::operator[](int y) {
+  FOwner.OwnPixels();
+  return std::as_const(*this)[y];
+}
 
 // Which source cells [First, Last) land on target cell i when `source` cells are spread over
 // `target` cells, as CopyRect spreads both rows and columns: several, ANDed, when shrinking,

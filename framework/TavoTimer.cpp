@@ -83,8 +83,9 @@ TTavoTimer::~TTavoTimer() {
   TimerCreated = false;
 }
 
-void TTavoTimer::AddTask(void (*AProc)(), std::int32_t AInterval, const std::string& AName) {
-  TaskTable.push_back(TTavoThread{AName, AProc, AInterval, TimeGetTime()});
+void TTavoTimer::AddTask(std::function<void()> AProc, std::int32_t AInterval,
+                         const std::string& AName) {
+  TaskTable.push_back(TTavoThread{AName, std::move(AProc), AInterval, TimeGetTime()});
 }
 
 void TTavoTimer::Clear() {
@@ -99,7 +100,8 @@ void RunMainLoop() {
     // A task may shrink the table; the pass then stops at its new end.
     for (std::size_t i = 0; i < count && i < TaskTable.size(); ++i) {
       if (!Due(TaskTable[i], now)) continue;
-      TaskTable[i].Proc();
+      const std::function<void()> proc = TaskTable[i].Proc;  // the task may clear the table
+      proc();
       if (i < TaskTable.size()) TaskTable[i].LastRun = now;
     }
     if (ApplicationTerminated()) return;

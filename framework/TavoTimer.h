@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,10 @@ class TTavoForm;
 
 // One task: it runs when more than Interval milliseconds have passed since LastRun.
 struct TTavoThread {
-  std::string Name;           // stored only
-  void (*Proc)() = nullptr;   // an entry without a procedure never runs
-  std::int32_t Interval = 0;  // 0 or less never runs
-  std::uint32_t LastRun = 0;  // clock reading of the pass that last ran it
+  std::string Name;            // stored only
+  std::function<void()> Proc;  // an entry without a procedure never runs
+  std::int32_t Interval = 0;   // 0 or less never runs
+  std::uint32_t LastRun = 0;   // clock reading of the pass that last ran it
 };
 
 // The tasks in registration order; one table for the program.
@@ -31,7 +32,7 @@ class TTavoTimer {
   TTavoTimer& operator=(const TTavoTimer&) = delete;
 
   // Appends a task whose LastRun is the clock now; nothing is validated.
-  void AddTask(void (*AProc)(), std::int32_t AInterval, const std::string& AName);
+  void AddTask(std::function<void()> AProc, std::int32_t AInterval, const std::string& AName);
   void Clear();
 };
 

@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "doll/DollTypes.h"
 #include "doll/LevelNames.h"
-#include "doll/SceneState.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoErrors.h"

@@ -5,18 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "DollFolder.h"
 #include "doll/LevelNames.h"
@@ -61,20 +57,6 @@ TShelfDoll ReadDoll(const std::string& folder) {
             [](const auto& a, const auto& b) { return a.first < b.first; });
   doll.Folder = folder;
   return doll;
-}
-
-std::string IdentityKey(const TFileIdentity& file) {
-  std::ostringstream key;
-  key << file.Device << ' ' << file.Inode << ' ' << file.Size << ' ' << file.Changed.tv_sec << ' '
-      << file.Changed.tv_nsec;
-  return key.str();
-}
-
-QByteArray DigestOfFile(const std::string& fileName) {
-  QCryptographicHash hash(ContentHash);
-  QFile file(QString::fromStdString(fileName));
-  if (file.open(QIODevice::ReadOnly)) hash.addData(&file);
-  return hash.result();
 }
 
 // Copies the files `names` of `from` into a new folder named `name` (or `name`-2, …) in
@@ -140,56 +122,6 @@ bool OnShelf(const std::string& shelf, const std::string& folder) {
          !ReadDoll((home / name).string()).Folder.empty();
 }
 
-TShelfIndex::TShelfIndex() : FFile(CacheFolder() + "/shelf-index") {
-  std::ifstream in(FFile);
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::size_t cut = line.rfind(' ');
-    const QByteArray digest = QByteArray::fromHex(QByteArray::fromStdString(line.substr(cut + 1)));
-    if (cut != std::string::npos && digest.size() == 32) FDigests[line.substr(0, cut)] = digest;
-  }
-}
-
-std::string TShelfIndex::ContentOf(const TShelfDoll& doll) {
-  std::map<std::string, QByteArray> digests;
-  for (const auto& [name, identity] : doll.Pictures) {
-    const std::string key = IdentityKey(identity);
-    FUsed.insert(key);
-    QByteArray& digest = FDigests[key];
-    if (digest.isEmpty()) {
-      digest = DigestOfFile(doll.Folder + "/" + name);
-      FChanged = true;
-    }
-    digests[name] = digest;
-  }
-  return DollContent(digests);
-}
-
-std::string TShelfIndex::FindCopy(const std::string& shelf, const std::string& content) {
-  for (const TShelfDoll& doll : ListShelf(shelf))
-    if (!doll.Pictures.empty() && ContentOf(doll) == content) return doll.Folder;
-  return {};
-}
-
-void TShelfIndex::Save() {
-  // Only the files seen in this run are kept: the others have changed or gone.
-  if (!FChanged && FUsed.size() == FDigests.size()) return;
-  std::erase_if(FDigests, [this](const auto& entry) { return !FUsed.count(entry.first); });
-  QDir().mkpath(QFileInfo(QString::fromStdString(FFile)).path());
-  QSaveFile file(QString::fromStdString(FFile));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  for (const auto& [key, digest] : FDigests)
-    file.write(QByteArray::fromStdString(key) + ' ' + digest.toHex() + '\n');
-  if (file.commit()) FChanged = false;
-}
-
-std::string FindCopyOnShelf(const std::string& shelf, const std::string& content) {
-  TShelfIndex index;
-  const std::string copy = index.FindCopy(shelf, content);
-  index.Save();
-  return copy;
-}
-
 std::string CacheFolder() {
   return (QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/Kavinel")
       .toStdString();
@@ -244,10 +176,10 @@ std::string RenameDoll(const std::string& folder, const std::string& name) {
                                  ".new、/ は使えず、200 バイトまでです)")
                                   .Arg(PrintableName(name)));
   const std::string target = (fs::path(folder).parent_path() / name).string();
-  if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-    if (errno == EEXIST)
+  if (const int error = RenameNoReplace(folder, target); error != 0) {
+    if (error == EEXIST)
       throw RenameError(folder, Tr("Shelf", "\"%1\" という名前はもう使われています").Arg(name));
-    throw RenameError(folder, std::strerror(errno));
+    throw RenameError(folder, std::strerror(error));
   }
   FlushFolder(target);
   return target;
@@ -262,10 +194,10 @@ std::string TrashDoll(const std::string& folder) {
 }
 
 void RestoreFromTrash(const std::string& inTrash, const std::string& folder) {
-  if (::renameat2(AT_FDCWD, inTrash.c_str(), AT_FDCWD, folder.c_str(), RENAME_NOREPLACE) != 0)
+  if (const int error = RenameNoReplace(inTrash, folder); error != 0)
     throw ETavoError(Tr("Shelf", "フォルダー \"%1\" をごみ箱から戻せません: %2")
                          .Arg(folder)
-                         .Arg(std::strerror(errno)));
+                         .Arg(std::strerror(error)));
   FlushFolder(folder);
   // The trash's record of it: <trash>/info/NAME.trashinfo beside <trash>/files/NAME.
   const fs::path entry = fs::path(inTrash);

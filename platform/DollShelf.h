@@ -1,7 +1,6 @@
 // The shelf: every doll in ~/Kavinel, the folder itself first, and what a person does with
-// them (a new doll, a duplicate, a rename, the trash and back), the doll the program shows
-// next time, and the content of each doll, by which a doll file already unpacked is found.
-// Nothing here ever replaces or deletes a person's file.
+// them (a new doll, a duplicate, a rename, the trash and back), and the doll the program shows
+// next time. Nothing here ever replaces or deletes a person's file.
 #pragma once
 
 #include <ctime>
@@ -29,30 +28,6 @@ std::vector<TShelfDoll> ListShelf(const std::string& shelf);
 
 // Whether `folder` is `shelf` or one of its dolls as ListShelf finds them.
 bool OnShelf(const std::string& shelf, const std::string& folder);
-
-// The content digests of the pictures on the shelf, kept in the cache folder by each file's
-// identity, so that a doll's content costs a read only when a picture changed.
-class TShelfIndex {
- public:
-  // The index kept in the cache folder, read now; a missing or damaged one is started afresh.
-  TShelfIndex();
-  // The DollContent of `doll`'s pictures; a picture that cannot be read counts as empty.
-  std::string ContentOf(const TShelfDoll& doll);
-  // The first doll of `shelf` whose content is `content`, or "".
-  std::string FindCopy(const std::string& shelf, const std::string& content);
-  // Writes the digests of the files seen since it was read, whole or not at all, where that
-  // changes it; a failure is ignored (it is a cache).
-  void Save();
-
- private:
-  std::string FFile;
-  std::map<std::string, QByteArray> FDigests;  // by identity
-  std::set<std::string> FUsed;
-  bool FChanged = false;
-};
-
-// The first doll of `shelf` whose content is `content`, or "", the index saved.
-std::string FindCopyOnShelf(const std::string& shelf, const std::string& content);
 
 // Where the program keeps what it can make again (the index, the shelf's pictures), and its
 // one settings file, in the desktop's cache and configuration folders.

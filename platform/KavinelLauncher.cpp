@@ -19,7 +19,7 @@
 #include <iostream>
 #include <string>
 
-#include "doll/SceneState.h"
+#include "doll/DollTypes.h"
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollExport.h"
 #include "dollfile/DollUnpack.h"
@@ -30,6 +30,7 @@
 #include "platform/DisplayCheck.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
+#include "platform/ShelfIndex.h"
 
 namespace fs = std::filesystem;
 
@@ -132,7 +133,7 @@ int Export(const std::string& fileName) {
     if (!HoldsDoll("."))
       throw ETavoError(Tr("Launcher", "フォルダー \"%1\" には人形がありません")
                            .Arg(fs::current_path().string()));
-    ExportDoll(fileName, false);
+    ExportDoll("", fileName, false);  // the doll of the working folder
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "kavinel: " << e.what() << std::endl;

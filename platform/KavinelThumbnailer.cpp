@@ -2,14 +2,10 @@
 // writes the outer doll's front view, SIZE pixels a side, as a PNG. File managers run it in a
 // sandbox without a display, so it uses no window system at all: its application object is
 // Qt Core's, there only so that its messages speak the desktop's language.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QImage>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -47,11 +43,7 @@ QImage ThumbnailOf(const std::string& input) {
 // name without a suffix.
 void WritePng(const QImage& picture, const std::string& output) {
   const QByteArray png = EncodePicture(picture, "png", output);
-  const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw EFCreateError(output, std::strerror(errno));
-  int error = WriteAll(fd, png.constData(), static_cast<std::size_t>(png.size()));
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) throw EFCreateError(output, std::strerror(error));
+  WriteWholeFile(output, png.constData(), static_cast<std::size_t>(png.size()));
 }
 
 }  // namespace

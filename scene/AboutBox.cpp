@@ -32,9 +32,9 @@ QString AboutText(const QString& folder) {
       .ToQString();
 }
 
-void ShowAboutBox(QWidget* parent) {
-  QMessageBox box(QMessageBox::NoIcon, Tr("Window", AboutCaption).ToQString(),
-                  AboutText(QDir::currentPath()), QMessageBox::Ok, parent);
+void ShowAboutBox(QWidget* parent, const QString& folder) {
+  QMessageBox box(QMessageBox::NoIcon, Tr("Window", AboutCaption).ToQString(), AboutText(folder),
+                  QMessageBox::Ok, parent);
   box.setTextFormat(Qt::RichText);
   box.setIconPixmap(QApplication::windowIcon().pixmap(64));
   box.exec();

@@ -12,5 +12,5 @@ inline const char* const AboutCaption = QT_TRANSLATE_NOOP("Window", "カヴィ�
 // The box's text, naming `folder` as the folder the program works in.
 QString AboutText(const QString& folder);
 
-// Shows the box for the current folder, modal over `parent`, with one OK button.
-void ShowAboutBox(QWidget* parent);
+// Shows the box for the doll's folder `folder`, modal over `parent`, with one OK button.
+void ShowAboutBox(QWidget* parent, const QString& folder);

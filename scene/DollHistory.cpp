@@ -1,5 +1,7 @@
 #include "DollHistory.h"
 
+#include <filesystem>
+
 #include "framework/FileOutput.h"
 #include "framework/TavoErrors.h"
 #include "framework/Translation.h"
@@ -17,27 +19,38 @@ std::string PutBack(const std::string& fileName, const std::string& keptName, bo
   return PutBackKeepingCurrent(fileName, keptName);
 }
 
+std::string NameOf(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// PutBack on the files named `fileName` and `keptName` in `folder`; returns a name there.
+std::string PutBackIn(const std::string& folder, const std::string& fileName,
+                      const std::string& keptName, bool mayBeMissing) {
+  const std::filesystem::path in(folder);
+  return NameOf(PutBack((in / fileName).string(),
+                        keptName.empty() ? std::string() : (in / keptName).string(), mayBeMissing));
+}
+
 }  // namespace
 
-void TDollHistory::Record(const std::string& fileName, const std::string& keptName,
-                          bool mayBeMissing) {
+void TDollHistory::Record(const std::string& path, const std::string& keptPath, bool mayBeMissing) {
   FSteps.resize(FDone);
-  FSteps.push_back({fileName, keptName, "", mayBeMissing});
+  FSteps.push_back({NameOf(path), NameOf(keptPath), "", mayBeMissing});
   FDone = FSteps.size();
 }
 
-std::optional<std::string> TDollHistory::Undo() {
+std::optional<std::string> TDollHistory::Undo(const std::string& folder) {
   if (FDone == 0) return std::nullopt;
   TStep& step = FSteps[FDone - 1];
-  step.After = PutBack(step.FileName, step.Before, step.MayBeMissing);
+  step.After = PutBackIn(folder, step.FileName, step.Before, step.MayBeMissing);
   --FDone;
   return step.FileName;
 }
 
-std::optional<std::string> TDollHistory::Redo() {
+std::optional<std::string> TDollHistory::Redo(const std::string& folder) {
   if (FDone == FSteps.size()) return std::nullopt;
   TStep& step = FSteps[FDone];
-  step.Before = PutBack(step.FileName, step.After, step.MayBeMissing);
+  step.Before = PutBackIn(folder, step.FileName, step.After, step.MayBeMissing);
   ++FDone;
   return step.FileName;
 }

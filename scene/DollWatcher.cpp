@@ -2,8 +2,6 @@
 
 #include <dirent.h>
 
-#include <filesystem>
-
 #include "Scene.h"
 #include "doll/LevelNames.h"
 
@@ -14,16 +12,11 @@ constexpr int SettleTime = 150;
 // While the doll may not be read, it is looked at again this often (ms).
 constexpr int RetryTime = 500;
 
-std::string WorkingFolder() {
-  std::error_code error;
-  return std::filesystem::current_path(error).string();
-}
-
 }  // namespace
 
-TDollWatcher::TDollWatcher(std::function<bool()> mayRead, std::function<void()> shown,
-                           QObject* parent)
-    : QObject(parent), FMayRead(std::move(mayRead)), FShown(std::move(shown)) {
+TDollWatcher::TDollWatcher(TScene& scene, std::function<bool()> mayRead,
+                           std::function<void()> shown, QObject* parent)
+    : QObject(parent), FScene(scene), FMayRead(std::move(mayRead)), FShown(std::move(shown)) {
   FSoon.setSingleShot(true);
   connect(&FSoon, &QTimer::timeout, this, &TDollWatcher::Check);
   const auto soon = [this] { FSoon.start(SettleTime); };
@@ -33,9 +26,10 @@ TDollWatcher::TDollWatcher(std::function<bool()> mayRead, std::function<void()> 
 
 std::map<std::string, TFileIdentity> TDollWatcher::Pictures() const {
   std::map<std::string, TFileIdentity> pictures;
-  if (DIR* listing = ::opendir(".")) {
+  if (DIR* listing = ::opendir(FFolder.c_str())) {
     while (const dirent* entry = ::readdir(listing))
-      if (LevelOfFile(entry->d_name) != 0) pictures[entry->d_name] = IdentityOf(entry->d_name);
+      if (LevelOfFile(entry->d_name) != 0)
+        pictures[entry->d_name] = IdentityOf(FFolder + "/" + entry->d_name);
     ::closedir(listing);
   }
   return pictures;
@@ -51,13 +45,13 @@ void TDollWatcher::Watch() {
 }
 
 void TDollWatcher::Rest() {
-  FFolder = WorkingFolder();
+  FFolder = FScene.Folder();
   FKnown = Pictures();
   Watch();
 }
 
 void TDollWatcher::Check() {
-  if (WorkingFolder() != FFolder) return Rest();
+  if (FScene.Folder() != FFolder) return Rest();
   const std::map<std::string, TFileIdentity> now = Pictures();
   std::map<std::string, TFileIdentity> names = FKnown;
   names.insert(now.begin(), now.end());
@@ -67,7 +61,7 @@ void TDollWatcher::Check() {
     const TFileIdentity identity = seen == now.end() ? TFileIdentity() : seen->second;
     const auto known = FKnown.find(name);
     if (known != FKnown.end() && known->second == identity) continue;
-    if (const auto own = OwnIdentityOf(name); own && *own == identity) {
+    if (const auto own = OwnIdentityOf(FFolder + "/" + name); own && *own == identity) {
       FKnown[name] = identity;  // the program's own write
     } else {
       outside = true;
@@ -76,7 +70,7 @@ void TDollWatcher::Check() {
   if (!outside) return;
   if (!FMayRead()) return FSoon.start(RetryTime);
   try {
-    ReloadDoll();
+    FScene.ReloadDoll();
   } catch (const std::exception&) {
     return Watch();  // cut short or unreadable for now: read again on its next change
   }

@@ -13,13 +13,17 @@
 
 #include "framework/FileOutput.h"
 
+class TScene;
+
 class TDollWatcher : public QObject {
  public:
-  // `mayRead` tells whether the doll may be read now (not while it opens, is painted or
-  // dragged: the watcher looks again a little later); `shown` is called after it was read.
-  TDollWatcher(std::function<bool()> mayRead, std::function<void()> shown, QObject* parent);
+  // Watches the doll of `scene`. `mayRead` tells whether the doll may be read now (not while
+  // it opens, is painted or dragged: the watcher looks again a little later); `shown` is
+  // called after it was read.
+  TDollWatcher(TScene& scene, std::function<bool()> mayRead, std::function<void()> shown,
+               QObject* parent);
 
-  // Takes the pictures of the working folder as they are now as the ones shown: after the
+  // Takes the pictures of the doll's folder as they are now as the ones shown: after the
   // doll was read from them (start, Load, another doll shown).
   void Rest();
   // Looks at the pictures: where one was changed by another program, reads the doll again and
@@ -30,6 +34,7 @@ class TDollWatcher : public QObject {
   std::map<std::string, TFileIdentity> Pictures() const;
   void Watch();
 
+  TScene& FScene;
   std::function<bool()> FMayRead;
   std::function<void()> FShown;
   std::string FFolder;

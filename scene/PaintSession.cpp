@@ -13,185 +13,169 @@
 #include "framework/FileOutput.h"
 #include "framework/TavoClock.h"
 
-TBrush PaintBrush;
-
-namespace {
-
-struct TPainting {
-  bool On = false;
-  int Level = 1;
-  std::unique_ptr<TTavoBitmap> Skin;     // the level's full-size skin, painted
-  std::unique_ptr<TTavoBitmap> Start;    // as the painting found it: what the eraser lays
-  std::optional<TLevelPictures> Before;  // the level's own pictures then, if it had any
-  TStrokeHistory Strokes;
-  std::unique_ptr<TTavoBitmap> StrokeStart;  // while a stroke is held: the skin at its press
-  TViewPoint Held;                           // where the held brush last touched
-  std::unique_ptr<TTavoBitmap> Written;      // the skin as last written, if it was
-  TFileIdentity WrittenFile;                 // the file that write made
-  bool Unwritten = false;                    // changes since
-  std::optional<std::uint32_t> DueFrom;      // when the first of them came
-};
-
-TPainting Session;
-
-TPaint Paint() {
-  return PaintBrush.Erases ? TPaint{{}, Session.Start.get()} : TPaint{PaintBrush.Colour, nullptr};
+TPaint TPaintSession::Paint() const {
+  return PaintBrush.Erases ? TPaint{{}, FSession.Start.get()} : TPaint{PaintBrush.Colour, nullptr};
 }
 
 // The level shows `skin` as its own; its outline, and so the geometry, stay.
-void ShowSkin(const TTavoBitmap& skin) {
-  Nest[Session.Level].Skin = CopyOfSkin(skin);
-  ShowLevelSkin();
+void TPaintSession::ShowSkin(const TTavoBitmap& skin) {
+  FScene.Doll.Nest[FSession.Level].Skin = CopyOfSkin(skin);
+  ShowLevelSkin(FScene.Doll);
 }
 
 // Every change is shown at once and written in time.
-void Changed() {
-  ShowSkin(*Session.Skin);
-  Session.Unwritten = true;
-  if (!Session.DueFrom) Session.DueFrom = TimeGetTime();
+void TPaintSession::Changed() {
+  ShowSkin(*FSession.Skin);
+  FSession.Unwritten = true;
+  if (!FSession.DueFrom) FSession.DueFrom = TimeGetTime();
 }
 
 // The level as its files hold it: the skin last written, or its pictures before the painting.
-void ShowFiles() {
-  if (Session.Written) return ShowSkin(*Session.Written);
-  if (Session.Before) {
-    Nest[Session.Level] = *Session.Before;
+void TPaintSession::ShowFiles() {
+  if (FSession.Written) return ShowSkin(*FSession.Written);
+  TNest& nest = FScene.Doll.Nest;
+  if (FSession.Before) {
+    nest[FSession.Level] = *FSession.Before;
   } else {
-    Nest.erase(Session.Level);
+    nest.erase(FSession.Level);
   }
-  ShowLevelSkin();
+  ShowLevelSkin(FScene.Doll);
 }
+
+namespace {
 
 bool SameSkin(const TTavoBitmap& a, const TTavoBitmap& b) {
   return static_cast<const QImage&>(a) == static_cast<const QImage&>(b);
 }
 
-// Writes the painted skin in place of the level's skin file; the first write of the painting
-// keeps the file it replaces and is the painting's step in the history.
-void WriteSkin() {
-  const std::string name = LevelSkinName(Session.Level);
-  const QByteArray bytes = EncodePicture(*Session.Skin, "bmp", name);
-  const std::string kept =
-      ReplaceKeepingOld(name, bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                        Session.Written ? &Session.WrittenFile : nullptr);
-  if (!Session.Written) DollHistory.Record(name, kept, Session.Level >= 2);
-  Session.WrittenFile = IdentityOf(name);
-  Session.Written = CopyOfSkin(*Session.Skin);
-}
-
 }  // namespace
 
-bool PaintingOn() {
-  return Session.On;
+// Writes the painted skin in place of the level's skin file; the first write of the painting
+// keeps the file it replaces and is the painting's step in the history.
+void TPaintSession::WriteSkin() {
+  const std::string path = FScene.PathOf(LevelSkinName(FSession.Level));
+  const QByteArray bytes = EncodePicture(*FSession.Skin, "bmp", path);
+  const std::string kept =
+      ReplaceKeepingOld(path, bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                        FSession.Written ? &FSession.WrittenFile : nullptr);
+  if (!FSession.Written) FScene.DollHistory.Record(path, kept, FSession.Level >= 2);
+  FSession.WrittenFile = IdentityOf(path);
+  FSession.Written = CopyOfSkin(*FSession.Skin);
 }
 
-void BeginPainting() {
-  if (Session.On || !DollAtRest()) return;
-  Session = {};
-  Session.On = true;
-  Session.Level = DollLevel;
-  if (const auto own = Nest.find(DollLevel); own != Nest.end()) Session.Before = own->second;
-  Session.Skin = CopyOfSkin(*Nest.at(SkinLevel(DollLevel)).Skin);
-  Session.Start = CopyOfSkin(*Session.Skin);
+bool TPaintSession::PaintingOn() const {
+  return FSession.On;
+}
+
+void TPaintSession::BeginPainting() {
+  const TDoll& doll = FScene.Doll;
+  if (FSession.On || !DollAtRest(doll)) return;
+  FSession = {};
+  FSession.On = true;
+  FSession.Level = doll.DollLevel;
+  if (const auto own = doll.Nest.find(doll.DollLevel); own != doll.Nest.end())
+    FSession.Before = own->second;
+  FSession.Skin = CopyOfSkin(*doll.Nest.at(SkinLevel(doll.Nest, doll.DollLevel)).Skin);
+  FSession.Start = CopyOfSkin(*FSession.Skin);
   PaintBrush = {};
 }
 
-void EndPainting() {
-  if (!Session.On) return;
+void TPaintSession::EndPainting() {
+  if (!FSession.On) return;
   EndStroke(true);
   try {
     SavePainting();
   } catch (...) {
     ShowFiles();
-    Session = {};
+    FSession = {};
     throw;
   }
-  if (!Session.Written) ShowFiles();  // it changed nothing
-  Session = {};
+  if (!FSession.Written) ShowFiles();  // it changed nothing
+  FSession = {};
 }
 
-void SavePainting() {
-  if (!Session.On || !Session.Unwritten) return;
+void TPaintSession::SavePainting() {
+  if (!FSession.On || !FSession.Unwritten) return;
   // A painting that is back where it started before it was ever written has nothing to write.
-  if (Session.Written || !SameSkin(*Session.Skin, *Session.Start)) WriteSkin();
-  Session.Unwritten = false;
-  Session.DueFrom.reset();
+  if (FSession.Written || !SameSkin(*FSession.Skin, *FSession.Start)) WriteSkin();
+  FSession.Unwritten = false;
+  FSession.DueFrom.reset();
 }
 
-void SavePaintingWhenDue(std::uint32_t now) {
-  if (!Session.DueFrom || ElapsedMs(now, *Session.DueFrom) < PaintingSavePause) return;
-  Session.DueFrom.reset();  // a write that fails waits for the next change
+void TPaintSession::SavePaintingWhenDue(std::uint32_t now) {
+  if (!FSession.DueFrom || ElapsedMs(now, *FSession.DueFrom) < PaintingSavePause) return;
+  FSession.DueFrom.reset();  // a write that fails waits for the next change
   SavePainting();
 }
 
-void ForgetPainting() {
-  Session = {};
+void TPaintSession::ForgetPainting() {
+  FSession = {};
 }
 
-TViewPoint ViewPoint(QPointF at, bool back) {
-  return {at, back, DrawnRotation + (back ? BackViewTurn : 0)};
+TViewPoint TPaintSession::ViewPoint(QPointF at, bool back) const {
+  return {at, back, FScene.DrawnRotation + (back ? BackViewTurn : 0)};
 }
 
-bool BeginStroke(const TViewPoint& at) {
-  if (!Session.On || Session.StrokeStart) return false;
-  Session.StrokeStart = CopyOfSkin(*Session.Skin);
-  Session.Held = at;
-  PaintDab(*Session.Skin, at, PaintBrush.Diameter, Paint());
+bool TPaintSession::BeginStroke(const TViewPoint& at) {
+  if (!FSession.On || FSession.StrokeStart) return false;
+  FSession.StrokeStart = CopyOfSkin(*FSession.Skin);
+  FSession.Held = at;
+  PaintDab(FScene.Doll, *FSession.Skin, at, PaintBrush.Diameter, Paint());
   Changed();
   return true;
 }
 
-void StrokeTo(QPointF at) {
-  if (!Session.StrokeStart) return;
-  PaintLine(*Session.Skin, Session.Held, at, PaintBrush.Diameter, Paint());
-  Session.Held.At = at;
+void TPaintSession::StrokeTo(QPointF at) {
+  if (!FSession.StrokeStart) return;
+  PaintLine(FScene.Doll, *FSession.Skin, FSession.Held, at, PaintBrush.Diameter, Paint());
+  FSession.Held.At = at;
   Changed();
 }
 
-void TurnHeldBrush(int rotation) {
-  const int turned = rotation + (Session.Held.Back ? BackViewTurn : 0);
-  if (!Session.StrokeStart || turned == Session.Held.Rotation) return;
-  PaintTurn(*Session.Skin, Session.Held, turned, PaintBrush.Diameter, Paint());
-  Session.Held.Rotation = turned;
+void TPaintSession::TurnHeldBrush(int rotation) {
+  const int turned = rotation + (FSession.Held.Back ? BackViewTurn : 0);
+  if (!FSession.StrokeStart || turned == FSession.Held.Rotation) return;
+  PaintTurn(FScene.Doll, *FSession.Skin, FSession.Held, turned, PaintBrush.Diameter, Paint());
+  FSession.Held.Rotation = turned;
   Changed();
 }
 
-void EndStroke(bool keep) {
-  if (!Session.StrokeStart) return;
-  std::unique_ptr<TTavoBitmap> start = std::move(Session.StrokeStart);
+void TPaintSession::EndStroke(bool keep) {
+  if (!FSession.StrokeStart) return;
+  std::unique_ptr<TTavoBitmap> start = std::move(FSession.StrokeStart);
   if (keep) {
-    Session.Strokes.Record(*start, *Session.Skin);
+    FSession.Strokes.Record(*start, *FSession.Skin);
     return;
   }
-  Session.Skin = std::move(start);
+  FSession.Skin = std::move(start);
   Changed();
 }
 
-bool StrokeUnderWay() {
-  return Session.StrokeStart != nullptr;
+bool TPaintSession::StrokeUnderWay() const {
+  return FSession.StrokeStart != nullptr;
 }
 
-bool UndoStroke() {
-  if (!Session.On || Session.StrokeStart || !Session.Strokes.Undo(*Session.Skin)) return false;
-  Changed();
-  return true;
-}
-
-bool RedoStroke() {
-  if (!Session.On || Session.StrokeStart || !Session.Strokes.Redo(*Session.Skin)) return false;
+bool TPaintSession::UndoStroke() {
+  if (!FSession.On || FSession.StrokeStart || !FSession.Strokes.Undo(*FSession.Skin)) return false;
   Changed();
   return true;
 }
 
-std::size_t StrokesToUndo() {
-  return Session.Strokes.UndoCount();
+bool TPaintSession::RedoStroke() {
+  if (!FSession.On || FSession.StrokeStart || !FSession.Strokes.Redo(*FSession.Skin)) return false;
+  Changed();
+  return true;
 }
 
-std::size_t StrokesToRedo() {
-  return Session.Strokes.RedoCount();
+std::size_t TPaintSession::StrokesToUndo() const {
+  return FSession.Strokes.UndoCount();
 }
 
-void StepBrushSize(int by) {
+std::size_t TPaintSession::StrokesToRedo() const {
+  return FSession.Strokes.RedoCount();
+}
+
+void TPaintSession::StepBrushSize(int by) {
   const auto* sizes = std::begin(BrushDiameters);
   const auto last = static_cast<std::ptrdiff_t>(std::size(BrushDiameters)) - 1;
   const std::ptrdiff_t now =
@@ -199,8 +183,8 @@ void StepBrushSize(int by) {
   PaintBrush.Diameter = sizes[std::clamp<std::ptrdiff_t>(now + by, 0, last)];
 }
 
-bool PickColourAt(const TViewPoint& at) {
-  const std::optional<Pixel24> colour = SkinColourAt(at);
+bool TPaintSession::PickColourAt(const TViewPoint& at) {
+  const std::optional<Pixel24> colour = SkinColourAt(FScene.Doll, at);
   if (!colour) return false;
   PaintBrush.Colour = *colour;
   PaintBrush.Erases = false;

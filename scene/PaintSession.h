@@ -7,8 +7,15 @@
 #include <QPointF>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
+#include "StrokeHistory.h"
+#include "doll/Nest.h"
 #include "doll/Painting.h"
+#include "framework/FileOutput.h"
+
+class TScene;
 
 // What a stroke lays: a colour, or, erasing, the skin as the painting found it; and how wide,
 // one of BrushDiameters.
@@ -17,60 +24,91 @@ struct TBrush {
   int Diameter = BrushDiameters[1];
   bool Erases = false;
 };
-// The brush of the painting; each painting starts with a black brush of the second diameter.
-extern TBrush PaintBrush;
 
 // Changes wait at most this long (ms) to be written while the painting goes on, so that a
 // crash loses at most this much work.
 inline constexpr std::uint32_t PaintingSavePause = 10000;
 
-bool PaintingOn();
+class TPaintSession {
+ public:
+  explicit TPaintSession(TScene& scene) : FScene(scene) {}
 
-// Starts painting the doll at rest, on its level's own skin, or, where the level uses the skin
-// of one outside it, on a copy of that, which becomes the level's own once painted. Does
-// nothing while the doll opens or closes, or while a painting is on.
-void BeginPainting();
+  // The brush of the painting; each painting starts with a black brush of the second diameter.
+  TBrush PaintBrush;
 
-// Ends the painting, a stroke held included, and writes what is not written yet (see
-// SavePainting); a painting that changed nothing leaves the level as it was. The painting is
-// over whatever happens: a write that fails shows the level as its files hold it again and
-// raises the error naming the skin file.
-void EndPainting();
+  bool PaintingOn() const;
 
-// Writes the painted skin, 250 × 200, as the level's skin file, if it changed since it was
-// last written. The first write of a painting keeps the file it replaces under its first free
-// backup name and records the painting in DollHistory; the later ones replace only the file
-// the painting wrote. A failure raises the error naming the skin file.
-void SavePainting();
+  // Starts painting the doll at rest, on its level's own skin, or, where the level uses the skin
+  // of one outside it, on a copy of that, which becomes the level's own once painted. Does
+  // nothing while the doll opens or closes, or while a painting is on.
+  void BeginPainting();
 
-// SavePainting, once PaintingSavePause has passed since the first change not yet written, by
-// the clock reading `now`. A write that fails waits for the next change.
-void SavePaintingWhenDue(std::uint32_t now);
+  // Ends the painting, a stroke held included, and writes what is not written yet (see
+  // SavePainting); a painting that changed nothing leaves the level as it was. The painting is
+  // over whatever happens: a write that fails shows the level as its files hold it again and
+  // raises the error naming the skin file.
+  void EndPainting();
 
-// Drops the painting without writing anything: the scene is going.
-void ForgetPainting();
+  // Writes the painted skin, 250 × 200, as the level's skin file, if it changed since it was
+  // last written. The first write of a painting keeps the file it replaces under its first free
+  // backup name and records the painting in DollHistory; the later ones replace only the file
+  // the painting wrote. A failure raises the error naming the skin file.
+  void SavePainting();
 
-// The point `at` of the front or the back view, with the rotation that view was last drawn with.
-TViewPoint ViewPoint(QPointF at, bool back);
+  // SavePainting, once PaintingSavePause has passed since the first change not yet written, by
+  // the clock reading `now`. A write that fails waits for the next change.
+  void SavePaintingWhenDue(std::uint32_t now);
 
-// Starts a stroke with a dab at `at`; false when no painting is on or a stroke is held.
-bool BeginStroke(const TViewPoint& at);
-// The held brush moved to `at` in its view: a line of dabs.
-void StrokeTo(QPointF at);
-// The doll turned to `rotation` (the front view's) under the held brush: the band it leaves.
-void TurnHeldBrush(int rotation);
-// Lets go of the brush: the stroke is kept for undo, or, without `keep`, taken off again.
-void EndStroke(bool keep);
-bool StrokeUnderWay();
+  // Drops the painting without writing anything: the scene is going.
+  void ForgetPainting();
 
-// Takes back, or puts back, the last stroke of the painting; false when there is none.
-bool UndoStroke();
-bool RedoStroke();
-std::size_t StrokesToUndo();
-std::size_t StrokesToRedo();
+  // The point `at` of the front or the back view, with the rotation that view was last drawn with.
+  TViewPoint ViewPoint(QPointF at, bool back) const;
 
-// Steps the brush through BrushDiameters by `by`, stopping at either end.
-void StepBrushSize(int by);
+  // Starts a stroke with a dab at `at`; false when no painting is on or a stroke is held.
+  bool BeginStroke(const TViewPoint& at);
+  // The held brush moved to `at` in its view: a line of dabs.
+  void StrokeTo(QPointF at);
+  // The doll turned to `rotation` (the front view's) under the held brush: the band it leaves.
+  void TurnHeldBrush(int rotation);
+  // Lets go of the brush: the stroke is kept for undo, or, without `keep`, taken off again.
+  void EndStroke(bool keep);
+  bool StrokeUnderWay() const;
 
-// Makes the colour of the skin under `at` the brush's colour; false off the doll.
-bool PickColourAt(const TViewPoint& at);
+  // Takes back, or puts back, the last stroke of the painting; false when there is none.
+  bool UndoStroke();
+  bool RedoStroke();
+  std::size_t StrokesToUndo() const;
+  std::size_t StrokesToRedo() const;
+
+  // Steps the brush through BrushDiameters by `by`, stopping at either end.
+  void StepBrushSize(int by);
+
+  // Makes the colour of the skin under `at` the brush's colour; false off the doll.
+  bool PickColourAt(const TViewPoint& at);
+
+ private:
+  TPaint Paint() const;
+  void ShowSkin(const TTavoBitmap& skin);
+  void Changed();
+  void ShowFiles();
+  void WriteSkin();
+
+  struct TPainting {
+    bool On = false;
+    int Level = 1;
+    std::unique_ptr<TTavoBitmap> Skin;     // the level's full-size skin, painted
+    std::unique_ptr<TTavoBitmap> Start;    // as the painting found it: what the eraser lays
+    std::optional<TLevelPictures> Before;  // the level's own pictures then, if it had any
+    TStrokeHistory Strokes;
+    std::unique_ptr<TTavoBitmap> StrokeStart;  // while a stroke is held: the skin at its press
+    TViewPoint Held;                           // where the held brush last touched
+    std::unique_ptr<TTavoBitmap> Written;      // the skin as last written, if it was
+    TFileIdentity WrittenFile;                 // the file that write made
+    bool Unwritten = false;                    // changes since
+    std::optional<std::uint32_t> DueFrom;      // when the first of them came
+  };
+
+  TScene& FScene;
+  TPainting FSession;
+};

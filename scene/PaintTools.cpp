@@ -102,7 +102,7 @@ QCursor BrushCursor(int diameter, qreal pixelRatio) {
   return at->second = QCursor(pixmap, side / 2, side / 2);
 }
 
-TPaintTools::TPaintTools(QWidget* owner, TActions actions)
+TPaintTools::TPaintTools(QWidget* owner, TPaintSession& session, TActions actions)
     : QWidget(owner,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       CurrentColour(new QLabel(this)),
@@ -114,6 +114,7 @@ TPaintTools::TPaintTools(QWidget* owner, TActions actions)
       Undo(new QPushButton(Tr("Paint", "元に戻す").ToQString(), this)),
       Redo(new QPushButton(Tr("Paint", "やり直す").ToQString(), this)),
       Done(new QPushButton(Tr("Paint", "完了").ToQString(), this)),
+      FSession(session),
       FActions(std::move(actions)) {
   setWindowTitle(Tr("Paint", "筆で描く").ToQString());
   setAccessibleName(windowTitle());
@@ -173,16 +174,16 @@ void TPaintTools::AddControls() {
 
 void TPaintTools::ShowState() {
   for (std::size_t i = 0; i < Swatches.size(); ++i)
-    Swatches[i]->setChecked(SameColour(SwatchColours[i].Colour, PaintBrush.Colour));
-  CurrentColour->setPixmap(Patch(PaintBrush.Colour, {2 * SwatchSize, SwatchSize}));
-  CurrentColour->setToolTip(ColourName(PaintBrush.Colour));
+    Swatches[i]->setChecked(SameColour(SwatchColours[i].Colour, FSession.PaintBrush.Colour));
+  CurrentColour->setPixmap(Patch(FSession.PaintBrush.Colour, {2 * SwatchSize, SwatchSize}));
+  CurrentColour->setToolTip(ColourName(FSession.PaintBrush.Colour));
   CurrentColour->setAccessibleDescription(CurrentColour->toolTip());
   for (std::size_t i = 0; i < Sizes.size(); ++i)
-    Sizes[i]->setChecked(BrushDiameters[i] == PaintBrush.Diameter);
-  Brush->setChecked(!PaintBrush.Erases);
-  Eraser->setChecked(PaintBrush.Erases);
-  Undo->setEnabled(StrokesToUndo() > 0);
-  Redo->setEnabled(StrokesToRedo() > 0);
+    Sizes[i]->setChecked(BrushDiameters[i] == FSession.PaintBrush.Diameter);
+  Brush->setChecked(!FSession.PaintBrush.Erases);
+  Eraser->setChecked(FSession.PaintBrush.Erases);
+  Undo->setEnabled(FSession.StrokesToUndo() > 0);
+  Redo->setEnabled(FSession.StrokesToRedo() > 0);
 }
 
 void TPaintTools::ShowBeside(const QWidget& main) {
@@ -205,23 +206,23 @@ void TPaintTools::closeEvent(QCloseEvent* event) {
 }
 
 void TPaintTools::ChooseColour(Pixel24 colour) {
-  PaintBrush.Colour = colour;
-  PaintBrush.Erases = false;
+  FSession.PaintBrush.Colour = colour;
+  FSession.PaintBrush.Erases = false;
   FActions.Changed();
 }
 
 void TPaintTools::ChooseOtherColour() {
-  const QColor chosen = QColorDialog::getColor(ToQColor(PaintBrush.Colour), this,
+  const QColor chosen = QColorDialog::getColor(ToQColor(FSession.PaintBrush.Colour), this,
                                                Tr("Paint", "その他の色").ToQString());
   if (chosen.isValid()) ChooseColour(Rgb(chosen.red(), chosen.green(), chosen.blue()));
 }
 
 void TPaintTools::ChooseDiameter(int diameter) {
-  PaintBrush.Diameter = diameter;
+  FSession.PaintBrush.Diameter = diameter;
   FActions.Changed();
 }
 
 void TPaintTools::ChooseEraser(bool erases) {
-  PaintBrush.Erases = erases;
+  FSession.PaintBrush.Erases = erases;
   FActions.Changed();
 }

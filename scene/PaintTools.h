@@ -1,5 +1,5 @@
 // The tool window of a painting: the brush's colour, size and kind, the strokes taken back
-// and put back, and the end of the painting. It shows PaintBrush and changes it; the main
+// and put back, and the end of the painting. It shows the painting's brush and changes it; the main
 // window wires up what else its buttons do, and its keys.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "PaintSession.h"
 #include "framework/TavoBmp.h"
 
 // The name the swatches give `colour`, or else its value, #rrggbb.
@@ -30,8 +31,8 @@ class TPaintTools : public QWidget {
     std::function<void()> Done;  // the Done button, or the window closed
   };
 
-  // A tool window of `owner`, hidden.
-  TPaintTools(QWidget* owner, TActions actions);
+  // A tool window of `owner` for the brush of `session`, hidden.
+  TPaintTools(QWidget* owner, TPaintSession& session, TActions actions);
 
   std::vector<QToolButton*> Swatches;  // black first, then white and ten more
   QLabel* const CurrentColour;
@@ -60,5 +61,6 @@ class TPaintTools : public QWidget {
   void ChooseDiameter(int diameter);
   void ChooseEraser(bool erases);
 
+  TPaintSession& FSession;
   TActions FActions;
 };

@@ -5,49 +5,38 @@
 #include <cstdlib>
 
 #include "Scene.h"
-#include "doll/Geometry.h"
 #include "doll/Nest.h"
 #include "doll/Opening.h"
 #include "doll/ShapeProfile.h"
 #include "doll/Shaping.h"
 
-namespace {
-
-struct TReshape {
-  bool UnderWay = false;
-  int Level = 1;
-  int ScreenRow = 0;    // the row pressed in the view
-  int Row = 0;          // the row of the level's full-size outline it shows
-  DollProfile Start{};  // the level's full-size outline as read from the files
-  DollProfile Now{};
-};
-
-TReshape Drag;
-
 // The row of a full-size outline of `level` that view row `row` shows: each nesting moves
 // the rows towards SplitRow by InnerScale. −1 when no row of the outline reaches it.
-int FullSizeRow(int row, int level) {
+int TReshape::FullSizeRow(int row, int level) const {
   const double scale = std::pow(static_cast<double>(InnerScale), level - 1);
-  const long full = SplitRow + std::lround((row - SplitRow) / scale);
+  const int split = FScene.Doll.SplitRow;
+  const long full = split + std::lround((row - split) / scale);
   return full >= 0 && full < DollRows ? static_cast<int>(full) : -1;
 }
 
-void ShowOutline(const DollProfile& fullSize) {
-  DisplayedProfile = NestedOutline(fullSize, Drag.Level);
-  RefreshGeometry();
+void TReshape::ShowOutline(const DollProfile& fullSize) {
+  TDollView& view = FScene.Doll.View;
+  view.DisplayedProfile = NestedOutline(fullSize, FDrag.Level, FScene.Doll.SplitRow);
+  view.RefreshGeometry();
 }
 
-// Drag.Start with the pressed row dragged to the full-size radius whose nested radius on the
+// FDrag.Start with the pressed row dragged to the full-size radius whose nested radius on the
 // pressed view row is nearest `radius`, so that the edge in the view follows the pointer; of
 // two equally near, the one nearer the row's radius before the drag.
-DollProfile DraggedTo(int radius) {
+DollProfile TReshape::DraggedTo(int radius) const {
   DollProfile best{};
   int bestMiss = INT_MAX;
   int bestShift = INT_MAX;
   for (int full = 0; full <= MaxRadius; ++full) {
-    const DollProfile dragged = DraggedProfile(Drag.Start, Drag.Row, full);
-    const int miss = std::abs(NestedOutline(dragged, Drag.Level)[Drag.ScreenRow] - radius);
-    const int shift = std::abs(full - Drag.Start[Drag.Row]);
+    const DollProfile dragged = DraggedProfile(FDrag.Start, FDrag.Row, full);
+    const int miss = std::abs(
+        NestedOutline(dragged, FDrag.Level, FScene.Doll.SplitRow)[FDrag.ScreenRow] - radius);
+    const int shift = std::abs(full - FDrag.Start[FDrag.Row]);
     if (miss < bestMiss || (miss == bestMiss && shift < bestShift)) {
       best = dragged;
       bestMiss = miss;
@@ -57,53 +46,53 @@ DollProfile DraggedTo(int radius) {
   return best;
 }
 
-}  // namespace
-
-bool CanReshapeAt(int row, int x) {
-  return DollAtRest() && row >= 0 && row < DollRows && FullSizeRow(row, DollLevel) >= 0 &&
-         GrabsEdge(DisplayedProfile[row], x);
+bool TReshape::CanReshapeAt(int row, int x) const {
+  const TDoll& doll = FScene.Doll;
+  return DollAtRest(doll) && row >= 0 && row < DollRows && FullSizeRow(row, doll.DollLevel) >= 0 &&
+         GrabsEdge(doll.View.DisplayedProfile[row], x);
 }
 
-bool BeginReshape(int row, int x) {
+bool TReshape::BeginReshape(int row, int x) {
   if (!CanReshapeAt(row, x)) return false;
-  const DollProfile& outline = *Nest.at(OutlineLevel(DollLevel)).Outline;
-  Drag = {true, DollLevel, row, FullSizeRow(row, DollLevel), outline, outline};
+  const TDoll& doll = FScene.Doll;
+  const DollProfile& outline = *doll.Nest.at(OutlineLevel(doll.Nest, doll.DollLevel)).Outline;
+  FDrag = {true, doll.DollLevel, row, FullSizeRow(row, doll.DollLevel), outline, outline};
   return true;
 }
 
-void DragReshape(int x) {
-  if (!Drag.UnderWay) return;
+void TReshape::DragReshape(int x) {
+  if (!FDrag.UnderWay) return;
   const DollProfile dragged = DraggedTo(PointerRadius(x));
-  if (dragged == Drag.Now) return;
-  Drag.Now = dragged;
-  ShowOutline(Drag.Now);
+  if (dragged == FDrag.Now) return;
+  FDrag.Now = dragged;
+  ShowOutline(FDrag.Now);
 }
 
-void CancelReshape() {
-  if (!Drag.UnderWay) return;
-  Drag.UnderWay = false;
-  ShowOutline(Drag.Start);
+void TReshape::CancelReshape() {
+  if (!FDrag.UnderWay) return;
+  FDrag.UnderWay = false;
+  ShowOutline(FDrag.Start);
 }
 
-bool EndReshape() {
-  if (!Drag.UnderWay) return false;
-  Drag.UnderWay = false;
-  if (Drag.Now == Drag.Start) return false;
+bool TReshape::EndReshape() {
+  if (!FDrag.UnderWay) return false;
+  FDrag.UnderWay = false;
+  if (FDrag.Now == FDrag.Start) return false;
   TTavoBitmap shape;
-  PaintOutline(Drag.Now, shape);
-  const std::string shapeName = LevelShapeName(Drag.Level);
+  PaintOutline(FDrag.Now, shape);
+  const std::string shapePath = FScene.PathOf(LevelShapeName(FDrag.Level));
   std::string kept;
   try {
-    kept = shape.SaveKeepingOld(shapeName);
+    kept = shape.SaveKeepingOld(shapePath);
   } catch (...) {
-    ShowOutline(Drag.Start);
+    ShowOutline(FDrag.Start);
     throw;
   }
-  DollHistory.Record(shapeName, kept, Drag.Level >= 2);
-  ReloadLevel(Drag.Level);
+  FScene.DollHistory.Record(shapePath, kept, FDrag.Level >= 2);
+  FScene.ReloadLevel(FDrag.Level);
   return true;
 }
 
-bool ReshapeUnderWay() {
-  return Drag.UnderWay;
+bool TReshape::ReshapeUnderWay() const {
+  return FDrag.UnderWay;
 }

@@ -6,9 +6,7 @@
 #include "PaintSession.h"
 #include "SkinPicture.h"
 #include "StreakBackdrop.h"
-#include "doll/Geometry.h"
 #include "doll/Opening.h"
-#include "doll/Resampler.h"
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
 #include "framework/FileOutput.h"
@@ -18,189 +16,171 @@
 #include "pictures/PictureReader.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
-
-std::unique_ptr<TTavoMidi> SoundDevice;
-std::unique_ptr<TTavoTimer> TaskTimer;
-TPaintBox* FrontBox = nullptr;
-TPaintBox* BackBox = nullptr;
-TDollHistory DollHistory;
-std::int32_t DrawnRotation = 0;
+#include "platform/ShelfIndex.h"
 
 namespace {
-
-constexpr int TurnStep = 2;  // texture columns per frame
-
-// The ten scene bitmaps in the order they are made and freed.
-std::unique_ptr<TTavoBitmap>* const SceneBitmaps[] = {
-    &FrontView,     &BackView,  &Texture,    &SaveSheet,    &BackdropLeft,
-    &BackdropRight, &FrameLeft, &FrameRight, &InnerTexture, &TextureCopy};
 
 // The level a level inside takes a picture from when it has none of its own.
 int OutsideLevel(int level) {
   return std::max(level - 1, 1);
 }
 
+// The folder the files of the doll in `folder` are named in (see TScene::FilesFolder).
+std::string FilesFolderOf(const std::string& folder) {
+  std::error_code error;
+  return std::filesystem::equivalent(folder, std::filesystem::current_path(error), error) ? ""
+                                                                                          : folder;
+}
+
 }  // namespace
 
-std::vector<std::string> StartScene(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
-  RandSeed = MillisecondsSinceUtcMidnight();
-  SoundDevice = std::make_unique<TTavoMidi>();
-  TaskTimer = std::make_unique<TTavoTimer>(form);
-  FrontBox = frontBox;
-  BackBox = backBox;
-  std::vector<std::string> setAside;
-  CreateSceneBitmaps(&setAside);
-  DollHistory.Clear();
-  DrawnRotation = RotationOffset;
-  TaskTimer->AddTask(FrameTick, FrameInterval, "");
-  return setAside;
-}
-
-void StopScene() {
-  ForgetPainting();
-  SoundDevice.reset();
-  TaskTimer.reset();
-  for (auto* bitmap : SceneBitmaps) bitmap->reset();
-  FrontBox = nullptr;
-  BackBox = nullptr;
-}
-
-void CreateSceneBitmaps(std::vector<std::string>* setAside) {
-  for (auto* bitmap : SceneBitmaps) *bitmap = std::make_unique<TTavoBitmap>();
-  FrontView->SetSizeBlank(ViewSize, ViewSize);
-  BackView->SetSizeBlank(ViewSize, ViewSize);
-  SaveSheet->SetSizeBlank(2 * ViewSize, ViewSize);
-  BackdropLeft->SetSizeFilled(ViewSize, ViewSize, FrameColour);
-  BackdropRight->SetSizeFilled(ViewSize, ViewSize, FrameColour);
-  FrameLeft->SetSizeBlank(ViewSize, ViewSize);
-  FrameRight->SetSizeBlank(ViewSize, ViewSize);
-  InnerTexture->SetSizeBlank(TextureColumns, DollRows);
-  TextureCopy->SetSizeBlank(TextureColumns, DollRows);
-  LoadDoll(setAside);
-  SeedStreaks();
-}
-
-TLevelPictures ReadLevel(int level, std::vector<std::string>* setAside) {
+TLevelPictures ReadLevel(const std::string& folder, int level, std::vector<std::string>* setAside) {
   TLevelPictures own;
-  const auto read = [&](const std::string& fileName, const auto& reader) {
-    if (level >= 2 && !NameTaken(fileName)) return;
+  const auto read = [&](const std::string& name, const auto& reader) {
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    if (level >= 2 && !NameTaken(path)) return;
     try {
-      reader(fileName);
+      reader(path);
     } catch (const std::exception& error) {
       if (level == 1 || !setAside) throw;
       setAside->push_back(error.what());
     }
   };
   read(LevelShapeName(level),
-       [&](const std::string& name) { own.Outline = ReadShapeProfile(name); });
-  read(LevelSkinName(level), [&](const std::string& name) { own.Skin = ReadSkin(name); });
+       [&](const std::string& path) { own.Outline = ReadShapeProfile(path); });
+  read(LevelSkinName(level), [&](const std::string& path) { own.Skin = ReadSkin(path); });
   return own;
 }
 
-TNest ReadNest(std::vector<std::string>* setAside) {
+TNest ReadNest(const std::string& folder, std::vector<std::string>* setAside) {
   TNest nest;
-  nest[1] = ReadLevel(1);
-  for (const int level : LevelsInFolder())
-    if (TLevelPictures own = ReadLevel(level, setAside); own.Outline || own.Skin)
+  nest[1] = ReadLevel(folder, 1);
+  for (const int level : LevelsInFolder(folder))
+    if (TLevelPictures own = ReadLevel(folder, level, setAside); own.Outline || own.Skin)
       nest[level] = std::move(own);
   return nest;
 }
 
-void ReloadLevel(int level) {
-  TLevelPictures own = ReadLevel(level);
+TScene::TScene(const std::string& folder) {
+  SetFolder(folder);
+  BackdropLeft.SetSizeFilled(ViewSize, ViewSize, FrameColour);
+  BackdropRight.SetSizeFilled(ViewSize, ViewSize, FrameColour);
+  FrameLeft.SetSizeBlank(ViewSize, ViewSize);
+  FrameRight.SetSizeBlank(ViewSize, ViewSize);
+  SaveSheet.SetSizeBlank(2 * ViewSize, ViewSize);
+  LoadDoll(&FLeftOutAtStart);
+  SeedStreaks(StreaksLeft, StreaksRight);
+  DrawnRotation = Doll.RotationOffset;
+}
+
+TScene::~TScene() {
+  Stop();
+}
+
+void TScene::Start(TTavoForm& form, TPaintBox* frontBox, TPaintBox* backBox) {
+  RandSeed = MillisecondsSinceUtcMidnight();
+  SeedStreaks(StreaksLeft, StreaksRight);
+  FSoundDevice = std::make_unique<TTavoMidi>();
+  FTaskTimer = std::make_unique<TTavoTimer>(form);
+  FFrontBox = frontBox;
+  FBackBox = backBox;
+  FTaskTimer->AddTask([this] { FrameTick(); }, FrameInterval, "");
+}
+
+void TScene::Stop() {
+  Painting.ForgetPainting();
+  FSoundDevice.reset();
+  FTaskTimer.reset();
+  FFrontBox = nullptr;
+  FBackBox = nullptr;
+}
+
+std::string TScene::PathOf(const std::string& name) const {
+  return (std::filesystem::path(FFilesFolder) / name).string();
+}
+
+void TScene::SetFolder(const std::string& folder) {
+  FFolder = std::filesystem::absolute(folder).lexically_normal().string();
+  FFilesFolder = FilesFolderOf(FFolder);
+}
+
+void TScene::ReloadLevel(int level) {
+  TLevelPictures own = ReadLevel(FFilesFolder, level);
   if (level >= 2 && !own.Outline && !own.Skin) {
-    Nest.erase(level);
+    Doll.Nest.erase(level);
   } else {
-    Nest[level] = std::move(own);
+    Doll.Nest[level] = std::move(own);
   }
-  ShowLevel(level);
+  ShowLevel(Doll, level);
 }
 
-void ShowNest(TNest nest) {
-  Nest = std::move(nest);
-  ShowLevel(1);
+void TScene::ShowNest(TNest nest) {
+  Doll.Nest = std::move(nest);
+  ShowLevel(Doll, 1);
 }
 
-void ShowLevelSkin() {
-  MakeLevelAtRest(DollLevel, 0);
-  Texture = CopyOfSkin(*TextureCopy);
+void TScene::LoadDoll(std::vector<std::string>* setAside) {
+  ShowNest(ReadNest(FFilesFolder, setAside));
 }
 
-void ShowLevel(int level) {
-  if (level == 1) {
-    DisplayedProfile = *Nest.at(1).Outline;
-    TestOpenability();  // the outer doll's shape decides for the whole nest
-  }
-  MakeLevelAtRest(level, 0);
-  DisplayedProfile = CurrentProfile;
-  RefreshGeometry();
-  Texture = CopyOfSkin(*TextureCopy);
-  DollLevel = level;
-  OpenProgress = OpenProgressAtRest;
-  CloseProgress = OpenProgressAtRest;
-}
-
-void LoadDoll(std::vector<std::string>* setAside) {
-  ShowNest(ReadNest(setAside));
-}
-
-void ReloadDoll() {
-  const int level = DollLevel;
+void TScene::ReloadDoll() {
+  const int level = Doll.DollLevel;
   const auto picturesFrom = [level](const TNest& nest) {
     return nest.lower_bound(level) != nest.end();
   };
-  const bool had = picturesFrom(Nest);
-  TNest nest = ReadNest();
+  const bool had = picturesFrom(Doll.Nest);
+  TNest nest = ReadNest(FFilesFolder);
   const bool has = picturesFrom(nest);
   ShowNest(std::move(nest));
-  if (level > 1 && (has || !had)) ShowLevel(level);
+  if (level > 1 && (has || !had)) ShowLevel(Doll, level);
 }
 
-void DropPicture(const std::string& fileName, int firstColumn) {
-  const int level = DollLevel;
+void TScene::DropPicture(const std::string& fileName, int firstColumn) {
+  const int level = Doll.DollLevel;
+  const TNest& nest = Doll.Nest;
   // The level's own pictures as the folder holds them, or, for an outer doll with no skin
   // in the folder, as it is shown.
-  TLevelPictures own = level == 1 && !NameTaken(TextureFileName) ? Nest.at(1) : ReadLevel(level);
+  TLevelPictures own = level == 1 && !NameTaken(PathOf(TextureFileName))
+                           ? nest.at(1)
+                           : ReadLevel(FFilesFolder, level);
   const DollProfile& outline =
-      own.Outline ? *own.Outline : *Nest.at(OutlineLevel(OutsideLevel(level))).Outline;
+      own.Outline ? *own.Outline : *nest.at(OutlineLevel(nest, OutsideLevel(level))).Outline;
   const TTavoBitmap& skinUsed =
-      own.Skin ? *own.Skin : *Nest.at(SkinLevel(OutsideLevel(level))).Skin;
+      own.Skin ? *own.Skin : *nest.at(SkinLevel(nest, OutsideLevel(level))).Skin;
   const int widest = *std::max_element(outline.begin(), outline.end());
   const QImage picture =
       ReadPicture(fileName, [widest](QSize size) { return HoldsTwiceTheSkinHalf(size, widest); });
   std::unique_ptr<TTavoBitmap> skin = CopyOfSkin(skinUsed);
   PaintSkinHalf(*skin, FitToSkinHalf(picture, widest), firstColumn);
-  const std::string skinName = LevelSkinName(level);
-  DollHistory.Record(skinName, skin->SaveKeepingOld(skinName), level >= 2);
+  const std::string skinPath = PathOf(LevelSkinName(level));
+  DollHistory.Record(skinPath, skin->SaveKeepingOld(skinPath), level >= 2);
   own.Skin = std::move(skin);
-  Nest[level] = std::move(own);
-  ShowLevel(level);
+  Doll.Nest[level] = std::move(own);
+  ShowLevel(Doll, level);
 }
 
-void ShowDollFolder(const std::string& folder) {
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
-  TNest nest;
-  try {
-    nest = ReadNest();
-  } catch (...) {
-    std::filesystem::current_path(previous);
-    throw;
-  }
+void TScene::ShowDollFolder(const std::string& folder) {
+  TNest nest = ReadNest(FilesFolderOf(std::filesystem::absolute(folder)));
+  SetFolder(folder);
   ShowNest(std::move(nest));
   DollHistory.Clear();
-  RememberDoll(DollFolderPath(), folder);
+  RememberDoll(DollFolderPath(), FFolder);
 }
 
-void OpenDollFile(const std::string& fileName) {
+void TScene::FolderRenamed(const std::string& folder) {
+  SetFolder(folder);
+}
+
+void TScene::OpenDollFile(const std::string& fileName) {
   const std::string shelf = DollFolderPath();
   ShowDollFolder(
       UnpackDollFile(std::filesystem::absolute(fileName), shelf, {},
                      [&](const std::string& content) { return FindCopyOnShelf(shelf, content); }));
 }
 
-std::string DescribeDollAtRest() {
-  const int level = DollLevel;
+std::string TScene::DescribeDollAtRest() const {
+  const int level = Doll.DollLevel;
+  const TNest& nest = Doll.Nest;
   std::string text = Tr("Window", "入れ子の %1 番目の人形 (輪郭 %2、肌 %3)")
                          .Arg(level)
                          .Arg(LevelShapeName(level))
@@ -212,54 +192,56 @@ std::string DescribeDollAtRest() {
           std::string(
               Tr("Window", "%1 はまだないので、外側の人形の %2 を使っています").Arg(own).Arg(used));
   };
-  borrowed(LevelShapeName(level), OutlineLevel(level), LevelShapeName(OutlineLevel(level)));
-  borrowed(LevelSkinName(level), SkinLevel(level), LevelSkinName(SkinLevel(level)));
+  borrowed(LevelShapeName(level), OutlineLevel(nest, level),
+           LevelShapeName(OutlineLevel(nest, level)));
+  borrowed(LevelSkinName(level), SkinLevel(nest, level), LevelSkinName(SkinLevel(nest, level)));
   return text;
 }
 
-bool UndoDollChange() {
-  const std::optional<std::string> changed = DollHistory.Undo();
+bool TScene::UndoDollChange() {
+  const std::optional<std::string> changed = DollHistory.Undo(FFilesFolder);
   if (changed) ReloadLevel(LevelOfFile(*changed));
   return changed.has_value();
 }
 
-bool RedoDollChange() {
-  const std::optional<std::string> changed = DollHistory.Redo();
+bool TScene::RedoDollChange() {
+  const std::optional<std::string> changed = DollHistory.Redo(FFilesFolder);
   if (changed) ReloadLevel(LevelOfFile(*changed));
   return changed.has_value();
 }
 
-void FrameTick() {
-  if (OpenProgress < OpenProgressAtRest) {
-    AdvanceOpening();
-  } else if (CloseProgress < OpenProgressAtRest) {
-    AdvanceClosing();
+void TScene::FrameTick() {
+  if (Doll.OpenProgress < OpenProgressAtRest) {
+    AdvanceOpening(Doll);
+  } else if (Doll.CloseProgress < OpenProgressAtRest) {
+    AdvanceClosing(Doll);
   }
-  TurnHeldBrush(RotationOffset);
-  RenderView(*FrontView, RotationOffset);
-  RenderView(*BackView, RotationOffset + BackViewTurn);  // up to 374; the renderer wraps
-  DrawnRotation = RotationOffset;
-  if (Direction == DirectionClockwise)
-    RotationOffset = (RotationOffset + TextureColumns - TurnStep) % TextureColumns;
-  if (Direction == DirectionCounterClockwise)
-    RotationOffset = (RotationOffset + TurnStep) % TextureColumns;
-  StepBackdrop(*BackdropLeft, StreaksLeft);
-  StepBackdrop(*BackdropRight, StreaksRight);
-  BackdropLeft->DrawOn(*FrameLeft, 0, 0);
-  BackdropRight->DrawOn(*FrameRight, 0, 0);
-  FrontView->DrawOn(*FrameLeft, 0, 0);  // through the masks: only the doll covers the streaks
-  BackView->DrawOn(*FrameRight, 0, 0);
-  if (FrontBox) FrameLeft->DrawToPaintBox(*FrontBox);
-  if (BackBox) FrameRight->DrawToPaintBox(*BackBox);
-  TTavoForm::ReportErrors([] { SavePaintingWhenDue(TimeGetTime()); });
+  Painting.TurnHeldBrush(Doll.RotationOffset);
+  RenderViews(Doll);
+  DrawnRotation = Doll.RotationOffset;
+  std::int32_t& rotation = Doll.RotationOffset;
+  if (Doll.Direction == DirectionClockwise)
+    rotation = (rotation + TextureColumns - TurnStep) % TextureColumns;
+  if (Doll.Direction == DirectionCounterClockwise)
+    rotation = (rotation + TurnStep) % TextureColumns;
+  StepBackdrop(BackdropLeft, StreaksLeft);
+  StepBackdrop(BackdropRight, StreaksRight);
+  BackdropLeft.DrawOn(FrameLeft, 0, 0);
+  BackdropRight.DrawOn(FrameRight, 0, 0);
+  Doll.View.FrontView.DrawOn(FrameLeft, 0,
+                             0);  // through the masks: only the doll covers the streaks
+  Doll.View.BackView.DrawOn(FrameRight, 0, 0);
+  if (FFrontBox) FrameLeft.DrawToPaintBox(*FFrontBox);
+  if (FBackBox) FrameRight.DrawToPaintBox(*FBackBox);
+  TTavoForm::ReportErrors([this] { Painting.SavePaintingWhenDue(TimeGetTime()); });
 }
 
-std::string SaveViews() {
-  SaveSheet->Fill(FrameColour);
-  FrontView->DrawOn(*SaveSheet, 0, 0);
-  BackView->DrawOn(*SaveSheet, ViewSize, 0);
+std::string TScene::SaveViews() {
+  SaveSheet.Fill(FrameColour);
+  Doll.View.FrontView.DrawOn(SaveSheet, 0, 0);
+  Doll.View.BackView.DrawOn(SaveSheet, ViewSize, 0);
   for (int n = 0;; ++n) {
     const std::string name = "out" + TwoDigits(n) + ".bmp";
-    if (SaveSheet->SaveToNewFile(name)) return name;
+    if (SaveSheet.SaveToNewFile(PathOf(name))) return name;
   }
 }

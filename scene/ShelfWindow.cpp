@@ -7,10 +7,12 @@
 #include <QMenu>
 #include <QSettings>
 #include <QStyle>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "Scene.h"
 #include "doll/DollThumbnail.h"
 #include "doll/Nest.h"
 #include "doll/ShapeProfile.h"
@@ -27,6 +29,7 @@ constexpr int PictureSize = 96;
 const QString SizeKey = QStringLiteral("Shelf/WindowSize");
 constexpr int FolderRole = Qt::UserRole;
 constexpr int NameRole = Qt::UserRole + 1;
+constexpr int PictureRole = Qt::UserRole + 2;  // the cache file of its picture
 
 std::string FolderOf(const QListWidgetItem* item) {
   return item ? item->data(FolderRole).toByteArray().toStdString() : std::string();
@@ -35,11 +38,6 @@ std::string FolderOf(const QListWidgetItem* item) {
 bool SameFolder(const std::string& a, const std::string& b) {
   std::error_code error;
   return !a.empty() && !b.empty() && fs::equivalent(a, b, error);
-}
-
-bool Shown(const std::string& folder) {
-  std::error_code error;
-  return SameFolder(folder, fs::current_path(error).string());
 }
 
 // A doll's picture, the same when chosen: the list's tint would change its colours.
@@ -55,17 +53,16 @@ QIcon BlankPicture() {
   return PictureIcon(blank);
 }
 
-// Keeps a picture in the cache, lightly compressed and written beside its name then renamed,
-// unflushed: a cache file a crash cuts short cannot be read, and is made again.
-void KeepPicture(const QImage& picture, const QString& fileName) {
-  QDir().mkpath(QFileInfo(fileName).path());
-  QFile file(fileName + ".new");
-  if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG", 90)) {
-    file.close();
-    QFile::remove(fileName);
-    file.rename(fileName);
-  }
-  QFile::remove(fileName + ".new");
+// The picture of a doll's front as the shelf shows it.
+QImage ShelfPicture(TDollFront& front, const TDollPose& pose) {
+  return front.Draw(pose.Rotation, pose.ShadeLevel)
+      .scaled(PictureSize, PictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+// The front of the outer doll of `folder`, read as Load reads it; raises its errors.
+std::shared_ptr<TDollFront> ReadFront(const std::string& folder) {
+  return std::make_shared<TDollFront>(ReadShapeProfile(folder + "/" + ShapeFileName),
+                                      *ReadSkin(folder + "/" + TextureFileName));
 }
 
 }  // namespace
@@ -105,7 +102,10 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
   List->setEditTriggers(QAbstractItemView::NoEditTriggers);
   List->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(List, &QListWidget::itemActivated, this, [this] { ShowChosen(); });
-  connect(List, &QListWidget::currentItemChanged, this, [this] { ShowState(); });
+  connect(List, &QListWidget::currentItemChanged, this, [this] {
+    ShowState();
+    StartTurning();
+  });
   // Emitted only by an edit: the shelf's own changes to its items block the list's signals.
   connect(List, &QListWidget::itemChanged, this, &TShelfWindow::Rename);
   connect(List, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
@@ -129,11 +129,11 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
   const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
   const QSize size = settings.value(SizeKey).toSize();
   resize(size.isValid() && size.width() <= 4096 && size.height() <= 4096 ? size : QSize(560, 420));
-  // The pictures the cache lacks are made one at a time between frames.
-  FPainter.setInterval(0);
-  connect(&FPainter, &QTimer::timeout, this, [this] {
-    if (!MakeNextPicture()) FPainter.stop();
-  });
+  // The pictures the cache lacks are made on threads of their own, leaving one core to the
+  // doll on screen.
+  FPainters.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+  FTurn.setInterval(FrameInterval);
+  connect(&FTurn, &QTimer::timeout, this, &TShelfWindow::TurnChosen);
   // Changes on the disk come in bursts: the list is read again once they settle.
   FSoon.setSingleShot(true);
   FSoon.setInterval(300);
@@ -163,10 +163,14 @@ QAction* TShelfWindow::AddAction(const TText& text, const char* name, QKeySequen
 void TShelfWindow::Refresh() {
   const std::string chosen = ChosenFolder();
   const std::vector<TShelfDoll> dolls = ListShelf(FShelf);
-  const QSignalBlocker quiet(List);
-  List->clear();
-  FMissing.clear();
+  const std::map<std::string, TDollPose> poses = KeptPoses();
+  {
+    const QSignalBlocker quiet(List);
+    List->clear();
+    FTurning.reset();
+  }
   for (const TShelfDoll& doll : dolls) {
+    const QSignalBlocker quiet(List);
     const bool mine = doll.Folder == FShelf;
     const QString name =
         mine ? Tr("Shelf", "わたしの人形").ToQString()
@@ -175,22 +179,26 @@ void TShelfWindow::Refresh() {
     item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
     item->setData(NameRole, name);
     if (!mine) item->setFlags(item->flags() | Qt::ItemIsEditable);
+    const auto pose = poses.find(doll.Folder);
     const std::string content = FIndex.ContentOf(doll);
-    const QPixmap cached(PictureFile(content));
+    const std::string file =
+        ShelfPictureFile(content, pose == poses.end() ? TDollPose{} : pose->second);
+    item->setData(PictureRole, QByteArray::fromStdString(file));
+    const QPixmap cached(QString::fromStdString(file));
     if (FUnreadable.count(content)) {
       item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
     } else if (!cached.isNull()) {
       item->setIcon(PictureIcon(cached));
     } else {
       item->setIcon(BlankPicture());
-      FMissing.emplace_back(doll.Folder, content);
+      MakePicture(doll.Folder, content, pose == poses.end() ? TDollPose{} : pose->second);
     }
   }
   FIndex.Save();
-  Choose(chosen.empty() ? fs::current_path().string() : chosen);
+  Choose(!chosen.empty() || !FActions.ShownFolder ? chosen : FActions.ShownFolder());
   Watch(dolls);
   ShowState();
-  if (!FMissing.empty()) FPainter.start();
+  StartTurning();
 }
 
 void TShelfWindow::Watch(const std::vector<TShelfDoll>& dolls) {
@@ -206,30 +214,82 @@ void TShelfWindow::Watch(const std::vector<TShelfDoll>& dolls) {
   FWatcher.addPaths(paths);
 }
 
-QString TShelfWindow::PictureFile(const std::string& content) const {
-  return QString::fromStdString(CacheFolder() + "/shelf/" + content + ".png");
+void TShelfWindow::MakePicture(const std::string& folder, const std::string& content,
+                               const TDollPose& pose) {
+  const std::string file = ShelfPictureFile(content, pose);
+  if (!FMaking.insert(file).second) return;
+  // The work shares nothing with the window: the picture comes back by a queued call, which
+  // is dropped should the window go first (it waits for its threads).
+  FPainters.start([this, folder, content, pose, file] {
+    QImage picture;
+    try {
+      picture = ShelfPicture(*ReadFront(folder), pose);
+      KeepShelfPicture(picture, file);
+    } catch (const std::exception&) {
+    }
+    QMetaObject::invokeMethod(
+        this, [this, content, file, picture] { PictureMade(content, file, picture); },
+        Qt::QueuedConnection);
+  });
 }
 
-bool TShelfWindow::MakeNextPicture() {
-  if (FMissing.empty()) return false;
-  const auto [folder, content] = FMissing.front();
-  FMissing.pop_front();
-  QIcon icon;
-  try {
-    const DollProfile outline = ReadShapeProfile(folder + "/" + ShapeFileName);
-    const QImage picture =
-        DollThumbnail(outline, *ReadSkin(folder + "/" + TextureFileName))
-            .scaled(PictureSize, PictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    KeepPicture(picture, PictureFile(content));
-    icon = PictureIcon(QPixmap::fromImage(picture));
-  } catch (const std::exception&) {
-    FUnreadable.insert(content);
-    icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-  }
+void TShelfWindow::PictureMade(const std::string& content, const std::string& file,
+                               const QImage& picture) {
+  FMaking.erase(file);
+  if (picture.isNull()) FUnreadable.insert(content);
+  const QIcon icon = picture.isNull() ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                                      : PictureIcon(QPixmap::fromImage(picture));
   const QSignalBlocker quiet(List);
   for (int row = 0; row < List->count(); ++row)
-    if (FolderOf(List->item(row)) == folder) List->item(row)->setIcon(icon);
-  return true;
+    if (List->item(row)->data(PictureRole).toByteArray().toStdString() == file)
+      List->item(row)->setIcon(icon);
+}
+
+void TShelfWindow::FinishPictures() {
+  FPainters.waitForDone();
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+std::size_t TShelfWindow::PicturesInMaking() const {
+  return FMaking.size();
+}
+
+void TShelfWindow::StartTurning() {
+  const std::string folder = ChosenFolder();
+  if (FTurning && FTurningFolder == folder) return;
+  FTurn.stop();
+  FTurning.reset();
+  FTurningFolder = folder;
+  if (folder.empty()) return;
+  const std::map<std::string, TDollPose> poses = KeptPoses();
+  const auto pose = poses.find(folder);
+  FTurningPose = pose == poses.end() ? TDollPose{} : pose->second;
+  const int serial = ++FTurningSerial;
+  FPainters.start([this, folder, serial] {
+    std::shared_ptr<TDollFront> front;
+    try {
+      front = ReadFront(folder);
+    } catch (const std::exception&) {
+      return;  // its picture says why
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, front, serial] {
+          if (serial != FTurningSerial) return;  // another doll was chosen since
+          FTurning = front;
+          FTurn.start();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TShelfWindow::TurnChosen() {
+  QListWidgetItem* item = List->currentItem();
+  if (!FTurning || !isVisible() || !item || FolderOf(item) != FTurningFolder) return;
+  // Clockwise, as the doll on screen starts.
+  FTurningPose.Rotation = (FTurningPose.Rotation + TextureColumns - TurnStep) % TextureColumns;
+  const QSignalBlocker quiet(List);
+  item->setIcon(PictureIcon(QPixmap::fromImage(ShelfPicture(*FTurning, FTurningPose))));
 }
 
 std::string TShelfWindow::ChosenFolder() const {
@@ -276,6 +336,15 @@ void TShelfWindow::ShowChosen() {
   if (!folder.empty() && FActions.Show(folder)) ShowState();
 }
 
+bool TShelfWindow::Shown(const std::string& folder) const {
+  return FActions.ShownFolder && SameFolder(folder, FActions.ShownFolder());
+}
+
+void TShelfWindow::Renamed(const std::string& folder) {
+  if (FActions.ShownRenamed) FActions.ShownRenamed(folder);
+  RememberDoll(FShelf, folder);  // the doll shown has a new name
+}
+
 bool TShelfWindow::Try(const std::function<void()>& act) {
   try {
     const TBusyCursor busy;
@@ -290,7 +359,7 @@ bool TShelfWindow::Try(const std::function<void()>& act) {
 void TShelfWindow::MakeNew() {
   std::string made;
   if (!Try([&] { made = NewDoll(FShelf, FSamples); })) return;
-  FSteps.push_back({TStep::Made, made, fs::current_path().string()});
+  FSteps.push_back({TStep::Made, made, FActions.ShownFolder ? FActions.ShownFolder() : ""});
   Refresh();
   Choose(made);
   FActions.Show(made);
@@ -316,9 +385,10 @@ void TShelfWindow::Rename(QListWidgetItem* item) {
   const std::string name = item->text().toStdString();
   if (name == item->data(NameRole).toString().toStdString()) return;
   std::string renamed;
+  const bool shown = Shown(folder);
   if (Try([&] { renamed = RenameDoll(folder, name); })) {
     FSteps.push_back({TStep::Renamed, folder, renamed});
-    RememberDoll(FShelf, fs::current_path().string());  // the doll shown may have a new name
+    if (shown) Renamed(renamed);
   }
   // Told once the editor is gone: the list is made again, under the name the folder has.
   QTimer::singleShot(0, this, [this, renamed, folder] {
@@ -344,10 +414,12 @@ void TShelfWindow::Undo() {
       case TStep::Trashed:
         RestoreFromTrash(step.Other, step.Folder);
         break;
-      case TStep::Renamed:
+      case TStep::Renamed: {
+        const bool shown = Shown(step.Other);
         RenameDoll(step.Other, fs::path(step.Folder).filename().string());
-        RememberDoll(FShelf, fs::current_path().string());
+        if (shown) Renamed(step.Folder);
         break;
+      }
       case TStep::Made:
         // A new doll shown gives way to the doll shown before it.
         if (Shown(step.Folder) && !FActions.Show(step.Other)) return;
@@ -373,6 +445,6 @@ void TShelfWindow::SaveSize() const {
 
 void TShelfWindow::closeEvent(QCloseEvent* event) {
   SaveSize();
-  FPainter.stop();
+  FTurn.stop();
   QWidget::closeEvent(event);
 }

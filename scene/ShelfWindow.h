@@ -5,42 +5,52 @@
 
 #include <QAction>
 #include <QFileSystemWatcher>
+#include <QImage>
 #include <QListWidget>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "doll/DollThumbnail.h"
 #include "framework/Translation.h"
 #include "platform/DollShelf.h"
+#include "platform/ShelfIndex.h"
 
 class TShelfWindow : public QWidget {
  public:
   // What the main window does for the shelf: show the doll of a folder (false, with the
-  // message shown, when it cannot be read), export the doll shown, open a doll file.
+  // message shown, when it cannot be read), export the doll shown, open a doll file; and
+  // what it tells: the folder of the doll shown, and that folder renamed.
   struct TActions {
     std::function<bool(const std::string& folder)> Show;
     std::function<void()> Export;
     std::function<void()> OpenDollFile;
+    std::function<std::string()> ShownFolder;
+    std::function<void(const std::string& folder)> ShownRenamed;
   };
 
   // The shelf of `shelf`, whose new dolls are copies of the sample in `samples`.
   TShelfWindow(QWidget* owner, std::string shelf, std::string samples, TActions actions);
   ~TShelfWindow() override;
 
-  // Lists the dolls again, with the pictures the cache has, and makes the others after.
+  // Lists the dolls again, with the pictures the cache has, and makes the others on threads of
+  // their own; the doll chosen turns.
   void Refresh();
-  // Marks the doll shown, the working folder, and enables what may be done to the one chosen.
+  // Marks the doll shown and enables what may be done to the one chosen.
   void ShowState();
   // The folder of the doll chosen, or "".
   std::string ChosenFolder() const;
   // Chooses the doll of `folder` in the list.
   void Choose(const std::string& folder);
-  // Makes the next missing picture; false when none is left.
-  bool MakeNextPicture();
+  // Waits for the pictures in making and shows them.
+  void FinishPictures();
+  // How many pictures are in making.
+  std::size_t PicturesInMaking() const;
 
   QListWidget* const List;
   QAction* const ShowAction;
@@ -73,10 +83,23 @@ class TShelfWindow : public QWidget {
   void Rename(QListWidgetItem* item);
   void Trash();
   void Undo();
+  // Whether `folder` holds the doll shown.
+  bool Shown(const std::string& folder) const;
+  // The doll shown now lives in `folder`, renamed.
+  void Renamed(const std::string& folder);
   // Runs `act`, showing its error; true when it succeeded.
   bool Try(const std::function<void()>& act);
   void Watch(const std::vector<TShelfDoll>& dolls);
-  QString PictureFile(const std::string& content) const;
+  // Makes the picture of the doll of `folder` and `content` at `pose` away from the window's
+  // thread, kept in the cache and shown when done.
+  void MakePicture(const std::string& folder, const std::string& content, const TDollPose& pose);
+  // What MakePicture made: the picture, null where the doll could not be read.
+  void PictureMade(const std::string& content, const std::string& file, const QImage& picture);
+  // Starts the doll chosen turning from where it was last left, its front read away from the
+  // window's thread.
+  void StartTurning();
+  // One frame of the doll chosen.
+  void TurnChosen();
   void SaveSize() const;
 
   const std::string FShelf;
@@ -84,9 +107,14 @@ class TShelfWindow : public QWidget {
   const TActions FActions;
   TShelfIndex FIndex;
   std::vector<TStep> FSteps;
-  std::deque<std::pair<std::string, std::string>> FMissing;  // folder and content
-  std::set<std::string> FUnreadable;                         // contents with no picture
-  QTimer FPainter;
+  std::set<std::string> FMaking;         // the cache files of the pictures in making
+  std::set<std::string> FUnreadable;     // contents with no picture
+  std::shared_ptr<TDollFront> FTurning;  // the doll chosen, once read
+  std::string FTurningFolder;
+  TDollPose FTurningPose;
+  int FTurningSerial = 0;  // which choice the front being read is for
+  QTimer FTurn;
   QTimer FSoon;
   QFileSystemWatcher FWatcher;
+  QThreadPool FPainters;  // last: its threads end before anything they call back is gone
 };

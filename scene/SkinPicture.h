@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "doll/SceneState.h"
+#include "doll/DollTypes.h"
 
 // The texture columns one view shows: half a turn.
 inline constexpr int SkinHalfColumns = TextureColumns / 2;

@@ -42,10 +42,10 @@ void RespawnStreak(StreakParticle& particle, std::int32_t anywhere) {
   }
 }
 
-void SeedStreaks() {
+void SeedStreaks(StreakSet& left, StreakSet& right) {
   for (int i = 0; i < StreakCount; ++i) {
-    RespawnStreak(StreaksLeft[i], 1);
-    RespawnStreak(StreaksRight[i], 1);
+    RespawnStreak(left[i], 1);
+    RespawnStreak(right[i], 1);
   }
 }
 

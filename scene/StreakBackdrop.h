@@ -4,7 +4,19 @@
 
 #include <cstdint>
 
-#include "doll/SceneState.h"
+#include "doll/DollTypes.h"
+
+inline constexpr int StreakCount = 100;  // particles per backdrop
+
+// A point of the streak backdrop and how many one-pixel steps it takes per frame.
+struct StreakParticle {
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t StepsX;
+  std::int32_t StepsY;
+};
+
+using StreakSet = std::array<StreakParticle, StreakCount>;
 
 // The generator's state: seed := seed × 134775813 + 1 (mod 2^32).
 extern std::uint32_t RandSeed;
@@ -21,7 +33,7 @@ std::uint32_t MillisecondsSinceUtcMidnight();
 void RespawnStreak(StreakParticle& particle, std::int32_t anywhere);
 
 // Gives every particle of both sets its first kind and position, alternating left and right.
-void SeedStreaks();
+void SeedStreaks(StreakSet& left, StreakSet& right);
 
 // Fades the green of every pixel of the 200 × 200 `backdrop` to ⌊3g / 4⌋, then moves each
 // particle and paints green 180 at every pixel it steps on.

@@ -26,6 +26,7 @@
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
 #include "platform/DollFolder.h"
+#include "platform/ShelfIndex.h"
 #include "ui_FormMain.h"
 
 namespace {
@@ -120,7 +121,7 @@ bool IsDollFile(const std::string& fileName) {
 }
 
 // The brush of a painting, in a sentence.
-QString PaintingDescription() {
+QString PaintingDescription(const TBrush& PaintBrush) {
   if (PaintBrush.Erases)
     return Tr("Window", "筆で描いています: 太さ %1 ピクセルの消しゴム。")
         .Arg(PaintBrush.Diameter)
@@ -132,25 +133,27 @@ QString PaintingDescription() {
 }
 
 // Pictures are taken only by the doll at rest, and not while it is painted.
-bool TakesPictures() {
-  return DollAtRest() && !PaintingOn();
+bool TakesPictures(const TScene& scene) {
+  return DollAtRest(scene.Doll) && !scene.Painting.PaintingOn();
 }
 
 // What the views show: the turn, the shade and which doll of the nest, and the brush while
 // painting.
-QString ViewDescription() {
+QString ViewDescription(const TScene& scene) {
+  const TDoll& doll = scene.Doll;
   const char* turning = QT_TRANSLATE_NOOP("Window", "止まっています");
-  if (Direction == DirectionCounterClockwise)
+  if (doll.Direction == DirectionCounterClockwise)
     turning = QT_TRANSLATE_NOOP("Window", "左回りに回っています");
-  else if (Direction == DirectionClockwise)
+  else if (doll.Direction == DirectionClockwise)
     turning = QT_TRANSLATE_NOOP("Window", "右回りに回っています");
   return Tr("Window", "%1。陰影 %2 (0〜%3)。入れ子の %4 番目の人形です。")
              .Arg(Tr("Window", turning).ToQString())
-             .Arg(ShadeLevel)
+             .Arg(doll.ShadeLevel)
              .Arg(ShadeLevels - 1)
-             .Arg(DollLevel)
+             .Arg(doll.DollLevel)
              .ToQString() +
-         (PaintingOn() ? " " + PaintingDescription() : QString());
+         (scene.Painting.PaintingOn() ? " " + PaintingDescription(scene.Painting.PaintBrush)
+                                      : QString());
 }
 
 // The sample doll a new doll of the shelf copies: installed beside the program, or, in the
@@ -182,23 +185,29 @@ TFormMain::TFormMain(QWidget* AOwner)
       BtnSave(Find<QPushButton>(this, "BtnSave")),
       BtnShade(Find<QPushButton>(this, "BtnShade")),
       BtnOpen(Find<QPushButton>(this, "BtnOpen")),
-      PaintTools(new TPaintTools(this, {[this] { ShowState(); }, [this] { UndoKeyPress(); },
-                                        [this] { RedoKeyPress(); }, [this] { StopPainting(); }})),
-      DollWatcher(
-          new TDollWatcher([this] { return DollAtRest() && !PaintingOn() && !ViewDragging(); },
-                           [this] { ShowState(); }, this)) {
+      Scene(std::make_unique<TScene>(std::filesystem::current_path().string())),
+      PaintTools(new TPaintTools(this, Scene->Painting,
+                                 {[this] { ShowState(); }, [this] { UndoKeyPress(); },
+                                  [this] { RedoKeyPress(); }, [this] { StopPainting(); }})),
+      DollWatcher(new TDollWatcher(
+          *Scene,
+          [this] {
+            return DollAtRest(Scene->Doll) && !Scene->Painting.PaintingOn() && !ViewDragging();
+          },
+          [this] { ShowState(); }, this)) {
   ConnectClick(BtnTurnLeft, &TFormMain::BtnTurnLeftClick);
   ConnectClick(BtnTurnRight, &TFormMain::BtnTurnRightClick);
   ConnectClick(BtnLoad, &TFormMain::BtnLoadClick);
   ConnectClick(BtnSave, &TFormMain::BtnSaveClick);
   ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
   ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
+  const auto takesPictures = [this] { return TakesPictures(*Scene); };
   PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); },
-                                TakesPictures);
+                                takesPictures);
   PaintBox2->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, BackViewTurn); },
-                                TakesPictures);
+                                takesPictures);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
-    box->DescribeWith([] { return QString::fromStdString(DescribeDollAtRest()); });
+    box->DescribeWith([this] { return QString::fromStdString(Scene->DescribeDollAtRest()); });
   PaintBox1->setAccessibleName(Tr("Window", "人形の表").ToQString());
   PaintBox2->setAccessibleName(Tr("Window", "人形の裏").ToQString());
   AcceptReshaping(PaintBox1);
@@ -228,20 +237,14 @@ TFormMain::TFormMain(QWidget* AOwner)
   PrepareButtons(this);
   const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
   SetQuietLoop(settings.value(QuietLoopKey, false).toBool());
-  std::vector<std::string> setAside;
-  try {
-    setAside = StartScene(*this, PaintBox1, PaintBox2);
-  } catch (...) {
-    StopScene();
-    throw;
-  }
+  Scene->Start(*this, PaintBox1, PaintBox2);
   DollWatcher->Rest();
   ShowState();
   FitPanel(PageMain, true);
   // Told once the window is up: the doll goes on without the level pictures named.
-  if (!setAside.empty()) {
+  if (const std::vector<std::string>& leftOut = Scene->LeftOutAtStart(); !leftOut.empty()) {
     std::string text;
-    for (const std::string& error : setAside) text += error + "\n";
+    for (const std::string& error : leftOut) text += error + "\n";
     QTimer::singleShot(0, this, [text] {
       ShowMsg(text + std::string(Tr("Window", LevelPicturesSetAsideMessage)));
     });
@@ -249,24 +252,27 @@ TFormMain::TFormMain(QWidget* AOwner)
 }
 
 TFormMain::~TFormMain() {
-  StopScene();
+  Scene->Stop();
 }
 
 void TFormMain::ShowState() {
   // The button of the running direction stops it; the other turns the doll its way.
-  BtnTurnRight->setText(Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
-  BtnTurnLeft->setText(Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
-  BtnShade->setText(QString("Shade %1").arg(ShadeLevel));
+  const TDoll& doll = Scene->Doll;
+  BtnTurnRight->setText(doll.Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
+  BtnTurnLeft->setText(doll.Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
+  BtnShade->setText(QString("Shade %1").arg(doll.ShadeLevel));
   if (Shelf) Shelf->ShowState();
-  const QString description = ViewDescription();
+  const QString description = ViewDescription(*Scene);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     if (box->accessibleDescription() != description) box->setAccessibleDescription(description);
   ShowPainting();
 }
 
 void TFormMain::ShowPainting() {
-  for (QShortcut* key : FPaintingKeys) key->setEnabled(PaintingOn() && !StrokeUnderWay());
-  if (!PaintingOn()) {
+  const TPaintSession& painting = Scene->Painting;
+  for (QShortcut* key : FPaintingKeys)
+    key->setEnabled(painting.PaintingOn() && !painting.StrokeUnderWay());
+  if (!painting.PaintingOn()) {
     PaintTools->hide();
   } else if (!PaintTools->isVisible()) {
     PaintTools->ShowBeside(*this);
@@ -276,49 +282,52 @@ void TFormMain::ShowPainting() {
 }
 
 void TFormMain::BtnTurnRightClick() {
-  Direction = Direction == DirectionClockwise ? std::string() : DirectionClockwise;
+  std::string& direction = Scene->Doll.Direction;
+  direction = direction == DirectionClockwise ? std::string() : DirectionClockwise;
   ShowState();
 }
 
 void TFormMain::BtnTurnLeftClick() {
-  Direction = Direction == DirectionCounterClockwise ? std::string() : DirectionCounterClockwise;
+  std::string& direction = Scene->Doll.Direction;
+  direction = direction == DirectionCounterClockwise ? std::string() : DirectionCounterClockwise;
   ShowState();
 }
 
 void TFormMain::BtnLoadClick() {
   StopPainting();
   const TBusyCursor busy;
-  LoadDoll();
+  Scene->LoadDoll();
   DollWatcher->Rest();
   ShowState();
 }
 
 void TFormMain::BtnSaveClick() {
-  SaveViews();
+  Scene->SaveViews();
 }
 
 void TFormMain::BtnShadeClick() {
-  ShadeLevel = (ShadeLevel + 1) % ShadeLevels;
+  std::int32_t& shade = Scene->Doll.ShadeLevel;
+  shade = (shade + 1) % ShadeLevels;
   ShowState();
 }
 
 void TFormMain::DropOnView(const std::string& fileName, int turn) {
-  if (!TakesPictures()) {
+  if (!TakesPictures(*Scene)) {
     DefaultBeep();
     return;
   }
   if (IsDollFile(fileName)) return OpenDollFileNamed(fileName);
   ReportErrors([&] {
     const TBusyCursor busy;
-    DropPicture(fileName, RotationOffset + turn);
+    Scene->DropPicture(fileName, Scene->Doll.RotationOffset + turn);
   });
   ShowState();
 }
 
 void TFormMain::BtnOpenClick() {
-  if (IsOpenable()) {
+  if (IsOpenable(Scene->Doll)) {
     StopPainting();
-    OpenDoll();
+    OpenDoll(Scene->Doll);
     ShowState();
   } else {
     ShowMsg(Tr("Window", NotOpenableMessage));
@@ -326,18 +335,21 @@ void TFormMain::BtnOpenClick() {
 }
 
 void TFormMain::AcceptReshaping(TPaintBox* box) {
-  box->AcceptEdgeDrags(
-      {CanReshapeAt, BeginReshape, DragReshape, [this](bool keep) { EndReshapeInView(keep); }});
+  TReshape& reshape = Scene->Reshape;
+  box->AcceptEdgeDrags({[&reshape](int row, int x) { return reshape.CanReshapeAt(row, x); },
+                        [&reshape](int row, int x) { return reshape.BeginReshape(row, x); },
+                        [&reshape](int x) { reshape.DragReshape(x); },
+                        [this](bool keep) { EndReshapeInView(keep); }});
 }
 
 void TFormMain::EndReshapeInView(bool keep) {
   if (!keep) {
-    CancelReshape();
+    Scene->Reshape.CancelReshape();
     return;
   }
-  ReportErrors([] {
+  ReportErrors([this] {
     const TBusyCursor busy;
-    EndReshape();
+    Scene->Reshape.EndReshape();
   });
 }
 
@@ -346,54 +358,64 @@ bool TFormMain::ViewDragging() const {
 }
 
 void TFormMain::UndoKeyPress() {
-  StepHistory(UndoStroke, UndoDollChange);
+  StepHistory(&TPaintSession::UndoStroke, &TScene::UndoDollChange);
 }
 
 void TFormMain::RedoKeyPress() {
-  StepHistory(RedoStroke, RedoDollChange);
+  StepHistory(&TPaintSession::RedoStroke, &TScene::RedoDollChange);
 }
 
-void TFormMain::StepHistory(bool (*stroke)(), bool (*change)()) {
+void TFormMain::StepHistory(bool (TPaintSession::*stroke)(), bool (TScene::*change)()) {
   if (ViewDragging()) return;  // the drag has the pointer; Escape takes it back
   ReportErrors([&] {
     const TBusyCursor busy;
-    if (PaintingOn() ? !stroke() : !DollAtRest() || !change()) DefaultBeep();
+    TPaintSession& painting = Scene->Painting;
+    if (painting.PaintingOn() ? !(painting.*stroke)()
+                              : !DollAtRest(Scene->Doll) || !(*Scene.*change)())
+      DefaultBeep();
   });
   ShowState();
 }
 
 void TFormMain::PaintClick() {
-  if (PaintingOn()) return StopPainting();
-  BeginPainting();
+  if (Scene->Painting.PaintingOn()) return StopPainting();
+  Scene->Painting.BeginPainting();
   ShowState();
 }
 
 void TFormMain::StopPainting() {
-  if (!PaintingOn()) return;
-  ReportErrors([] {
+  if (!Scene->Painting.PaintingOn()) return;
+  ReportErrors([this] {
     const TBusyCursor busy;
-    EndPainting();
+    Scene->Painting.EndPainting();
   });
   ShowState();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   StopPainting();
+  KeepPose();
   TTavoForm::closeEvent(event);
 }
 
+void TFormMain::KeepPose() const {
+  RememberPose(Scene->Folder(), {Scene->Doll.RotationOffset, Scene->Doll.ShadeLevel});
+}
+
 void TFormMain::AcceptStrokes(TPaintBox* box, bool back) {
-  box->AcceptStrokes({[box, back](QPointF at) -> std::optional<QCursor> {
-                        if (!PaintingOn()) return std::nullopt;  // the edge answers
-                        if (!SkinColourAt(ViewPoint(at, back))) return QCursor(Qt::ArrowCursor);
-                        return BrushCursor(PaintBrush.Diameter, box->devicePixelRatioF());
+  TPaintSession& painting = Scene->Painting;
+  box->AcceptStrokes({[this, &painting, box, back](QPointF at) -> std::optional<QCursor> {
+                        if (!painting.PaintingOn()) return std::nullopt;  // the edge answers
+                        if (!SkinColourAt(Scene->Doll, painting.ViewPoint(at, back)))
+                          return QCursor(Qt::ArrowCursor);
+                        return BrushCursor(painting.PaintBrush.Diameter, box->devicePixelRatioF());
                       },
-                      [this, back](QPointF at, Qt::KeyboardModifiers keys) {
-                        return PressBrush(ViewPoint(at, back), keys);
+                      [this, &painting, back](QPointF at, Qt::KeyboardModifiers keys) {
+                        return PressBrush(painting.ViewPoint(at, back), keys);
                       },
-                      StrokeTo,
-                      [this](bool keep) {
-                        EndStroke(keep);
+                      [&painting](QPointF at) { painting.StrokeTo(at); },
+                      [this, &painting](bool keep) {
+                        painting.EndStroke(keep);
                         ShowState();
                       }});
 }
@@ -401,9 +423,9 @@ void TFormMain::AcceptStrokes(TPaintBox* box, bool back) {
 bool TFormMain::PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys) {
   bool started = false;
   if (keys.testFlag(Qt::ControlModifier)) {
-    PickColourAt(at);  // a pick, and no stroke
+    Scene->Painting.PickColourAt(at);  // a pick, and no stroke
   } else {
-    started = BeginStroke(at);
+    started = Scene->Painting.BeginStroke(at);
   }
   ShowState();
   return started;
@@ -412,18 +434,18 @@ bool TFormMain::PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys) {
 void TFormMain::AddPaintingKeys(QWidget* window) {
   struct TKey {
     Qt::Key Key;
-    void (*Act)();
+    void (*Act)(TPaintSession& painting);
   };
   static constexpr TKey keys[] = {
-      {Qt::Key_B, [] { PaintBrush.Erases = false; }},
-      {Qt::Key_E, [] { PaintBrush.Erases = true; }},
-      {Qt::Key_BracketLeft, [] { StepBrushSize(-1); }},
-      {Qt::Key_BracketRight, [] { StepBrushSize(1); }},
+      {Qt::Key_B, [](TPaintSession& painting) { painting.PaintBrush.Erases = false; }},
+      {Qt::Key_E, [](TPaintSession& painting) { painting.PaintBrush.Erases = true; }},
+      {Qt::Key_BracketLeft, [](TPaintSession& painting) { painting.StepBrushSize(-1); }},
+      {Qt::Key_BracketRight, [](TPaintSession& painting) { painting.StepBrushSize(1); }},
   };
   for (const TKey& key : keys) {
     FPaintingKeys.push_back(new QShortcut(key.Key, window));
     connect(FPaintingKeys.back(), &QShortcut::activated, this, [this, key] {
-      key.Act();
+      key.Act(Scene->Painting);
       ShowState();
     });
   }
@@ -454,22 +476,23 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
     std::optional<bool> Checked{};  // for an item that is on or off
   };
   // The doll's pictures change only while it is at rest.
-  const bool atRest = DollAtRest();
-  const bool painting = PaintingOn();
+  const TPaintSession& session = Scene->Painting;
+  const bool atRest = DollAtRest(Scene->Doll);
+  const bool painting = session.PaintingOn();
   const TItem items[] = {
       {QT_TRANSLATE_NOOP("Window", "絵を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
-       TakesPictures()},
+       TakesPictures(*Scene)},
       {QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }, atRest, painting},
       {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
        [this] {
          StopPainting();
-         ReportErrors(CloseDoll);
+         ReportErrors([this] { CloseDoll(Scene->Doll); });
        },
-       CanCloseDoll()},
+       CanCloseDoll(Scene->Doll)},
       {QT_TRANSLATE_NOOP("Window", "元に戻す(&U)"), [this] { UndoKeyPress(); },
-       painting ? StrokesToUndo() > 0 : atRest && DollHistory.UndoCount() > 0},
+       painting ? session.StrokesToUndo() > 0 : atRest && Scene->DollHistory.UndoCount() > 0},
       {QT_TRANSLATE_NOOP("Window", "やり直す(&R)"), [this] { RedoKeyPress(); },
-       painting ? StrokesToRedo() > 0 : atRest && DollHistory.RedoCount() > 0},
+       painting ? session.StrokesToRedo() > 0 : atRest && Scene->DollHistory.RedoCount() > 0},
       {QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
        [this] { SaveAnimationClick(); }},
       {QT_TRANSLATE_NOOP("Window", "人形の棚を開く(&S)"), [this] { ShelfClick(); }},
@@ -499,28 +522,29 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
 
 void TFormMain::PastePictureOnView(int turn) {
   const QString file = ChooseFileToOpen(this, Tr("Window", "絵を貼る").ToQString(),
-                                        QDir::currentPath(), PictureFilter());
+                                        QString::fromStdString(Scene->Folder()), PictureFilter());
   if (!file.isEmpty()) DropOnView(file.toStdString(), turn);
 }
 
 void TFormMain::SaveAnimationClick() {
-  ReportErrors([] {
+  ReportErrors([this] {
     const TBusyCursor busy;
-    SaveTurnAnimation();
+    SaveTurnAnimation(Scene->Doll, Scene->FilesFolder());
   });
 }
 
 void TFormMain::OpenDollFileClick() {
   const QString file = ChooseFileToOpen(this, Tr("Window", "人形ファイルを開く").ToQString(),
-                                        QDir::currentPath(), DollFileFilter());
+                                        QString::fromStdString(Scene->Folder()), DollFileFilter());
   if (!file.isEmpty()) OpenDollFileNamed(file.toStdString());
 }
 
 void TFormMain::OpenDollFileNamed(const std::string& fileName) {
   StopPainting();
+  KeepPose();
   ReportErrors([&] {
     const TBusyCursor busy;
-    OpenDollFile(fileName);
+    Scene->OpenDollFile(fileName);
   });
   DollWatcher->Rest();
   if (Shelf) Shelf->Refresh();
@@ -528,21 +552,23 @@ void TFormMain::OpenDollFileNamed(const std::string& fileName) {
 }
 
 void TFormMain::ExportClick() {
+  const QDir folder(QString::fromStdString(Scene->Folder()));
   const QString suggested =
-      QDir::current().filePath(QDir::current().dirName() + QString::fromStdString(DollFileSuffix));
+      folder.filePath(folder.dirName() + QString::fromStdString(DollFileSuffix));
   const QString file =
       ChooseFileToSave(this, Tr("Window", "人形を書き出す").ToQString(), suggested,
                        DollFileFilter(), QString::fromStdString(DollFileSuffix).mid(1));
   if (file.isEmpty()) return;
   ReportErrors([&] {
     const TBusyCursor busy;
-    SavePainting();                        // the file holds the doll as it is shown
-    ExportDoll(file.toStdString(), true);  // the dialog has asked before a file is replaced
+    Scene->Painting.SavePainting();  // the file holds the doll as it is shown
+    // The dialog has asked before a file is replaced.
+    ExportDoll(Scene->FilesFolder(), file.toStdString(), true);
   });
 }
 
 void TFormMain::OpenFolderClick() {
-  const QString folder = QDir::currentPath();
+  const QString folder = QString::fromStdString(Scene->Folder());
   if (!ShowFolder(folder))
     ShowMsg(Tr("Window", "フォルダー \"%1\" を開けません: ファイルマネージャーを起動できません")
                 .Arg(QDir::toNativeSeparators(folder)));
@@ -550,9 +576,14 @@ void TFormMain::OpenFolderClick() {
 
 void TFormMain::ShelfClick() {
   if (!Shelf) {
-    Shelf = new TShelfWindow(this, DollFolderPath(), SampleFolder(),
-                             {[this](const std::string& folder) { return ShowDoll(folder); },
-                              [this] { ExportClick(); }, [this] { OpenDollFileClick(); }});
+    Shelf = new TShelfWindow(
+        this, DollFolderPath(), SampleFolder(),
+        {[this](const std::string& folder) { return ShowDoll(folder); }, [this] { ExportClick(); },
+         [this] { OpenDollFileClick(); }, [this] { return Scene->Folder(); },
+         [this](const std::string& folder) {
+           Scene->FolderRenamed(folder);
+           DollWatcher->Rest();
+         }});
   } else {
     Shelf->Refresh();
   }
@@ -563,13 +594,15 @@ void TFormMain::ShelfClick() {
 
 bool TFormMain::ShowDoll(const std::string& folder) {
   StopPainting();
+  KeepPose();
   bool shown = false;
   ReportErrors([&] {
     const TBusyCursor busy;
-    ShowDollFolder(folder);
+    Scene->ShowDollFolder(folder);
     shown = true;
   });
   DollWatcher->Rest();
+  if (Shelf) Shelf->Refresh();  // the doll left shows how it was left
   ShowState();
   return shown;
 }
@@ -581,5 +614,5 @@ void TFormMain::QuietClick() {
 }
 
 void TFormMain::AboutClick() {
-  ShowAboutBox(this);
+  ShowAboutBox(this, QString::fromStdString(Scene->Folder()));
 }

@@ -6,11 +6,13 @@
 #include <QPoint>
 #include <QPushButton>
 #include <QShortcut>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DollWatcher.h"
 #include "PaintTools.h"
+#include "Scene.h"
 #include "ShelfWindow.h"
 #include "doll/Painting.h"
 #include "framework/TavoForm.h"
@@ -33,6 +35,8 @@ class TFormMain : public TTavoForm {
   QPushButton* const BtnSave;
   QPushButton* const BtnShade;
   QPushButton* const BtnOpen;
+  // The doll shown and all around it; read from the working folder the program starts in.
+  const std::unique_ptr<TScene> Scene;
   TPaintTools* const PaintTools;  // shown while painting
   TDollWatcher* const DollWatcher;
   TShelfWindow* Shelf = nullptr;  // made when first opened
@@ -52,7 +56,7 @@ class TFormMain : public TTavoForm {
   // Ends a painting, writing it; what comes before anything that shows another doll.
   void StopPainting();
   // The views' menu, from a right click on a view; a view's items act on the half of the skin
-  // that view shows, `turn` columns on from RotationOffset.
+  // that view shows, `turn` columns on from the doll's RotationOffset.
   void ShowViewMenu(int turn, QPoint at);
   // The front view's menu, from the keyboard: the Menu key or Shift+F10.
   void ShowFrontViewMenu();
@@ -85,7 +89,7 @@ class TFormMain : public TTavoForm {
   // button's from ShadeLevel, and what the views show, told to a screen reader.
   void ShowState();
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
-  // texture columns on from RotationOffset; opens a doll file dropped there.
+  // texture columns on from the doll's RotationOffset; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);
   // Lets `box` shape the doll by dragging its edge.
   void AcceptReshaping(TPaintBox* box);
@@ -93,7 +97,7 @@ class TFormMain : public TTavoForm {
   void EndReshapeInView(bool keep);
   bool ViewDragging() const;
   // Takes back or puts back: a stroke while painting, otherwise a change to the doll's files.
-  void StepHistory(bool (*stroke)(), bool (*change)());
+  void StepHistory(bool (TPaintSession::*stroke)(), bool (TScene::*change)());
   // Lets `box`, the back view or the front, take brush strokes while painting.
   void AcceptStrokes(TPaintBox* box, bool back);
   // A left press with the brush: Ctrl picks the colour there, otherwise a stroke starts.
@@ -102,6 +106,8 @@ class TFormMain : public TTavoForm {
   void AddPaintingKeys(QWidget* window);
   // Shows the tool window and the keys as the painting stands.
   void ShowPainting();
+  // Keeps the turn and shade of the doll shown for its picture on the shelf: it is being left.
+  void KeepPose() const;
 
   std::vector<QShortcut*> FPaintingKeys;
 };

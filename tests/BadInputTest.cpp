@@ -32,17 +32,19 @@ std::vector<int> Bulge() {
 class BadInput : public ::testing::Test {
  protected:
   void SetUp() override {
-    Direction = DirectionClockwise;
     WriteBytes(ShapeFileName, ShapeBmp(Bulge()));
     WriteBytes(TextureFileName, Bmp24(RandomTexture(3)));
     form = std::make_unique<TFormMain>();
     QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
-    FrameTick();
+    Doll().Direction = DirectionClockwise;  // as a new window's doll turns
+    form->Scene->FrameTick();
   }
   void TearDown() override {
     SetFileOutputFunctions(nullptr, nullptr);
     form.reset();
   }
+
+  TDoll& Doll() const { return form->Scene->Doll; }
 
   // Replaces `file` by `bytes` (or by a folder), presses Load, and returns the message.
   std::string LoadWith(const std::string& file, const Bytes* bytes) {
@@ -56,16 +58,16 @@ class BadInput : public ::testing::Test {
   }
   // The doll is as it was and still turns.
   void ExpectUnharmed(const DollProfile& profile, const Picture& skin) {
-    EXPECT_EQ(DisplayedProfile, profile);
-    EXPECT_TRUE(PixelsAre(*Texture, skin));
-    const int before = RotationOffset;
-    FrameTick();
-    EXPECT_EQ(RotationOffset, (before + 248) % 250);
+    EXPECT_EQ(Doll().View.DisplayedProfile, profile);
+    EXPECT_TRUE(PixelsAre(Doll().Texture, skin));
+    const int before = Doll().RotationOffset;
+    form->Scene->FrameTick();
+    EXPECT_EQ(Doll().RotationOffset, (before + 248) % 250);
   }
   Picture Skin() const {
     Picture p(200, std::vector<Pixel24>(250));
     for (int y = 0; y < 200; ++y)
-      for (int x = 0; x < 250; ++x) p[y][x] = Texture->Rows[y][x];
+      for (int x = 0; x < 250; ++x) p[y][x] = Doll().Texture.Rows[y][x];
     return p;
   }
 
@@ -98,7 +100,7 @@ std::vector<Case> BadImages() {
 }
 
 TEST_F(BadInput, ABadShapeImageIsReportedAndTheDollStaysAsItWas) {
-  const DollProfile profile = DisplayedProfile;
+  const DollProfile profile = Doll().View.DisplayedProfile;
   const Picture skin = Skin();
   for (const Case& bad : BadImages()) {
     const std::string says = LoadWith(ShapeFileName, &bad.File);
@@ -117,7 +119,7 @@ TEST_F(BadInput, ABadShapeImageIsReportedAndTheDollStaysAsItWas) {
 }
 
 TEST_F(BadInput, ABadTextureIsReportedAndTheDollKeepsItsSkin) {
-  const DollProfile profile = DisplayedProfile;
+  const DollProfile profile = Doll().View.DisplayedProfile;
   const Picture skin = Skin();
   for (const Case& bad : BadImages()) {
     const std::string says = LoadWith(TextureFileName, &bad.File);
@@ -144,7 +146,7 @@ ssize_t FullDiskWrite(int, const void*, std::size_t size) {
 }
 
 TEST_F(BadInput, ASaveThatCannotWriteIsReportedAndLeavesNoFileBehind) {
-  const DollProfile profile = DisplayedProfile;
+  const DollProfile profile = Doll().View.DisplayedProfile;
   const Picture skin = Skin();
   WriteBytes("out00.bmp", {'o', 'l', 'd'});
   SetFileOutputFunctions(ReadOnlyOpen, nullptr);
@@ -167,7 +169,7 @@ TEST_F(BadInput, ASaveThatCannotWriteIsReportedAndLeavesNoFileBehind) {
 // only renders and writes the sheet: no widget, no message box (Qt is not made to go on in
 // a forked child), and _exit, running none of the parent's destructors or exit handlers.
 // Returns the error's text.
-std::string SaveAsNobody() {
+std::string SaveAsNobody(TScene& scene) {
   const passwd* nobody = ::getpwnam("nobody");
   if (!nobody) return "there is no user nobody";
   const uid_t uid = nobody->pw_uid;
@@ -182,7 +184,7 @@ std::string SaveAsNobody() {
     if (::setgroups(0, nullptr) == 0 && ::setresgid(gid, gid, gid) == 0 &&
         ::setresuid(uid, uid, uid) == 0) {
       try {
-        said = "saved " + SaveViews();
+        said = "saved " + scene.SaveViews();
       } catch (const ETavoError& e) {
         said = e.what();
       }
@@ -205,9 +207,10 @@ TEST_F(BadInput, AReadOnlyFolderRefusesTheSave) {
   namespace fs = std::filesystem;
   fs::permissions(".", static_cast<fs::perms>(0555));  // anyone may look in, no one write
   const std::string says =
-      ::geteuid() == 0 ? SaveAsNobody()
+      ::geteuid() == 0 ? SaveAsNobody(*form->Scene)
                        : CloseNextMessageBox([&] { form->BtnSave->click(); }).Text.toStdString();
   fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+  // The sheet is the doll folder's own file, named by its path.
   EXPECT_NE(says.find("\"out00.bmp\" を書き込めません"), std::string::npos) << says;
   EXPECT_FALSE(fs::exists("out00.bmp"));
 }

@@ -602,7 +602,7 @@ ziptool -n "$@")"},
     for (const auto& [name, bytes] : sample) WriteBytes(name, bytes);
     Bytes file;
     if (*command == '\0') {
-      file = DollFileOfWorkingFolder();
+      file = DollFileOfFolder(folder.Path(""));
     } else {
       WriteBytes("mimetype", Text(DollFileType));
       ASSERT_EQ(RunShell(command, folder.Path("../" + std::string(tool) + ".kavinel")), 0)

@@ -18,9 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QImage FrontNow() {
-  RenderView(*FrontView, RotationOffset);
-  return FrontView->copy();
+QImage FrontNow(TDoll& doll) {
+  RenderView(doll.View, doll.Texture, doll.View.FrontView, doll.RotationOffset, doll.ShadeLevel);
+  return doll.View.FrontView.copy();
 }
 
 class DollFile : public SampleDollWindow {
@@ -39,6 +39,8 @@ class DollFile : public SampleDollWindow {
     SampleDollWindow::TearDown();
   }
   fs::path Kavinel() const { return home / "Kavinel"; }
+  // The folder of the doll the window shows.
+  fs::path Shown() const { return form->Scene->Folder(); }
 
   std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
   ScratchFolder homeFolder;
@@ -48,9 +50,10 @@ class DollFile : public SampleDollWindow {
 TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOwn) {
   const fs::path origin = fs::current_path();
   const TFolder pictures = FolderFiles();
-  const QImage shown = FrontNow();
-  ExportDoll("セット.kavinel", false);
-  EXPECT_THROW(ExportDoll("セット.kavinel", false), EFCreateError);  // never replaced
+  const QImage shown = FrontNow(Doll());
+  ExportDoll(form->Scene->Folder(), "セット.kavinel", false);
+  EXPECT_THROW(ExportDoll(form->Scene->Folder(), "セット.kavinel", false),
+               EFCreateError);  // never replaced
   const Bytes written = ReadBytes("セット.kavinel");
   // From the menu: the dialog suggests the folder's name, and asks before it replaces a file.
   QString suggested;
@@ -75,9 +78,9 @@ TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOw
   for (const char* folder : {"セット", "セット", "セット-2", "other"}) {
     fs::current_path(origin);
     if (folder == std::string("other")) {
-      OpenDollFile("other.kavinel");
-      EXPECT_EQ(fs::current_path(), Kavinel() / folder);
-      EXPECT_EQ(ReadBytes("テクスチャ.bmp"), otherSkin);
+      form->Scene->OpenDollFile("other.kavinel");
+      EXPECT_EQ(Shown(), Kavinel() / folder);
+      EXPECT_EQ(ReadBytes(Shown() / "テクスチャ.bmp"), otherSkin);
       continue;
     }
     if (folder == std::string("セット-2")) {
@@ -85,7 +88,7 @@ TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOw
       WriteBytes(copy, painted(copy));
     }
     if (!fs::exists(Kavinel() / "セット")) {
-      OpenDollFile("セット.kavinel");
+      form->Scene->OpenDollFile("セット.kavinel");
     } else {
       SetFileDialog([](QWidget*, const QString&, const QString&, const QString&) {
         return QString::fromStdString(fs::absolute("セット.kavinel").string());
@@ -93,10 +96,10 @@ TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOw
       form->OpenDollFileClick();
       SetFileDialog(nullptr);
     }
-    EXPECT_EQ(fs::current_path(), Kavinel() / folder);
-    EXPECT_EQ(FolderFiles(), pictures);
-    EXPECT_TRUE(FrontNow() == shown);
-    EXPECT_EQ(DollLevel, 1);
+    EXPECT_EQ(Shown(), Kavinel() / folder);
+    EXPECT_EQ(FolderFiles(Shown()), pictures);
+    EXPECT_TRUE(FrontNow(Doll()) == shown);
+    EXPECT_EQ(Doll().DollLevel, 1);
   }
 }
 

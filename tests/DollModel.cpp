@@ -99,23 +99,8 @@ std::vector<std::vector<Pixel24>> RandomTexture(std::uint32_t seed) {
   return texture;
 }
 
-SceneBitmapsForTest::SceneBitmapsForTest() {
-  FrontView = std::make_unique<TTavoBitmap>();
-  FrontView->SetSizeBlank(200, 200);
-  BackView = std::make_unique<TTavoBitmap>();
-  BackView->SetSizeBlank(200, 200);
-  Texture = std::make_unique<TTavoBitmap>();
-  Texture->SetSizeBlank(250, 200);
-}
-
-SceneBitmapsForTest::~SceneBitmapsForTest() {
-  FrontView.reset();
-  BackView.reset();
-  Texture.reset();
-}
-
-void SceneBitmapsForTest::SetTexture(const std::vector<std::vector<Pixel24>>& texture) {
-  Texture->SetSizeBlank(static_cast<int>(texture[0].size()), static_cast<int>(texture.size()));
-  for (int y = 0; y < Texture->height(); ++y)
-    for (int x = 0; x < Texture->width(); ++x) Texture->Rows[y][x] = texture[y][x];
+void SetTexture(TTavoBitmap& bitmap, const std::vector<std::vector<Pixel24>>& texture) {
+  bitmap.SetSizeBlank(static_cast<int>(texture[0].size()), static_cast<int>(texture.size()));
+  for (int y = 0; y < bitmap.height(); ++y)
+    for (int x = 0; x < bitmap.width(); ++x) bitmap.Rows[y][x] = texture[y][x];
 }

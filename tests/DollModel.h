@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "doll/SceneState.h"
+#include "doll/DollTypes.h"
 
 // The span of view pixel x on a row of radius r (r >= 1, 100 − r <= x <= 99 + r).
 ColumnSpan ModelSpan(int x, int r);
@@ -17,10 +17,6 @@ Pixel24 ModelPixel(const std::vector<Pixel24>& textureRow, const ColumnSpan& s, 
 // A 250 × 200 texture of random texels from `seed`, as rows of pixels.
 std::vector<std::vector<Pixel24>> RandomTexture(std::uint32_t seed);
 
-// Sets up FrontView, BackView and Texture (200 × 200, 200 × 200, 250 × 200) for a test and
-// releases them again.
-struct SceneBitmapsForTest {
-  SceneBitmapsForTest();
-  ~SceneBitmapsForTest();
-  void SetTexture(const std::vector<std::vector<Pixel24>>& texture);
-};
+// Makes `bitmap` (a doll's Texture, say) the picture `texture`, given as rows of pixels, sized
+// to it.
+void SetTexture(TTavoBitmap& bitmap, const std::vector<std::vector<Pixel24>>& texture);

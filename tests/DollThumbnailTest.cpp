@@ -1,10 +1,12 @@
 // The doll's thumbnail: the front view at rest where the doll is, transparent elsewhere, and
-// the scene it borrows left exactly as it was.
+// a doll shown meanwhile left exactly as it was.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "DollModel.h"
+#include "doll/Doll.h"
 #include "doll/DollThumbnail.h"
 #include "doll/Geometry.h"
 #include "doll/Nest.h"
@@ -20,16 +22,23 @@ std::string PixelsOf(const QImage& image) {
   return std::string(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
 }
 
-// Everything of the scene the thumbnail borrows, part by part; the column map with the radius
-// each row was built from.
-std::map<std::string, std::string> Scene() {
-  return {{"DisplayedProfile", BytesOf(DisplayedProfile)},
-          {"Left and Right", BytesOf(Left) + BytesOf(Right)},
-          {"ColumnMap", BytesOf(ColumnMap)},
-          {"ShadeLevel", BytesOf(ShadeLevel)},
-          {"bitmaps", BytesOf(FrontView.get()) + BytesOf(BackView.get()) + BytesOf(Texture.get())},
-          {"their pixels", PixelsOf(*FrontView) + PixelsOf(*BackView) + PixelsOf(*Texture)},
-          {"FrontView's mask", PixelsOf(*FrontView->MaskBitmap)}};
+// A bitmap's size and the pixel memory it holds them in.
+std::string StorageOf(const QImage& image) {
+  return BytesOf(image.constBits()) + BytesOf(image.width()) + BytesOf(image.height());
+}
+
+// Everything of a doll shown that the thumbnail might borrow, part by part; the column map
+// with the radius each row was built from.
+std::map<std::string, std::string> Scene(const TDoll& doll) {
+  const TDollView& view = doll.View;
+  return {
+      {"DisplayedProfile", BytesOf(view.DisplayedProfile)},
+      {"Left and Right", BytesOf(view.Left) + BytesOf(view.Right)},
+      {"ColumnMap", BytesOf(view.ColumnMap)},
+      {"ShadeLevel", BytesOf(doll.ShadeLevel)},
+      {"bitmaps", StorageOf(view.FrontView) + StorageOf(view.BackView) + StorageOf(doll.Texture)},
+      {"their pixels", PixelsOf(view.FrontView) + PixelsOf(view.BackView) + PixelsOf(doll.Texture)},
+      {"FrontView's mask", PixelsOf(*view.FrontView.MaskBitmap)}};
 }
 
 TEST(DollThumbnail, IsTheUnshadedFrontViewOnATransparentGroundAndLeavesTheSceneAlone) {
@@ -44,32 +53,34 @@ TEST(DollThumbnail, IsTheUnshadedFrontViewOnATransparentGroundAndLeavesTheSceneA
       {[](int y) { return 10 + y % 50; }, {200, std::vector<Pixel24>(250, FrameColour)}},
   };
   for (const auto& doll : dolls) {
-    SceneBitmapsForTest bitmaps;
-    bitmaps.SetTexture(doll.Skin);
-    const std::unique_ptr<TTavoBitmap> skin = CopyOfSkin(*Texture);
-    bitmaps.SetTexture(RandomTexture(9));  // the scene shows another doll, shaded and turned
-    for (int y = 0; y < DollRows; ++y) DisplayedProfile[y] = (y * 37) % 101;
-    RefreshGeometry();
-    ShadeLevel = 4;
-    RenderView(*FrontView, 77);
-    const auto before = Scene();
+    const auto shown = std::make_unique<TDoll>();  // the doll the scene shows meanwhile
+    SetTexture(shown->Texture, doll.Skin);
+    const std::unique_ptr<TTavoBitmap> skin = CopyOfSkin(shown->Texture);
+    // The scene shows another doll, shaded and turned.
+    SetTexture(shown->Texture, RandomTexture(9));
+    for (int y = 0; y < DollRows; ++y) shown->View.DisplayedProfile[y] = (y * 37) % 101;
+    shown->View.RefreshGeometry();
+    shown->ShadeLevel = 4;
+    RenderView(shown->View, shown->Texture, shown->View.FrontView, 77, shown->ShadeLevel);
+    const auto before = Scene(*shown);
     DollProfile outline;
     for (int y = 0; y < DollRows; ++y) outline[y] = doll.Radius(y);
 
     const QImage thumbnail = DollThumbnail(outline, *skin);
-    const auto after = Scene();
+    const auto after = Scene(*shown);
     for (const auto& [part, bytes] : before) EXPECT_TRUE(after.at(part) == bytes) << part;
     ASSERT_EQ(thumbnail.size(), QSize(200, 200));
     ASSERT_EQ(thumbnail.format(), QImage::Format_ARGB32);
 
-    DisplayedProfile = outline;  // the scene itself renders what the thumbnail should show
-    RefreshGeometry();
-    Texture = CopyOfSkin(*skin);
-    ShadeLevel = 0;
-    RenderView(*FrontView, 0);
+    // The scene itself renders what the thumbnail should show.
+    shown->View.DisplayedProfile = outline;
+    shown->View.RefreshGeometry();
+    CopySkinInto(*skin, shown->Texture);
+    shown->ShadeLevel = 0;
+    RenderView(shown->View, shown->Texture, shown->View.FrontView, 0, shown->ShadeLevel);
     for (int y = 0; y < 200; ++y)
       for (int x = 0; x < 200; ++x) {
-        const Pixel24 p = FrontView->Rows[y][x];  // a black doll pixel too is opaque
+        const Pixel24 p = shown->View.FrontView.Rows[y][x];  // a black doll pixel too is opaque
         const bool inside = x >= 100 - outline[y] && x <= 99 + outline[y];
         ASSERT_EQ(thumbnail.pixel(x, y), inside ? qRgb(p.Red, p.Green, p.Blue) : 0u)
             << x << "," << y;

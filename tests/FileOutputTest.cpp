@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "TestFiles.h"
-#include "doll/SceneState.h"
+#include "doll/DollTypes.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
 

@@ -1,10 +1,12 @@
 // Row bounds, silhouettes and masks, and the column map, against exact values and the model.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <numeric>
 
 #include "DollModel.h"
 #include "TestFiles.h"
+#include "doll/Doll.h"
 #include "doll/Geometry.h"
 
 namespace {
@@ -23,18 +25,19 @@ namespace {
 class Geometry : public ::testing::Test {
  protected:
   // Every radius 0..100 appears, in no particular order.
-  static void UseEveryRadius() {
-    for (int y = 0; y < DollRows; ++y) DisplayedProfile[y] = (y * 37) % 101;
+  void UseEveryRadius() {
+    for (int y = 0; y < DollRows; ++y) view.DisplayedProfile[y] = (y * 37) % 101;
   }
-  SceneBitmapsForTest bitmaps;
+  std::unique_ptr<TDoll> doll = std::make_unique<TDoll>();
+  TDollView& view = doll->View;
 };
 
 TEST_F(Geometry, RowBoundsCenterEachRowBetweenColumnsNinetyNineAndOneHundred) {
   UseEveryRadius();
-  ComputeRowBounds();
+  view.ComputeRowBounds();
   for (int y = 0; y < DollRows; ++y) {
-    EXPECT_EQ(Left[y], 100 - DisplayedProfile[y]);
-    EXPECT_EQ(Right[y], DisplayedProfile[y] + 99);
+    EXPECT_EQ(view.Left[y], 100 - view.DisplayedProfile[y]);
+    EXPECT_EQ(view.Right[y], view.DisplayedProfile[y] + 99);
   }
 }
 
@@ -99,13 +102,13 @@ TEST_F(Geometry, EveryRadiusTilesColumnsZeroToOneTwentyFourAndAHalf) {
 TEST_F(Geometry, ColumnMapMatchesTheModelBitForBitAndLeavesOtherEntriesAlone) {
   UseEveryRadius();
   const ColumnSpan sentinel{-7, -7, -7.0f, -7.0f, -7.0f, -7.0f};
-  for (auto& row : ColumnMap) row.fill(sentinel);
-  RefreshGeometry();
+  for (auto& row : view.ColumnMap) row.fill(sentinel);
+  view.RefreshGeometry();
   for (int y = 0; y < DollRows; ++y) {
-    const int r = DisplayedProfile[y];
+    const int r = view.DisplayedProfile[y];
     for (int x = 0; x < ViewSize; ++x) {
       const bool inside = x >= 100 - r && x <= 99 + r;
-      ASSERT_TRUE(SameSpan(ColumnMap[y][x], inside ? ModelSpan(x, r) : sentinel))
+      ASSERT_TRUE(SameSpan(view.ColumnMap[y][x], inside ? ModelSpan(x, r) : sentinel))
           << "row " << y << " radius " << r << " x " << x;
     }
   }
@@ -113,34 +116,34 @@ TEST_F(Geometry, ColumnMapMatchesTheModelBitForBitAndLeavesOtherEntriesAlone) {
 
 TEST_F(Geometry, SilhouettesAreWhiteInsideBlackOutsideWithMasksFromThem) {
   UseEveryRadius();
-  RefreshGeometry();
-  for (TTavoBitmap* view : {FrontView.get(), BackView.get()}) {
-    ASSERT_NE(view->MaskBitmap, nullptr);
+  view.RefreshGeometry();
+  for (TTavoBitmap* bitmap : {&view.FrontView, &view.BackView}) {
+    ASSERT_NE(bitmap->MaskBitmap, nullptr);
     for (int y = 0; y < DollRows; ++y)
       for (int x = 0; x < ViewSize; ++x) {
-        const bool inside = x >= Left[y] && x <= Right[y];
-        ASSERT_TRUE(SameColour(view->Rows[y][x], inside ? KeyColour : FrameColour));
-        ASSERT_TRUE(SameColour(view->MaskBitmap->Rows[y][x], inside ? FrameColour : KeyColour));
+        const bool inside = x >= view.Left[y] && x <= view.Right[y];
+        ASSERT_TRUE(SameColour(bitmap->Rows[y][x], inside ? KeyColour : FrameColour));
+        ASSERT_TRUE(SameColour(bitmap->MaskBitmap->Rows[y][x], inside ? FrameColour : KeyColour));
       }
   }
 }
 
 TEST_F(Geometry, AnEmptyRowIsAllTransparent) {
-  DisplayedProfile.fill(0);
-  RefreshGeometry();
-  EXPECT_TRUE(PixelsAre(*FrontView, std::vector(200, std::vector(200, FrameColour))));
-  EXPECT_TRUE(PixelsAre(*FrontView->MaskBitmap, std::vector(200, std::vector(200, KeyColour))));
+  view.DisplayedProfile.fill(0);
+  view.RefreshGeometry();
+  EXPECT_TRUE(PixelsAre(view.FrontView, std::vector(200, std::vector(200, FrameColour))));
+  EXPECT_TRUE(PixelsAre(*view.FrontView.MaskBitmap, std::vector(200, std::vector(200, KeyColour))));
 }
 
 TEST_F(Geometry, ADollRenderedBlackStillCoversTheBackdropAfterARefresh) {
-  DisplayedProfile.fill(50);
-  RefreshGeometry();
-  FrontView->Fill(FrameColour);  // as if the renderer had drawn a black skin
-  RefreshGeometry();
-  FrontView->Fill(FrameColour);
+  view.DisplayedProfile.fill(50);
+  view.RefreshGeometry();
+  view.FrontView.Fill(FrameColour);  // as if the renderer had drawn a black skin
+  view.RefreshGeometry();
+  view.FrontView.Fill(FrameColour);
   TTavoBitmap frame;
   frame.SetSizeFilled(200, 200, Pixel24{0, 200, 0});
-  FrontView->DrawOn(frame, 0, 0);
+  view.FrontView.DrawOn(frame, 0, 0);
   EXPECT_TRUE(SameColour(frame.Rows[10][100], FrameColour));        // the doll, black, opaque
   EXPECT_TRUE(SameColour(frame.Rows[10][10], Pixel24{0, 200, 0}));  // the backdrop
 }

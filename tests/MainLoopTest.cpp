@@ -194,7 +194,9 @@ TEST_F(MainLoop, ClearThenAddTaskMakesTheNewTaskEntryZero) {
   World.Now = 12345;  // not 0, which a task entry holds before anything sets it
   timer.AddTask(TaskB, 20, "third");
   ASSERT_EQ(TaskTable.size(), 1u);
-  EXPECT_EQ(TaskTable[0].Proc, &TaskB);
+  const auto* const proc = TaskTable[0].Proc.target<void (*)()>();
+  ASSERT_NE(proc, nullptr);
+  EXPECT_EQ(*proc, &TaskB);
   EXPECT_EQ(TaskTable[0].Interval, 20);
   EXPECT_EQ(TaskTable[0].Name, "third");
   EXPECT_EQ(TaskTable[0].LastRun, 12345u);

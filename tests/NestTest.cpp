@@ -34,15 +34,17 @@ struct Views {
 };
 
 // The views as the frame tick renders them (deep copies: the renderer writes through rows).
-Views Rendered() {
-  RenderView(*FrontView, RotationOffset);
-  RenderView(*BackView, RotationOffset + BackViewTurn);
-  return {FrontView->copy(), BackView->copy()};
+Views Rendered(TDoll& doll) {
+  TDollView& view = doll.View;
+  RenderView(view, doll.Texture, view.FrontView, doll.RotationOffset, doll.ShadeLevel);
+  RenderView(view, doll.Texture, view.BackView, doll.RotationOffset + BackViewTurn,
+             doll.ShadeLevel);
+  return {view.FrontView.copy(), view.BackView.copy()};
 }
 
-Views Frame() {
-  FrameTick();
-  return {FrontView->copy(), BackView->copy()};
+Views Frame(TScene& scene) {
+  scene.FrameTick();
+  return {scene.Doll.View.FrontView.copy(), scene.Doll.View.BackView.copy()};
 }
 
 // The level's own picture, or the nearest outside it, as the folder holds them.
@@ -53,21 +55,21 @@ std::string Nearest(int level, std::string (*name)(int)) {
 
 // What `level` shows at rest, worked out plainly: its pictures nested level − 1 times with
 // the opening's own steps, then rendered. It leaves that doll at rest.
-Views PlainLevel(int level) {
-  SetCurrentProfile(ReadShapeProfile(Nearest(level, LevelShapeName)));
+Views PlainLevel(TDoll& doll, int level) {
+  SetCurrentProfile(doll, ReadShapeProfile(Nearest(level, LevelShapeName)));
   TTavoBitmap skin;
   skin.LoadFromFileAuto(Nearest(level, LevelSkinName));
-  DrawOnTextureCopy(skin);
+  DrawOnTextureCopy(doll, skin);
   for (int n = 1; n < level; ++n) {
-    MakeInnerProfile();
-    SetCurrentProfile(InnerProfile);
-    MakeInnerTexture();
-    DrawOnTextureCopy(*InnerTexture);
+    MakeInnerProfile(doll);
+    SetCurrentProfile(doll, doll.InnerProfile);
+    MakeInnerTexture(doll);
+    DrawOnTextureCopy(doll, doll.InnerTexture);
   }
-  DisplayedProfile = CurrentProfile;
-  RefreshGeometry();
-  TextureCopy->DrawOn(*Texture, 0, 0);
-  return Rendered();
+  doll.View.DisplayedProfile = doll.CurrentProfile;
+  doll.View.RefreshGeometry();
+  doll.TextureCopy.DrawOn(doll.Texture, 0, 0);
+  return Rendered(doll);
 }
 
 // A bulge of radius `widest` on rows 20..189, narrower towards both ends.
@@ -87,16 +89,22 @@ void WriteLevelPictures(const std::vector<std::string>& names) {
 }
 
 // Opens the doll and runs the frames until it is at rest; returns the views of each frame.
-std::vector<Views> OpenToRest() {
-  OpenDoll();
+std::vector<Views> OpenToRest(TScene& scene) {
+  OpenDoll(scene.Doll);
   std::vector<Views> frames;
-  while (!DollAtRest()) frames.push_back(Frame());
+  while (!DollAtRest(scene.Doll)) frames.push_back(Frame(scene));
   return frames;
 }
 
 class Nesting : public SampleDollWindow {
  protected:
   void Load() { form->BtnLoad->click(); }
+  TScene& Scene() const { return *form->Scene; }
+  Views Rendered() const { return ::Rendered(Doll()); }
+  Views Frame() const { return ::Frame(Scene()); }
+  Views PlainLevel(int level) const { return ::PlainLevel(Doll(), level); }
+  std::vector<Views> OpenToRest() const { return ::OpenToRest(Scene()); }
+  void FrameTick() const { Scene().FrameTick(); }
 };
 
 TEST_F(Nesting, EachLevelShowsItsOwnPicturesNestedAsTheOpeningsNestThem) {
@@ -123,7 +131,7 @@ TEST_F(Nesting, EachLevelShowsItsOwnPicturesNestedAsTheOpeningsNestThem) {
     EXPECT_TRUE(Rendered() == plain[0]);
     for (int level = 2; level <= 3; ++level) {
       OpenToRest();
-      EXPECT_EQ(DollLevel, level);
+      EXPECT_EQ(Doll().DollLevel, level);
       EXPECT_TRUE(Rendered() == plain[level - 1]) << "level " << level;
     }
   }
@@ -147,16 +155,16 @@ TEST_F(Nesting, CloseRunsTheOpeningBackwardsToTheDollAsItWas) {
       atRest.push_back(Rendered());
     }
     for (int level = row.Openings + 1; level >= 2; --level) {
-      ASSERT_TRUE(CanCloseDoll());
-      CloseDoll();
+      ASSERT_TRUE(CanCloseDoll(Doll()));
+      CloseDoll(Doll());
       // Close step k shows what the opening showed before its step 21 − k.
       const std::vector<Views>& opening = openings[level - 2];
       for (int k = 1; k <= 20; ++k)
         ASSERT_TRUE(Frame() == (k < 20 ? opening[19 - k] : atRest[level - 2])) << "step " << k;
-      EXPECT_TRUE(DollAtRest());
-      EXPECT_EQ(DollLevel, level - 1);
+      EXPECT_TRUE(DollAtRest(Doll()));
+      EXPECT_EQ(Doll().DollLevel, level - 1);
     }
-    EXPECT_FALSE(CanCloseDoll());
+    EXPECT_FALSE(CanCloseDoll(Doll()));
     EXPECT_TRUE(OpenToRest() == openings[0]) << "the next Open is not the first one again";
     for (const std::string& name : row.Files) fs::remove(name);
   }
@@ -175,14 +183,14 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     if (c.Own) WriteLevelPictures({"シェイプ2.bmp", "テクスチャ2.bmp"});
     Load();
     OpenToRest();
-    EXPECT_EQ(
-        DescribeDollAtRest().find("外側の人形の " + Nearest(2, LevelSkinName)) != std::string::npos,
-        !c.Own);  // the tooltip says what it borrows
+    EXPECT_EQ(Scene().DescribeDollAtRest().find("外側の人形の " + Nearest(2, LevelSkinName)) !=
+                  std::string::npos,
+              !c.Own);  // the tooltip says what it borrows
     const TFolder before = FolderFiles();
     if (c.File == "テクスチャ2.bmp") {
-      DropPicture("red.bmp", 0);
+      Scene().DropPicture("red.bmp", 0);
     } else {
-      const int edge = ViewSize / 2 - 1 + DisplayedProfile[row];
+      const int edge = ViewSize / 2 - 1 + Doll().View.DisplayedProfile[row];
       const auto send = [&](QEvent::Type type, int x, Qt::MouseButtons held) {
         const QPointF at(x + 0.5, row + 0.5);
         QMouseEvent event(type, at, form->PaintBox1->mapToGlobal(at), Qt::LeftButton, held,
@@ -191,7 +199,7 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
       };
       send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
       send(QEvent::MouseMove, edge - 12, Qt::LeftButton);
-      EXPECT_LE(std::abs(DisplayedProfile[row] - PointerRadius(edge - 12)), 1);
+      EXPECT_LE(std::abs(Doll().View.DisplayedProfile[row] - PointerRadius(edge - 12)), 1);
       send(QEvent::MouseButtonRelease, edge - 12, Qt::NoButton);
     }
     TFolder after = FolderFiles();
@@ -206,15 +214,15 @@ TEST_F(Nesting, AGestureOnANestedDollWritesOnlyItsLevelsFileAndCtrlZTakesItBack)
     others.erase(c.File);
     EXPECT_EQ(after, others) << "another file changed";
     const Views shown = Rendered();
-    EXPECT_EQ(DollLevel, 2);
+    EXPECT_EQ(Doll().DollLevel, 2);
     EXPECT_TRUE(shown == PlainLevel(2));
 
-    ASSERT_TRUE(UndoDollChange());
+    ASSERT_TRUE(Scene().UndoDollChange());
     TFolder undone = FolderFiles();
     for (const auto& [name, bytes] : before) EXPECT_EQ(undone[name], bytes) << name;
     EXPECT_EQ(fs::exists(c.File), c.Own);  // a file made is only set aside
     EXPECT_EQ(undone[BackupName(c.File, c.Own ? 2 : 1)], written);
-    EXPECT_EQ(DollLevel, 2);
+    EXPECT_EQ(Doll().DollLevel, 2);
     const Views back = Rendered();
     EXPECT_TRUE(back == PlainLevel(2));
     for (const auto& entry : fs::directory_iterator("."))
@@ -230,7 +238,7 @@ TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
   SetBeepHandler([] { ++Beeps; });
   for (const bool closing : {false, true}) {
     Load();
-    DropPicture("red.bmp", 0);  // a change for Ctrl+Z
+    Scene().DropPicture("red.bmp", 0);  // a change for Ctrl+Z
     OpenToRest();
     const TFolder before = FolderFiles();
     // A picture held over the view when the doll starts to move, then dropped.
@@ -239,7 +247,7 @@ TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form->PaintBox1, &enter);
     EXPECT_TRUE(enter.isAccepted());
-    closing ? CloseDoll() : OpenDoll();
+    closing ? CloseDoll(Doll()) : OpenDoll(Doll());
     FrameTick();
     QDragMoveEvent move(QPoint(101, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form->PaintBox1, &move);
@@ -251,10 +259,11 @@ TEST_F(Nesting, WhileTheDollOpensOrClosesItsPicturesCannotChange) {
     QCoreApplication::processEvents();
     form->UndoKeyPress();
     for (int y = 0; y < ViewSize; ++y)
-      for (int x = 0; x < ViewSize; ++x) ASSERT_FALSE(CanReshapeAt(y, x)) << x << ", " << y;
+      for (int x = 0; x < ViewSize; ++x)
+        ASSERT_FALSE(Scene().Reshape.CanReshapeAt(y, x)) << x << ", " << y;
     EXPECT_EQ(Beeps, 2);
     EXPECT_EQ(FolderFiles(), before);
-    while (!DollAtRest()) FrameTick();
+    while (!DollAtRest(Doll())) FrameTick();
   }
   SetBeepHandler(nullptr);
 }
@@ -266,13 +275,12 @@ TEST_F(Nesting, AnUnreadableLevelPictureRefusesTheLoadAndIsLeftOutAtStartUp) {
   WriteBytes("テクスチャ3.bmp", {'B', 'M', 1, 2, 3});
   const SeenMessageBox refused = CloseNextMessageBox([&] { Load(); });
   EXPECT_TRUE(refused.Text.contains("テクスチャ3.bmp")) << refused.Text.toStdString();
-  EXPECT_EQ(DollLevel, 2);
+  EXPECT_EQ(Doll().DollLevel, 2);
   EXPECT_TRUE(Rendered() == level2);
 
   form.reset();
   const SeenMessageBox told = CloseNextMessageBox([&] {
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    OpenWindow();
     QCoreApplication::processEvents();
   });
   EXPECT_TRUE(told.Text.contains("テクスチャ3.bmp")) << told.Text.toStdString();

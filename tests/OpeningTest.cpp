@@ -2,6 +2,7 @@
 // passes of every step, and whole openings one after another.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "DollModel.h"
@@ -22,28 +23,18 @@ Pixel24 RowColour(int y, int salt = 0) {
 
 class Opening : public ::testing::Test {
  protected:
-  void SetUp() override {
-    InnerTexture = std::make_unique<TTavoBitmap>();
-    InnerTexture->SetSizeBlank(250, 200);
-    TextureCopy = std::make_unique<TTavoBitmap>();
-    TextureCopy->SetSizeBlank(250, 200);
-    OpenProgress = 200;
-  }
-  void TearDown() override {
-    InnerTexture.reset();
-    TextureCopy.reset();
-  }
-  static void Load(const std::vector<int>& radii) {
-    std::copy(radii.begin(), radii.end(), DisplayedProfile.begin());
-    TestOpenability();
-    ASSERT_TRUE(Openable);
-    SetCurrentProfile(DisplayedProfile);
+  void Load(const std::vector<int>& radii) {
+    std::copy(radii.begin(), radii.end(), doll->View.DisplayedProfile.begin());
+    TestOpenability(*doll);
+    ASSERT_TRUE(doll->Openable);
+    SetCurrentProfile(*doll, doll->View.DisplayedProfile);
   }
   static void FillRows(TTavoBitmap& bitmap, int salt) {
     for (int y = 0; y < 200; ++y)
       for (int x = 0; x < 250; ++x) bitmap.Rows[y][x] = RowColour(y, salt);
   }
-  SceneBitmapsForTest bitmaps;
+  // A fresh doll: InnerTexture and TextureCopy 250 × 200, at rest (OpenProgress 200).
+  std::unique_ptr<TDoll> doll = std::make_unique<TDoll>();
 };
 
 std::vector<int> Radii(const DollProfile& p) {
@@ -52,8 +43,8 @@ std::vector<int> Radii(const DollProfile& p) {
 
 TEST_F(Opening, AFullDollNestsWithTheRadiiOfThirtyTwoBitArithmetic) {
   Load(std::vector<int>(200, 100));
-  ASSERT_EQ(SplitRow, 99);
-  MakeInnerProfile();
+  ASSERT_EQ(doll->SplitRow, 99);
+  MakeInnerProfile(*doll);
   const std::set<int> just79 = {21, 22, 25, 26, 29, 30, 34, 38, 42, 45, 49, 53, 57, 61};
   for (int j = 0; j < 200; ++j) {
     int want = 80;
@@ -61,7 +52,7 @@ TEST_F(Opening, AFullDollNestsWithTheRadiiOfThirtyTwoBitArithmetic) {
     if (j == 19) want = 16;
     if (j == 179) want = 64;
     if (just79.count(j)) want = 79;
-    EXPECT_EQ(InnerProfile[j], want) << "row " << j;
+    EXPECT_EQ(doll->InnerProfile[j], want) << "row " << j;
   }
 }
 
@@ -69,21 +60,22 @@ TEST_F(Opening, ASteppedDollNestsAboutItsOwnSplitRow) {
   std::vector<int> radii(200, 50);
   std::fill_n(radii.begin(), 100, 100);
   Load(radii);
-  ASSERT_EQ(SplitRow, 49);
-  MakeInnerProfile();
-  for (int j = 0; j <= 8; ++j) EXPECT_EQ(InnerProfile[j], 0) << j;
-  EXPECT_EQ(InnerProfile[9], 16);
-  for (int j = 10; j <= 88; ++j) EXPECT_TRUE(InnerProfile[j] == 80 || InnerProfile[j] == 79) << j;
-  EXPECT_EQ(InnerProfile[89], 72);
-  for (int j = 90; j <= 168; ++j) EXPECT_EQ(InnerProfile[j], 40) << j;
-  EXPECT_EQ(InnerProfile[169], 32);
-  for (int j = 170; j <= 199; ++j) EXPECT_EQ(InnerProfile[j], 0) << j;
+  ASSERT_EQ(doll->SplitRow, 49);
+  MakeInnerProfile(*doll);
+  for (int j = 0; j <= 8; ++j) EXPECT_EQ(doll->InnerProfile[j], 0) << j;
+  EXPECT_EQ(doll->InnerProfile[9], 16);
+  for (int j = 10; j <= 88; ++j)
+    EXPECT_TRUE(doll->InnerProfile[j] == 80 || doll->InnerProfile[j] == 79) << j;
+  EXPECT_EQ(doll->InnerProfile[89], 72);
+  for (int j = 90; j <= 168; ++j) EXPECT_EQ(doll->InnerProfile[j], 40) << j;
+  EXPECT_EQ(doll->InnerProfile[169], 32);
+  for (int j = 170; j <= 199; ++j) EXPECT_EQ(doll->InnerProfile[j], 0) << j;
 }
 
 TEST_F(Opening, NoDollNestsNoDoll) {
   Load(std::vector<int>(200, 0));
-  MakeInnerProfile();
-  EXPECT_EQ(Radii(InnerProfile), std::vector<int>(200, 0));
+  MakeInnerProfile(*doll);
+  EXPECT_EQ(Radii(doll->InnerProfile), std::vector<int>(200, 0));
 }
 
 TEST_F(Opening, TheNestedSkinFillsRowsVToU) {
@@ -94,17 +86,17 @@ TEST_F(Opening, TheNestedSkinFillsRowsVToU) {
   EXPECT_EQ(InnerTextureRows(199).First, 39);
   EXPECT_EQ(InnerTextureRows(199).Last, 199);
 
-  SplitRow = 99;
-  FillRows(*TextureCopy, 1);
-  InnerTexture->Fill(Pixel24{7, 7, 7});
-  MakeInnerTexture();
+  doll->SplitRow = 99;
+  FillRows(doll->TextureCopy, 1);
+  doll->InnerTexture.Fill(Pixel24{7, 7, 7});
+  MakeInnerTexture(*doll);
   for (int y = 0; y < 200; ++y) {
-    const Pixel24 p = InnerTexture->Rows[y][123];
+    const Pixel24 p = doll->InnerTexture.Rows[y][123];
     if (y < 19 || y > 179) {
       EXPECT_TRUE(SameColour(p, Pixel24{7, 7, 7})) << y;  // untouched
     } else {
       EXPECT_EQ(p.Green, 1) << y;  // from the copy of the doll at rest
-      EXPECT_TRUE(SameColour(InnerTexture->Rows[y][0], InnerTexture->Rows[y][249])) << y;
+      EXPECT_TRUE(SameColour(doll->InnerTexture.Rows[y][0], doll->InnerTexture.Rows[y][249])) << y;
     }
   }
 }
@@ -112,102 +104,104 @@ TEST_F(Opening, TheNestedSkinFillsRowsVToU) {
 // The profile row that row i shows after a step, as an index into the profile before it.
 TEST_F(Opening, TheFirstStepMovesTheHalvesTenRowsApart) {
   for (int split : {99, 0, 199}) {
-    SplitRow = split;
-    OpenProgress = 0;
+    doll->SplitRow = split;
+    doll->OpenProgress = 0;
     for (int i = 0; i < 200; ++i) {
-      DisplayedProfile[i] = i;
-      InnerProfile[i] = 1000 + i;
+      doll->View.DisplayedProfile[i] = i;
+      doll->InnerProfile[i] = 1000 + i;
     }
-    ShiftProfileRows();
+    ShiftProfileRows(*doll);
     for (int i = 0; i < 200; ++i) {
       int want = 1000 + i;                 // the gap shows the nested doll
       if (i <= split - 10) want = i + 10;  // upper half moved up
       if (i >= split + 10) want = i - 10;  // lower half moved down
-      ASSERT_EQ(DisplayedProfile[i], want) << "split " << split << " row " << i;
+      ASSERT_EQ(doll->View.DisplayedProfile[i], want) << "split " << split << " row " << i;
     }
   }
 }
 
 TEST_F(Opening, TheLastStepShowsOnlyTheNestedDoll) {
-  SplitRow = 99;
-  OpenProgress = 190;
-  DisplayedProfile.fill(5);
-  for (int i = 0; i < 200; ++i) InnerProfile[i] = i % 7;
-  ShiftProfileRows();
-  EXPECT_EQ(Radii(DisplayedProfile), Radii(InnerProfile));
+  doll->SplitRow = 99;
+  doll->OpenProgress = 190;
+  doll->View.DisplayedProfile.fill(5);
+  for (int i = 0; i < 200; ++i) doll->InnerProfile[i] = i % 7;
+  ShiftProfileRows(*doll);
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), Radii(doll->InnerProfile));
 }
 
 TEST_F(Opening, TextureRowsMoveWithTheProfile) {
-  SplitRow = 50;
-  OpenProgress = 30;
-  FillRows(*Texture, 2);
-  FillRows(*InnerTexture, 3);
-  ShiftTextureRows();
+  doll->SplitRow = 50;
+  doll->OpenProgress = 30;
+  FillRows(doll->Texture, 2);
+  FillRows(doll->InnerTexture, 3);
+  ShiftTextureRows(*doll);
   for (int i = 0; i < 200; ++i) {
     Pixel24 want = RowColour(i, 3);
     if (i <= 50 - 30 - 10) want = RowColour(i + 10, 2);
     if (i >= 50 + 30 + 10) want = RowColour(i - 10, 2);
-    ASSERT_TRUE(SameColour(Texture->Rows[i][0], want)) << i;
-    ASSERT_TRUE(SameColour(Texture->Rows[i][249], want)) << i;
+    ASSERT_TRUE(SameColour(doll->Texture.Rows[i][0], want)) << i;
+    ASSERT_TRUE(SameColour(doll->Texture.Rows[i][249], want)) << i;
   }
 }
 
 TEST_F(Opening, TwentyStepsRevealTheNestedDollWhole) {
   Load(std::vector<int>(200, 100));
-  FillRows(*Texture, 4);
-  FillRows(*TextureCopy, 4);
-  RefreshGeometry();
-  OpenDoll();
-  EXPECT_EQ(OpenProgress, 0);
-  EXPECT_EQ(Radii(CurrentProfile), Radii(InnerProfile));
-  EXPECT_EQ(Radii(DisplayedProfile), std::vector<int>(200, 100));  // the animation moves it
+  FillRows(doll->Texture, 4);
+  FillRows(doll->TextureCopy, 4);
+  doll->View.RefreshGeometry();
+  OpenDoll(*doll);
+  EXPECT_EQ(doll->OpenProgress, 0);
+  EXPECT_EQ(Radii(doll->CurrentProfile), Radii(doll->InnerProfile));
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile),
+            std::vector<int>(200, 100));  // the animation moves it
   for (int step = 1; step <= 20; ++step) {
-    AdvanceOpening();
-    EXPECT_EQ(OpenProgress, 10 * step);
+    AdvanceOpening(*doll);
+    EXPECT_EQ(doll->OpenProgress, 10 * step);
   }
-  EXPECT_EQ(Radii(DisplayedProfile), Radii(InnerProfile));
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), Radii(doll->InnerProfile));
   for (int y = 0; y < 200; ++y)
     for (int x = 0; x < 250; ++x) {
-      ASSERT_TRUE(SameColour(Texture->Rows[y][x], InnerTexture->Rows[y][x])) << x << ", " << y;
-      ASSERT_TRUE(SameColour(TextureCopy->Rows[y][x], InnerTexture->Rows[y][x]));
+      ASSERT_TRUE(SameColour(doll->Texture.Rows[y][x], doll->InnerTexture.Rows[y][x]))
+          << x << ", " << y;
+      ASSERT_TRUE(SameColour(doll->TextureCopy.Rows[y][x], doll->InnerTexture.Rows[y][x]));
     }
   // The geometry follows the displayed profile at every step.
-  for (int y = 0; y < 200; ++y) EXPECT_EQ(Left[y], 100 - DisplayedProfile[y]);
-  OpenProgress = 195;
-  AdvanceOpening();
-  EXPECT_EQ(OpenProgress, 200);
+  for (int y = 0; y < 200; ++y) EXPECT_EQ(doll->View.Left[y], 100 - doll->View.DisplayedProfile[y]);
+  doll->OpenProgress = 195;
+  AdvanceOpening(*doll);
+  EXPECT_EQ(doll->OpenProgress, 200);
 }
 
 TEST_F(Opening, ASecondOpeningScalesAgainAboutTheSameSplitRow) {
   Load(std::vector<int>(200, 100));
-  RefreshGeometry();
-  OpenDoll();
-  for (int step = 0; step < 20; ++step) AdvanceOpening();
-  const DollProfile first = InnerProfile;
-  OpenDoll();
-  EXPECT_TRUE(Openable);
-  EXPECT_EQ(SplitRow, 99);
+  doll->View.RefreshGeometry();
+  OpenDoll(*doll);
+  for (int step = 0; step < 20; ++step) AdvanceOpening(*doll);
+  const DollProfile first = doll->InnerProfile;
+  OpenDoll(*doll);
+  EXPECT_TRUE(doll->Openable);
+  EXPECT_EQ(doll->SplitRow, 99);
   // The widest part shrinks to 0.8 × 80 = 64 (or one less where the float sum falls short)
   // and stays centred on row 99: rows 0.2 × 99 + 0.8 × (19..179) ≈ 35..163.
-  EXPECT_GE(InnerProfile[99], 63);
-  EXPECT_LE(InnerProfile[99], 64);
-  EXPECT_EQ(InnerProfile[30], 0);
-  EXPECT_EQ(InnerProfile[170], 0);
-  EXPECT_LT(InnerProfile[99], first[99]);
+  EXPECT_GE(doll->InnerProfile[99], 63);
+  EXPECT_LE(doll->InnerProfile[99], 64);
+  EXPECT_EQ(doll->InnerProfile[30], 0);
+  EXPECT_EQ(doll->InnerProfile[170], 0);
+  EXPECT_LT(doll->InnerProfile[99], first[99]);
 }
 
 TEST_F(Opening, OpenDuringAnOpeningSplitsThePictureOnScreen) {
   Load(std::vector<int>(200, 100));
-  RefreshGeometry();
-  OpenDoll();
-  for (int step = 0; step < 5; ++step) AdvanceOpening();
-  const DollProfile onScreen = DisplayedProfile;
-  OpenDoll();
-  EXPECT_EQ(OpenProgress, 0);
-  EXPECT_EQ(Radii(DisplayedProfile), Radii(onScreen));
-  AdvanceOpening();
-  for (int i = 0; i <= 89; ++i) ASSERT_EQ(DisplayedProfile[i], onScreen[i + 10]) << i;
-  for (int i = 109; i < 200; ++i) ASSERT_EQ(DisplayedProfile[i], onScreen[i - 10]) << i;
+  doll->View.RefreshGeometry();
+  OpenDoll(*doll);
+  for (int step = 0; step < 5; ++step) AdvanceOpening(*doll);
+  const DollProfile onScreen = doll->View.DisplayedProfile;
+  OpenDoll(*doll);
+  EXPECT_EQ(doll->OpenProgress, 0);
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), Radii(onScreen));
+  AdvanceOpening(*doll);
+  for (int i = 0; i <= 89; ++i) ASSERT_EQ(doll->View.DisplayedProfile[i], onScreen[i + 10]) << i;
+  for (int i = 109; i < 200; ++i) ASSERT_EQ(doll->View.DisplayedProfile[i], onScreen[i - 10]) << i;
 }
 
 }  // namespace

@@ -55,9 +55,9 @@ void Stroke(TPaintBox* box, QPointF from, QPointF to) {
   Mouse(box, Release, to);
 }
 
-// The full-size skin the doll shown uses.
-QImage Skin() {
-  return Nest.at(SkinLevel(DollLevel)).Skin->copy();
+// The full-size skin `doll` shows uses.
+QImage Skin(const TDoll& doll) {
+  return doll.Nest.at(SkinLevel(doll.Nest, doll.DollLevel)).Skin->copy();
 }
 
 QImage Written(const std::string& name) {
@@ -97,6 +97,11 @@ class PaintByHand : public SampleDollWindow {
       if (shortcut->keys().contains(key) && shortcut->isEnabled()) emit shortcut->activated();
   }
 
+  TPaintSession& Painting() const { return form->Scene->Painting; }
+  bool PaintingOn() const { return Painting().PaintingOn(); }
+  QImage Skin() const { return ::Skin(Doll()); }
+  void FrameTick() const { form->Scene->FrameTick(); }
+
   Bytes sample;
 };
 
@@ -110,25 +115,25 @@ TEST_F(PaintByHand, AStrokeLaysTheBrushWhereItIsAtTheRotationLastDrawnAndABandWh
   const Pixel24 red{46, 16, 200};
   for (const bool back : {false, true}) {
     SCOPED_TRACE(back ? "back" : "front");
-    Direction = DirectionClockwise;
-    RotationOffset = 30;
-    ShadeLevel = 3;  // shade never changes the colour painted
-    FrameTick();     // drawn at 30; the next frame draws 28
+    Doll().Direction = DirectionClockwise;
+    Doll().RotationOffset = 30;
+    Doll().ShadeLevel = 3;  // shade never changes the colour painted
+    FrameTick();            // drawn at 30; the next frame draws 28
     form->PaintClick();
     form->PaintTools->Swatches[2]->click();
     TPaintBox* box = back ? form->PaintBox2 : form->PaintBox1;
     const int turn = back ? BackViewTurn : 0;
-    const auto expected = CopyOfSkin(*Nest.at(1).Skin);
+    const auto expected = CopyOfSkin(*Doll().Nest.at(1).Skin);
     TViewPoint held{{}, back, 30 + turn};
     for (const auto& step : steps) {
-      if (step.Act == Press) PaintDab(*expected, {step.At, back, held.Rotation}, 4, {red});
-      if (step.Act == Move) PaintLine(*expected, held, step.At, 4, {red});
-      if (step.Act == Frame) PaintTurn(*expected, held, held.Rotation - 2, 4, {red});
+      if (step.Act == Press) PaintDab(Doll(), *expected, {step.At, back, held.Rotation}, 4, {red});
+      if (step.Act == Move) PaintLine(Doll(), *expected, held, step.At, 4, {red});
+      if (step.Act == Frame) PaintTurn(Doll(), *expected, held, held.Rotation - 2, 4, {red});
       if (step.Act == Frame) held.Rotation -= 2;  // the doll turns two columns under the brush
       if (step.Act != Frame) held.At = step.At;
       step.Act == Frame ? FrameTick() : Mouse(box, step.Act, step.At);
       EXPECT_EQ(Skin(), *expected);
-      EXPECT_EQ(*Texture, *expected) << "shown at once";
+      EXPECT_EQ(Doll().Texture, *expected) << "shown at once";
     }
     form->StopPainting();
     WriteBytes(TextureFileName, sample);
@@ -269,7 +274,7 @@ TEST_F(PaintByHand, AWriteThatFailsIsToldOnceAndAnEndThatFailsShowsWhatTheFileHo
   const std::uint32_t ticks[] = {11000, 21000};
   for (const std::uint32_t at : ticks) {
     Now = at;
-    const SeenMessageBox seen = CloseNextMessageBox([] { FrameTick(); });
+    const SeenMessageBox seen = CloseNextMessageBox([&] { FrameTick(); });
     EXPECT_EQ(seen.Shown, at == ticks[0]);
     EXPECT_EQ(seen.Text.contains(QString::fromStdString(TextureFileName)), seen.Shown);
   }
@@ -286,7 +291,7 @@ TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSet
     if (own) WriteBytes("テクスチャ2.bmp", Bmp24(std::vector(200, std::vector(250, Black))));
     form->BtnLoad->click();
     form->BtnOpen->click();
-    while (!DollAtRest()) FrameTick();
+    while (!DollAtRest(Doll())) FrameTick();
     const TFolder before = FolderFiles();
     const QImage start = Skin();
     form->PaintClick();
@@ -294,7 +299,7 @@ TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSet
     form->UndoKeyPress();
     form->StopPainting();  // a painting that in the end changed nothing
     EXPECT_EQ(FolderFiles(), before);
-    EXPECT_EQ(SkinLevel(2), own ? 2 : 1);
+    EXPECT_EQ(SkinLevel(Doll().Nest, 2), own ? 2 : 1);
     form->PaintClick();
     form->PaintTools->Swatches[1]->click();
     Stroke(form->PaintBox1, {80, 120}, {120, 120});
@@ -305,7 +310,7 @@ TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSet
     EXPECT_EQ(FolderFiles().size(), before.size() + 1);  // the backup, or the file made
     form->UndoKeyPress();
     EXPECT_EQ(Written(own ? "テクスチャ2.bmp" : "テクスチャ2-01.bmp"), own ? start : painted);
-    EXPECT_EQ(SkinLevel(2), own ? 2 : 1);
+    EXPECT_EQ(SkinLevel(Doll().Nest, 2), own ? 2 : 1);
     for (const auto& entry : fs::directory_iterator("."))
       if (entry.path().filename().string().starts_with("テクスチャ2")) fs::remove(entry.path());
   }
@@ -332,10 +337,10 @@ TEST_F(PaintByHand, WhilePaintingPicturesAreRefusedTheEdgeIsNotGrabbedAndOpening
   QCoreApplication::sendEvent(form->PaintBox1, &drop);
   QCoreApplication::processEvents();
   EXPECT_EQ(Beeps, 1);
-  const QPointF edge(99 + DisplayedProfile[160] + 0.5, 160.5);
-  ASSERT_TRUE(CanReshapeAt(160, static_cast<int>(edge.x())));
+  const QPointF edge(99 + Doll().View.DisplayedProfile[160] + 0.5, 160.5);
+  ASSERT_TRUE(form->Scene->Reshape.CanReshapeAt(160, static_cast<int>(edge.x())));
   Mouse(form->PaintBox1, Press, edge);
-  EXPECT_FALSE(ReshapeUnderWay());
+  EXPECT_FALSE(form->Scene->Reshape.ReshapeUnderWay());
   Mouse(form->PaintBox1, Release, edge);
   EXPECT_EQ(FolderFiles(), before);
   form->StopPainting();
@@ -349,7 +354,7 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   form->PaintClick();
   TPaintTools* tools = form->PaintTools;
   const QPointF onDoll(100, 100);
-  const Pixel24 under = *SkinColourAt({onDoll, false, 0});
+  const Pixel24 under = *SkinColourAt(Doll(), {onDoll, false, 0});
   const Pixel24 skinTone{167, 203, 245};
   const Pixel24 chosen{30, 20, 10};
   // The colour dialog set to `colour`, then its OK or its Cancel pressed.
@@ -388,9 +393,10 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Says.toStdString());
     row.Act();
-    EXPECT_TRUE(SameColour(PaintBrush.Colour, row.Colour));
-    EXPECT_EQ(PaintBrush.Diameter, row.Diameter);
-    EXPECT_EQ(PaintBrush.Erases, row.Erases);
+    const TBrush& brush = Painting().PaintBrush;
+    EXPECT_TRUE(SameColour(brush.Colour, row.Colour));
+    EXPECT_EQ(brush.Diameter, row.Diameter);
+    EXPECT_EQ(brush.Erases, row.Erases);
     EXPECT_EQ(tools->Eraser->isChecked(), row.Erases);
     EXPECT_TRUE(
         tools->Sizes[std::ranges::find(BrushDiameters, row.Diameter) - std::begin(BrushDiameters)]
@@ -414,9 +420,10 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   // The next painting starts afresh.
   form->StopPainting();
   form->PaintClick();
-  EXPECT_TRUE(SameColour(PaintBrush.Colour, Black));
-  EXPECT_EQ(PaintBrush.Diameter, 4);
-  EXPECT_FALSE(PaintBrush.Erases);
+  const TBrush& brush = Painting().PaintBrush;
+  EXPECT_TRUE(SameColour(brush.Colour, Black));
+  EXPECT_EQ(brush.Diameter, 4);
+  EXPECT_FALSE(brush.Erases);
 }
 
 }  // namespace

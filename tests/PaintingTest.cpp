@@ -3,6 +3,7 @@
 // nested one, on either view, at any rotation, dab by dab, along a line and on a turning doll.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "DollModel.h"
@@ -22,12 +23,12 @@ class Painting : public ::testing::Test {
   // A bulging doll of `level` with a random full-size skin, shown at rest.
   void Show(int level) {
     for (int y = 0; y < DollRows; ++y)
-      DisplayedProfile[y] = 30 + static_cast<int>(60 * std::sin(3.14159 * y / 199));
-    TestOpenability();
-    ASSERT_TRUE(Openable);
-    for (DollLevel = 1; DollLevel < level; ++DollLevel)
-      DisplayedProfile = NestedProfile(DisplayedProfile, SplitRow);
-    RefreshGeometry();
+      doll->View.DisplayedProfile[y] = 30 + static_cast<int>(60 * std::sin(3.14159 * y / 199));
+    TestOpenability(*doll);
+    ASSERT_TRUE(doll->Openable);
+    for (doll->DollLevel = 1; doll->DollLevel < level; ++doll->DollLevel)
+      doll->View.DisplayedProfile = NestedProfile(doll->View.DisplayedProfile, doll->SplitRow);
+    doll->View.RefreshGeometry();
     skin.SetSizeBlank(TextureColumns, DollRows);
     const auto random = RandomTexture(7);
     for (int y = 0; y < DollRows; ++y)
@@ -40,26 +41,26 @@ class Painting : public ::testing::Test {
     TTavoBitmap shown, nested;
     shown.SetSizeBlank(TextureColumns, DollRows);
     skin.DrawOn(shown, 0, 0);
-    for (int n = 1; n < DollLevel; ++n) {
+    for (int n = 1; n < doll->DollLevel; ++n) {
       nested.SetSizeBlank(TextureColumns, DollRows);
-      NestSkin(shown, nested, SplitRow);
+      NestSkin(shown, nested, doll->SplitRow);
       nested.DrawOn(shown, 0, 0);
     }
-    shown.DrawOn(*Texture, 0, 0);
+    shown.DrawOn(doll->Texture, 0, 0);
   }
   // The full-size texels that view pixel (x, y) at `rotation` takes a part of.
   std::set<std::pair<int, int>> Seen(int x, int y, int rotation) const {
     std::set<int> rows{y};
-    for (int n = 1; n < DollLevel; ++n) {
+    for (int n = 1; n < doll->DollLevel; ++n) {
       std::set<int> parents;
       for (const int r : rows)
-        for (int p = NestedRowSources(r, SplitRow).First; p <= NestedRowSources(r, SplitRow).Last;
-             ++p)
+        for (int p = NestedRowSources(r, doll->SplitRow).First;
+             p <= NestedRowSources(r, doll->SplitRow).Last; ++p)
           parents.insert(p);
       rows = parents;
     }
     std::set<std::pair<int, int>> texels;
-    const ColumnSpan& span = ColumnMap[y][x];
+    const ColumnSpan& span = doll->View.ColumnMap[y][x];
     for (const int r : rows)
       for (int c = span.First; c <= span.Last; ++c)
         texels.insert({r, (rotation + c) % TextureColumns});
@@ -76,12 +77,12 @@ class Painting : public ::testing::Test {
   void Check(const std::vector<TViewPoint>& points, double reach, double shown) {
     ShowSkin();
     const TViewPoint& last = points.back();
-    TTavoBitmap& view = last.Back ? *BackView : *FrontView;
-    RenderView(view, last.Rotation);
+    TTavoBitmap& view = last.Back ? doll->View.BackView : doll->View.FrontView;
+    RenderView(doll->View, doll->Texture, view, last.Rotation, doll->ShadeLevel);
     std::set<std::pair<int, int>> allowed;
     int covered = 0;
     for (int y = 0; y < DollRows; ++y)
-      for (int x = Left[y]; x <= Right[y]; ++x)
+      for (int x = doll->View.Left[y]; x <= doll->View.Right[y]; ++x)
         for (const TViewPoint& point : points) {
           if (!Under(x, y, point.At, reach)) continue;
           const auto seen = Seen(x, y, point.Rotation);
@@ -103,7 +104,7 @@ class Painting : public ::testing::Test {
         }
   }
 
-  SceneBitmapsForTest bitmaps;
+  std::unique_ptr<TDoll> doll = std::make_unique<TDoll>();
   TTavoBitmap skin, original;
 };
 
@@ -126,7 +127,7 @@ TEST_F(Painting, TheDollPixelsUnderADabShowItsColourAndNothingElseChanges) {
                                     << " rotation " << row.rotation);
     Show(row.level);
     const TViewPoint point{row.at, row.back, row.rotation};
-    PaintDab(skin, point, row.diameter, {Paint});
+    PaintDab(*doll, skin, point, row.diameter, {Paint});
     Check({point}, row.diameter, row.diameter);
   }
 }
@@ -136,8 +137,8 @@ TEST_F(Painting, LinesAndTurnsLeaveNoGap) {
     SCOPED_TRACE(level);
     Show(level);
     TViewPoint from{{60, 80}, false, 30};
-    PaintDab(skin, from, 8, {Paint});
-    PaintLine(skin, from, {140, 95}, 8, {Paint});
+    PaintDab(*doll, skin, from, 8, {Paint});
+    PaintLine(*doll, skin, from, {140, 95}, 8, {Paint});
     std::vector<TViewPoint> points;
     for (int i = 0; i <= 800; ++i)
       points.push_back({{60 + i / 10.0, 80 + 15 * i / 800.0}, false, 30});
@@ -146,8 +147,8 @@ TEST_F(Painting, LinesAndTurnsLeaveNoGap) {
 
     Show(level);
     const TViewPoint held{{100, 120}, true, 240 + 125};
-    PaintDab(skin, held, 2, {Paint});
-    PaintTurn(skin, held, 20 + 125, 2, {Paint});  // across the seam, 30 columns on
+    PaintDab(*doll, skin, held, 2, {Paint});
+    PaintTurn(*doll, skin, held, 20 + 125, 2, {Paint});  // across the seam, 30 columns on
     std::vector<TViewPoint> turned;
     for (int r = 240; r <= 250 + 20; ++r) turned.push_back({held.At, true, r + 125});
     Check(turned, 2, 2);
@@ -157,14 +158,14 @@ TEST_F(Painting, LinesAndTurnsLeaveNoGap) {
 TEST_F(Painting, TheEraserPaintsBackTheSkinAndThePickerReadsIt) {
   Show(1);
   const TViewPoint point{{110, 100}, false, 50};
-  PaintDab(skin, point, 16, {Paint});
-  PaintDab(skin, point, 16, {.Eraser = &original});
+  PaintDab(*doll, skin, point, 16, {Paint});
+  PaintDab(*doll, skin, point, 16, {.Eraser = &original});
   for (int y = 0; y < DollRows; ++y)
     for (int x = 0; x < TextureColumns; ++x) ASSERT_EQ(skin.Rows[y][x], original.Rows[y][x]);
-  PaintDab(skin, point, 4, {Paint});
+  PaintDab(*doll, skin, point, 4, {Paint});
   ShowSkin();
-  EXPECT_EQ(SkinColourAt(point), std::optional<Pixel24>(Paint));
-  EXPECT_EQ(SkinColourAt({{2, 100}, false, 50}), std::nullopt);  // off the doll
+  EXPECT_EQ(SkinColourAt(*doll, point), std::optional<Pixel24>(Paint));
+  EXPECT_EQ(SkinColourAt(*doll, {{2, 100}, false, 50}), std::nullopt);  // off the doll
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ class Reshape : public SampleDollWindow {
  protected:
   void SetUp() override {
     SampleDollWindow::SetUp();
-    sample = DisplayedProfile;
+    sample = Displayed();
     Beeps = 0;
     SetBeepHandler(CountBeep);
   }
@@ -100,6 +100,8 @@ class Reshape : public SampleDollWindow {
     ADD_FAILURE() << "no shortcut for " << key.toString().toStdString();
   }
 
+  const DollProfile& Displayed() const { return Doll().View.DisplayedProfile; }
+
   DollProfile sample{};
 };
 
@@ -115,13 +117,13 @@ TEST_F(Reshape, ADragAlongTheEdgeWritesTheOutlineKeepsTheOldOneAndOpenFollowsIt)
   const TFolder before = FolderFiles();
   PressAndMove(box, NeckRow, RightEdge(NeckRadius), RightEdge(60));
   const DollProfile neck = DraggedProfile(sample, NeckRow, 60);
-  EXPECT_EQ(DisplayedProfile, neck);
+  EXPECT_EQ(Displayed(), neck);
   EXPECT_EQ(FolderFiles(), before);
   Release(box, NeckRow, RightEdge(60));
   EXPECT_EQ(ReadShapeProfile(ShapeFileName), neck);
-  EXPECT_EQ(DisplayedProfile, neck);
+  EXPECT_EQ(Displayed(), neck);
   EXPECT_EQ(ReadBytes(BackupName(ShapeFileName, 1)), sampleShape);
-  EXPECT_FALSE(IsOpenable());
+  EXPECT_FALSE(IsOpenable(Doll()));
   EXPECT_EQ(CloseNextMessageBox([&] { form->BtnOpen->click(); }).Text, NotOpenableMessage);
 
   // Pulled back out to where it was on the other view, the rows around it are smooth again.
@@ -129,7 +131,7 @@ TEST_F(Reshape, ADragAlongTheEdgeWritesTheOutlineKeepsTheOldOneAndOpenFollowsIt)
   Drag(form->PaintBox2, NeckRow, RightEdge(60), RightEdge(NeckRadius));
   EXPECT_EQ(ReadShapeProfile(ShapeFileName), DraggedProfile(neck, NeckRow, NeckRadius));
   EXPECT_EQ(ReadBytes(BackupName(ShapeFileName, 2)), neckShape);
-  EXPECT_TRUE(IsOpenable());
+  EXPECT_TRUE(IsOpenable(Doll()));
 }
 
 TEST_F(Reshape, ADragThatLeavesNoNewOutlineWritesNothing) {
@@ -157,12 +159,12 @@ TEST_F(Reshape, ADragThatLeavesNoNewOutlineWritesNothing) {
        },
        "シェイプ.bmp"},
       {"an opening under way",
-       [](TPaintBox* box) {
-         OpenDoll();
-         for (int step = 0; step < 5; ++step) FrameTick();
-         const DollProfile shown = DisplayedProfile;
+       [this](TPaintBox* box) {
+         OpenDoll(Doll());
+         for (int step = 0; step < 5; ++step) form->Scene->FrameTick();
+         const DollProfile shown = Displayed();
          Drag(box, NeckRow, RightEdge(shown[NeckRow]), RightEdge(shown[NeckRow]) + 20);
-         EXPECT_EQ(DisplayedProfile, shown);
+         EXPECT_EQ(Displayed(), shown);
        },
        ""},
   };
@@ -176,8 +178,8 @@ TEST_F(Reshape, ADragThatLeavesNoNewOutlineWritesNothing) {
     EXPECT_TRUE(seen.Text.contains(c.Says)) << seen.Text.toStdString();
     EXPECT_EQ(FolderFiles(), before);
     EXPECT_FALSE(form->PaintBox1->Dragging());
-    if (DollAtRest()) {
-      EXPECT_EQ(DisplayedProfile, sample);
+    if (DollAtRest(Doll())) {
+      EXPECT_EQ(Displayed(), sample);
     }
   }
 }
@@ -192,7 +194,7 @@ TEST_F(Reshape, UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost) {
   const auto expect = [&](const Bytes& shape, const Bytes& skin, int beeps) {
     EXPECT_EQ(ReadBytes(ShapeFileName), shape);
     EXPECT_EQ(ReadBytes(TextureFileName), skin);
-    EXPECT_EQ(DisplayedProfile, ReadShapeProfile(ShapeFileName));
+    EXPECT_EQ(Displayed(), ReadShapeProfile(ShapeFileName));
     EXPECT_EQ(Beeps, beeps);
     const TFolder now = FolderFiles();
     for (const auto& [name, bytes] : seen)
@@ -207,7 +209,7 @@ TEST_F(Reshape, UndoAndRedoWalkAMixedHistoryAndNoFileIsEverLost) {
 
   PressKey(undo);
   expect(shape0, skin0, 1);  // nothing to take back
-  DropPicture("red.bmp", 0);
+  form->Scene->DropPicture("red.bmp", 0);
   const Bytes skin1 = ReadBytes(TextureFileName);
   ASSERT_NE(skin1, skin0);
   expect(shape0, skin1, 1);
@@ -252,16 +254,16 @@ TEST_F(Reshape, AStepThatCannotBeTakenChangesNothingAndStaysInTheHistory) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     Drag(form->PaintBox1, NeckRow, RightEdge(NeckRadius), RightEdge(70));
-    const std::size_t steps = DollHistory.UndoCount();
+    const std::size_t steps = form->Scene->DollHistory.UndoCount();
     c.Break();
     const TFolder before = FolderFiles();
-    const DollProfile shown = DisplayedProfile;
+    const DollProfile shown = Displayed();
     const SeenMessageBox seen = CloseNextMessageBox([&] { PressKey(QKeySequence::Undo); });
     SetFileOutputFunctions(nullptr, nullptr);
     EXPECT_TRUE(seen.Text.contains(c.Says)) << seen.Text.toStdString();
     EXPECT_EQ(FolderFiles(), before);
-    EXPECT_EQ(DisplayedProfile, shown);
-    EXPECT_EQ(DollHistory.UndoCount(), steps);
+    EXPECT_EQ(Displayed(), shown);
+    EXPECT_EQ(form->Scene->DollHistory.UndoCount(), steps);
     EXPECT_EQ(Beeps, 0);
   }
 }

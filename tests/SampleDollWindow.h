@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "doll/ShapeProfile.h"
 #include "framework/FileOutput.h"
+#include "scene/Scene.h"
 #include "scene/UnitForm.h"
 
 class SampleDollWindow : public ::testing::Test {
@@ -19,16 +20,32 @@ class SampleDollWindow : public ::testing::Test {
   void SetUp() override {
     for (const std::string& file : {ShapeFileName, TextureFileName})
       std::filesystem::copy_file(std::filesystem::path(KAVINEL_SAMPLES) / file, file);
-    Direction.clear();
-    RotationOffset = 0;
-    ShadeLevel = 0;
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    OpenWindow();
   }
   void TearDown() override {
     SetFileOutputFunctions(nullptr, nullptr);
     form.reset();
   }
+
+  // Makes the window on the doll of the working folder, its loop not started, the doll
+  // standing still at rotation 0 and shade 0.
+  void OpenWindow() {
+    form = std::make_unique<TFormMain>();
+    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    // A new window's doll turns clockwise, and nothing is drawn yet: Turn→ stops it, and the
+    // window shows its state again as it would have shown the doll standing still from the
+    // start.
+    TDoll& doll = Doll();
+    doll.RotationOffset = 0;
+    doll.ShadeLevel = 0;
+    doll.Direction = DirectionClockwise;
+    form->BtnTurnRightClick();
+    ASSERT_EQ(doll.Direction, "");
+    ASSERT_EQ(form->Scene->DrawnRotation, 0);
+  }
+
+  // The doll the window shows.
+  TDoll& Doll() const { return form->Scene->Doll; }
 
   ScratchFolder folder{true};
   std::unique_ptr<TFormMain> form;

@@ -1,9 +1,11 @@
 // Reading the doll's outline from the shape image and deciding whether it can open.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <numeric>
 
 #include "TestFiles.h"
+#include "doll/Doll.h"
 #include "doll/ShapeProfile.h"
 
 namespace {
@@ -30,23 +32,30 @@ std::vector<int> Bulge(int first, int last, int widest) {
 class ShapeProfile : public ::testing::Test {
  protected:
   void SetUp() override {
-    DisplayedProfile.fill(7);
-    Openable = false;
-    SplitRow = 0;
+    doll->View.DisplayedProfile.fill(7);
+    doll->Openable = false;
+    doll->SplitRow = 0;
   }
-  // Writes the shape image into the working folder and reads it as the program does.
+  // Reads the shape image of the doll's folder into the doll as the program does: the profile
+  // shown, and whether it can open.
+  void ReadShape() {
+    doll->View.DisplayedProfile = ReadShapeProfile(folder.Path(ShapeFileName));
+    TestOpenability(*doll);
+  }
+  // Writes the shape image into the doll's folder and reads it as the program does.
   void LoadShape(const Bytes& file) {
-    WriteBytes(ShapeFileName, file);
-    LoadShapeProfile();
+    WriteBytes(folder.Path(ShapeFileName), file);
+    ReadShape();
   }
   // Runs the openability test on a profile and returns SplitRow, or -1 when it cannot open.
-  static int Split(const std::vector<int>& radii) {
-    std::copy(radii.begin(), radii.end(), DisplayedProfile.begin());
-    TestOpenability();
-    return Openable ? SplitRow : -1;
+  int Split(const std::vector<int>& radii) {
+    std::copy(radii.begin(), radii.end(), doll->View.DisplayedProfile.begin());
+    TestOpenability(*doll);
+    return doll->Openable ? doll->SplitRow : -1;
   }
 
-  ScratchFolder folder{true};
+  ScratchFolder folder;
+  std::unique_ptr<TDoll> doll = std::make_unique<TDoll>();
 };
 
 TEST_F(ShapeProfile, RadiusIsTheColumnOfTheFirstPureBlackPixel) {
@@ -54,7 +63,7 @@ TEST_F(ShapeProfile, RadiusIsTheColumnOfTheFirstPureBlackPixel) {
   std::iota(radii.begin(), radii.end(), 0);
   for (int& r : radii) r %= 101;
   LoadShape(ShapeBmp(radii));
-  EXPECT_EQ(Radii(DisplayedProfile), radii);
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), radii);
 }
 
 TEST_F(ShapeProfile, OnlyExactBlackEndsARowAndAnyOtherColourIsDoll) {
@@ -65,10 +74,10 @@ TEST_F(ShapeProfile, OnlyExactBlackEndsARowAndAnyOtherColourIsDoll) {
   for (int x = 0; x < 100; ++x) picture[2][x] = Pixel24{0, 0, 1};  // no black: 100
   picture[3][5] = KeyColour;  // pixels after the first black do not matter
   LoadShape(Bmp24(picture));
-  EXPECT_EQ(DisplayedProfile[0], 1);
-  EXPECT_EQ(DisplayedProfile[1], 2);
-  EXPECT_EQ(DisplayedProfile[2], 100);
-  EXPECT_EQ(DisplayedProfile[3], 0);
+  EXPECT_EQ(doll->View.DisplayedProfile[0], 1);
+  EXPECT_EQ(doll->View.DisplayedProfile[1], 2);
+  EXPECT_EQ(doll->View.DisplayedProfile[2], 100);
+  EXPECT_EQ(doll->View.DisplayedProfile[3], 0);
 }
 
 TEST_F(ShapeProfile, ALargerImageGivesTheProfileOfItsTopLeftCorner) {
@@ -77,7 +86,7 @@ TEST_F(ShapeProfile, ALargerImageGivesTheProfileOfItsTopLeftCorner) {
   taller.resize(260, 0);
   // Wider: columns past 100 are white (no black) on every row; rows past 200 are black.
   LoadShape(ShapeBmp(taller, 140));
-  EXPECT_EQ(Radii(DisplayedProfile), radii);
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), radii);
 }
 
 TEST_F(ShapeProfile, AnyColourDepthIsRead) {
@@ -94,17 +103,17 @@ TEST_F(ShapeProfile, AnyColourDepthIsRead) {
     parts.Rows.push_back(row);
   }
   LoadShape(BuildBmp(parts));
-  EXPECT_EQ(Radii(DisplayedProfile), radii);
+  EXPECT_EQ(Radii(doll->View.DisplayedProfile), radii);
 }
 
 TEST_F(ShapeProfile, ATooSmallImageIsRefusedBeforeAnyRowChanges) {
   LoadShape(ShapeBmp(Bulge(90, 109, 80)));  // openable, split 99
-  const DollProfile before = DisplayedProfile;
+  const DollProfile before = doll->View.DisplayedProfile;
   for (const auto& [radii, width] :
        {std::pair{Constant(50), 99}, {std::vector<int>(199, 50), 100}}) {
-    WriteBytes(ShapeFileName, ShapeBmp(radii, width));
+    WriteBytes(folder.Path(ShapeFileName), ShapeBmp(radii, width));
     try {
-      LoadShapeProfile();
+      ReadShape();
       FAIL() << "read a " << width << " x " << radii.size() << " shape";
     } catch (const EImageSizeError& e) {
       const std::string text = e.what();
@@ -113,34 +122,34 @@ TEST_F(ShapeProfile, ATooSmallImageIsRefusedBeforeAnyRowChanges) {
                 std::string::npos)
           << text;
     }
-    EXPECT_EQ(DisplayedProfile, before);
-    EXPECT_TRUE(Openable);
-    EXPECT_EQ(SplitRow, 99);
+    EXPECT_EQ(doll->View.DisplayedProfile, before);
+    EXPECT_TRUE(doll->Openable);
+    EXPECT_EQ(doll->SplitRow, 99);
   }
 }
 
 TEST_F(ShapeProfile, AnUnreadableImageKeepsProfileAndOpenability) {
   LoadShape(ShapeBmp(Bulge(0, 199, 100)));
-  const DollProfile before = DisplayedProfile;
-  std::remove(ShapeFileName.c_str());
-  EXPECT_THROW(LoadShapeProfile(), EFOpenError);
+  const DollProfile before = doll->View.DisplayedProfile;
+  std::remove(folder.Path(ShapeFileName).c_str());
+  EXPECT_THROW(ReadShape(), EFOpenError);
   Bytes cut = ShapeBmp(Constant(3));
   cut.resize(cut.size() - 10);
-  WriteBytes(ShapeFileName, cut);
-  EXPECT_THROW(LoadShapeProfile(), EInvalidGraphic);
-  EXPECT_EQ(DisplayedProfile, before);
-  EXPECT_TRUE(Openable);
-  EXPECT_EQ(SplitRow, 99);
+  WriteBytes(folder.Path(ShapeFileName), cut);
+  EXPECT_THROW(ReadShape(), EInvalidGraphic);
+  EXPECT_EQ(doll->View.DisplayedProfile, before);
+  EXPECT_TRUE(doll->Openable);
+  EXPECT_EQ(doll->SplitRow, 99);
 }
 
 TEST_F(ShapeProfile, LoadingTestsOpenabilityButLeavesTheCurrentProfile) {
-  CurrentProfile.fill(42);
+  doll->CurrentProfile.fill(42);
   LoadShape(ShapeBmp(Bulge(150, 199, 100)));
-  EXPECT_TRUE(IsOpenable());
-  EXPECT_EQ(SplitRow, 174);
-  for (int r : CurrentProfile) ASSERT_EQ(r, 42);
-  SetCurrentProfile(DisplayedProfile);
-  EXPECT_EQ(CurrentProfile, DisplayedProfile);
+  EXPECT_TRUE(IsOpenable(*doll));
+  EXPECT_EQ(doll->SplitRow, 174);
+  for (int r : doll->CurrentProfile) ASSERT_EQ(r, 42);
+  SetCurrentProfile(*doll, doll->View.DisplayedProfile);
+  EXPECT_EQ(doll->CurrentProfile, doll->View.DisplayedProfile);
 }
 
 TEST_F(ShapeProfile, SingleBulgesOpenAtTheMiddleOfTheirWidestPart) {
@@ -164,12 +173,12 @@ TEST_F(ShapeProfile, ANeckCannotOpenAndKeepsThePreviousSplitRow) {
   std::vector<int> neck = Bulge(60, 70, 80);
   neck[120] = neck[119] + 1;  // widens by one pixel, still narrower than the widest row
   EXPECT_EQ(Split(neck), -1);
-  EXPECT_FALSE(IsOpenable());
-  EXPECT_EQ(SplitRow, 174);
+  EXPECT_FALSE(IsOpenable(*doll));
+  EXPECT_EQ(doll->SplitRow, 174);
   std::vector<int> twoBulges = Bulge(40, 40, 60);
   for (int i = 120; i < DollRows; ++i) twoBulges[i] = 90;
   EXPECT_EQ(Split(twoBulges), -1);
-  EXPECT_EQ(SplitRow, 174);
+  EXPECT_EQ(doll->SplitRow, 174);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
+#include <QtTest/QTest>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "doll/Nest.h"
 #include "doll/Opening.h"
 #include "platform/DollShelf.h"
+#include "platform/ShelfIndex.h"
 #include "scene/PaintSession.h"
 #include "scene/Scene.h"
 
@@ -44,6 +46,13 @@ class Shelf : public SampleDollWindow {
     WriteBytes(folder / TextureFileName, skin);
     return folder;
   }
+  // The folder of the doll the window shows.
+  fs::path Shown() const { return form->Scene->Folder(); }
+  bool ShowsSkin(const QImage& skin) const {
+    return static_cast<const QImage&>(*Doll().Nest.at(1).Skin) == skin;
+  }
+  bool ShowsSkin(const fs::path& folder) const;
+  QImage Shows(const fs::path& folder) const;
   std::vector<std::string> Listed() {
     std::vector<std::string> names;
     for (int row = 0; row < form->Shelf->List->count(); ++row)
@@ -63,11 +72,7 @@ QImage Skin(const fs::path& file) {
   return *ReadSkin(file);
 }
 
-bool ShowsSkin(const QImage& skin) {
-  return static_cast<const QImage&>(*Nest.at(1).Skin) == skin;
-}
-
-bool ShowsSkin(const fs::path& folder) {
+bool Shelf::ShowsSkin(const fs::path& folder) const {
   return ShowsSkin(Skin(folder / TextureFileName));
 }
 
@@ -86,9 +91,11 @@ TEST_F(Shelf, ListsExactlyTheDollsNewestFirstAndShowsEachOrSaysWhyNot) {
   form->ShelfClick();
   EXPECT_EQ(Listed(), (std::vector<std::string>{"わたしの人形", "broken", "ctl_name", "a", "b"}));
   // The pictures, made once, are kept: the next listing has every one.
-  for (int made = 0; form->Shelf->MakeNextPicture(); ++made) ASSERT_LT(made, 5);
+  ASSERT_LE(form->Shelf->PicturesInMaking(), 5u);
+  form->Shelf->FinishPictures();
+  EXPECT_EQ(form->Shelf->PicturesInMaking(), 0u);
   form->Shelf->Refresh();
-  EXPECT_FALSE(form->Shelf->MakeNextPicture());
+  EXPECT_EQ(form->Shelf->PicturesInMaking(), 0u);
   const struct {
     int Row;
     fs::path Folder;
@@ -99,16 +106,16 @@ TEST_F(Shelf, ListsExactlyTheDollsNewestFirstAndShowsEachOrSaysWhyNot) {
               {2, shelf / "ctl\x01name", true}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Folder);
-    const fs::path before = fs::current_path();
+    const fs::path before = Shown();
     const TFolder nothing;
     form->Shelf->List->setCurrentRow(row.Row);
     const SeenMessageBox seen = CloseNextMessageBox([&] { form->Shelf->ShowAction->trigger(); });
     EXPECT_EQ(seen.Shown, !row.Readable);
-    EXPECT_EQ(fs::current_path(), row.Readable ? row.Folder : before);
+    EXPECT_EQ(Shown(), row.Readable ? row.Folder : before);
     EXPECT_EQ(seen.Text.contains("シェイプ.bmp"), !row.Readable);
-    EXPECT_TRUE(ShowsSkin(fs::current_path()));
+    EXPECT_TRUE(ShowsSkin(Shown()));
     EXPECT_EQ(form->Shelf->List->item(row.Row)->font().bold(), row.Readable);
-    EXPECT_EQ(RememberedDoll(shelf.string()), fs::current_path());
+    EXPECT_EQ(RememberedDoll(shelf.string()), Shown());
   }
 }
 
@@ -162,10 +169,10 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
   }
   // A new doll is shown at once; its undo shows the doll shown before, then trashes it.
   window.NewAction->trigger();
-  const fs::path made = fs::current_path();
+  const fs::path made = Shown();
   ASSERT_EQ(made.parent_path(), shelf);
   window.UndoAction->trigger();
-  EXPECT_EQ(fs::current_path(), shelf / "a");
+  EXPECT_EQ(Shown(), shelf / "a");
   EXPECT_TRUE(ShowsSkin(shelf / "a"));
   EXPECT_FALSE(fs::exists(made));
   EXPECT_EQ(ReadBytes(trash / "files" / made.filename() / TextureFileName), sampleSkin);
@@ -203,13 +210,14 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
   EXPECT_TRUE(ShowsSkin(Skin(TextureFileName)));
   // A painting under way keeps its strokes; its write keeps the outside version.
   form->BtnLoad->click();
-  BeginPainting();
-  ASSERT_TRUE(BeginStroke({{100, 100}}));
-  EndStroke(true);
+  TPaintSession& painting = form->Scene->Painting;
+  painting.BeginPainting();
+  ASSERT_TRUE(painting.BeginStroke({{100, 100}}));
+  painting.EndStroke(true);
   WriteBytes("new.bmp", otherSkin);
   fs::rename("new.bmp", TextureFileName);
   form->DollWatcher->Check();
-  EXPECT_TRUE(PaintingOn());
+  EXPECT_TRUE(painting.PaintingOn());
   EXPECT_FALSE(ShowsSkin(other));
   form->StopPainting();
   EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 2)), otherSkin);
@@ -219,7 +227,7 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
     fs::copy_file(fs::path(KAVINEL_SAMPLES) / level, level);
   form->BtnLoad->click();
   form->BtnOpen->click();
-  while (!DollAtRest()) FrameTick();
+  while (!DollAtRest(Doll())) form->Scene->FrameTick();
   const struct {
     std::function<void()> Change;
     int Level;
@@ -232,9 +240,9 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
   for (const auto& change : changes) {
     change.Change();
     form->DollWatcher->Check();
-    EXPECT_EQ(DollLevel, change.Level);
+    EXPECT_EQ(Doll().DollLevel, change.Level);
     if (change.Level == 2) {
-      EXPECT_EQ(static_cast<const QImage&>(*Nest.at(2).Skin), Skin(TextureFileName));
+      EXPECT_EQ(static_cast<const QImage&>(*Doll().Nest.at(2).Skin), Skin(TextureFileName));
     }
   }
 }
@@ -244,6 +252,81 @@ TEST_F(Shelf, APictureWrittenByAnotherProgramIsShownWholeAndOwnWritesAreNotRead)
 namespace {
 
 // The shelf opens at the size it had when it was closed, or when the program ended with it open.
+// The shelf's picture of the doll of `folder` turned and shaded as `pose`.
+QImage PictureAt(const fs::path& folder, const TDollPose& pose) {
+  return TDollFront(ReadShapeProfile(folder / ShapeFileName), *ReadSkin(folder / TextureFileName))
+      .Draw(pose.Rotation, pose.ShadeLevel)
+      .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// What the shelf shows of the doll of `folder`.
+QImage Shelf::Shows(const fs::path& folder) const {
+  for (int row = 0; row < form->Shelf->List->count(); ++row) {
+    const QListWidgetItem* item = form->Shelf->List->item(row);
+    if (item->data(Qt::UserRole).toByteArray().toStdString() == folder.string())
+      return item->icon().pixmap(96, 96).toImage().convertToFormat(
+          QImage::Format_ARGB32_Premultiplied);
+  }
+  return {};
+}
+
+TEST_F(Shelf, EachDollIsPicturedAsItWasLastLeftAndTheChosenOneTurnsOnItsOwn) {
+  const fs::path a = MakeDoll(shelf / "a", sampleSkin);
+  const fs::path b = MakeDoll(shelf / "b", otherSkin);
+  // Each doll shown and left at a turn and a shade; a, left twice, as it was left last.
+  const struct {
+    fs::path Folder;
+    TDollPose Left;
+  } rows[] = {{a, {100, 4}}, {b, {249, 0}}, {a, {7, 5}}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(form->ShowDoll(row.Folder));
+    Doll().RotationOffset = row.Left.Rotation;
+    Doll().ShadeLevel = row.Left.ShadeLevel;
+  }
+  ASSERT_TRUE(form->ShowDoll(fs::current_path()));  // the doll the window started on
+  form->ShelfClick();
+  form->Shelf->FinishPictures();
+  EXPECT_EQ(Shows(a), PictureAt(a, {7, 5}));
+  EXPECT_EQ(Shows(b), PictureAt(b, {249, 0}));
+  // Chosen, a turns clockwise from where it was left, two columns a frame, while the doll on
+  // screen stays as it is.
+  form->Shelf->Choose(a);
+  form->Shelf->FinishPictures();
+  QTest::qWait(4 * FrameInterval);
+  int turned = 0;
+  for (int frames = 1; frames < 20 && !turned; ++frames)
+    if (Shows(a) == PictureAt(a, {7 - TurnStep * frames + TextureColumns, 5})) turned = frames;
+  EXPECT_GT(turned, 0);
+  EXPECT_EQ(Doll().RotationOffset, 7);
+  EXPECT_EQ(Shows(b), PictureAt(b, {249, 0}));
+}
+
+// A doll shown from the shelf is worked on in its own folder: the program's working folder,
+// where it started, gets nothing.
+TEST_F(Shelf, EveryCommandWorksInTheFolderOfTheDollShown) {
+  const fs::path a = MakeDoll(shelf / "a", sampleSkin);
+  WriteBytes(home / "photo.bmp", otherSkin);
+  ASSERT_TRUE(form->ShowDoll(a));
+  const struct {
+    const char* Command;
+    std::function<void()> Run;
+    const char* Writes;
+  } rows[] = {
+      {"Save", [&] { form->BtnSaveClick(); }, "out00.bmp"},
+      {"the turn saved", [&] { form->SaveAnimationClick(); }, "out00.gif"},
+      {"a drop", [&] { form->Scene->DropPicture(home / "photo.bmp", 0); }, "テクスチャ-01.bmp"},
+      {"its undo", [&] { form->UndoKeyPress(); }, "テクスチャ-02.bmp"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Command);
+    row.Run();
+    EXPECT_TRUE(fs::exists(a / row.Writes));
+    EXPECT_FALSE(fs::exists(row.Writes));
+  }
+  EXPECT_TRUE(ShowsSkin(a));
+}
+
 TEST_F(Shelf, OpensAtTheSizeItWasLeftAt) {
   const struct {
     QSize Size;
@@ -254,7 +337,10 @@ TEST_F(Shelf, OpensAtTheSizeItWasLeftAt) {
     form->Shelf->resize(row.Size);
     QCoreApplication::processEvents();
     row.Leave();
-    EXPECT_EQ(TShelfWindow(nullptr, shelf.string(), KAVINEL_SAMPLES, {}).size(), row.Size);
+    // On its own, the shelf marks the doll of the working folder as shown.
+    TShelfWindow::TActions actions;
+    actions.ShownFolder = [] { return fs::current_path().string(); };
+    EXPECT_EQ(TShelfWindow(nullptr, shelf.string(), KAVINEL_SAMPLES, actions).size(), row.Size);
   }
 }
 

@@ -47,7 +47,10 @@ QImage Filled(int width, int height, QColor colour) {
   return picture;
 }
 
-using SkinDrop = SampleDollWindow;
+class SkinDrop : public SampleDollWindow {
+ protected:
+  TSkin& Texture() const { return Doll().Texture; }
+};
 
 TEST(SkinPicture, AWideOrTallPictureIsCutEquallyFromBothSidesToTheDollsProportions) {
   // Red rises from 0 to 255 along the picture's long side. The box for radius 90 is
@@ -136,9 +139,11 @@ TEST(SkinPicture, AJpegReadReducedFromItsBlocksFitsAsTheFullSizeDecodeDoes) {
 }
 
 TEST_F(SkinDrop, ASmallCircleComesOutRoundWhereTheDollFacesTheViewer) {
-  const int widest = *std::max_element(DisplayedProfile.begin(), DisplayedProfile.end());
-  const int middleRow = SplitRow;  // the middle of the widest rows
-  ASSERT_EQ(DisplayedProfile[middleRow], widest);
+  const TDollView& view = Doll().View;
+  const DollProfile& displayed = view.DisplayedProfile;
+  const int widest = *std::max_element(displayed.begin(), displayed.end());
+  const int middleRow = Doll().SplitRow;  // the middle of the widest rows
+  ASSERT_EQ(displayed[middleRow], widest);
   // A photo twice the doll's height, with a black disc of 60 px on the widest rows.
   QImage photo = Filled(900, 400, Qt::white);
   {
@@ -149,13 +154,13 @@ TEST_F(SkinDrop, ASmallCircleComesOutRoundWhereTheDollFacesTheViewer) {
     painter.drawEllipse(QPointF(450, 2 * middleRow + 1), 30, 30);
   }
   photo.save("disc.png");
-  RotationOffset = 40;
-  DropPicture("disc.png", RotationOffset);
-  FrameTick();
+  Doll().RotationOffset = 40;
+  form->Scene->DropPicture("disc.png", Doll().RotationOffset);
+  form->Scene->FrameTick();
   QRect disc;
   for (int y = 0; y < ViewSize; ++y)
-    for (int x = Left[y]; x <= Right[y]; ++x)
-      if (FrontView->Rows[y][x].Red < 128) disc |= QRect(x, y, 1, 1);
+    for (int x = view.Left[y]; x <= view.Right[y]; ++x)
+      if (view.FrontView.Rows[y][x].Red < 128) disc |= QRect(x, y, 1, 1);
   std::printf("disc on the doll: %d × %d pixels at %d, %d\n", disc.width(), disc.height(),
               disc.left(), disc.top());
   EXPECT_NEAR(disc.height(), 30, 2);
@@ -175,12 +180,12 @@ TEST_F(SkinDrop, TheHalfAViewShowsIsPaintedWrappingRound) {
     TTavoBitmap before;
     before.LoadFromFileAuto(TextureFileName);
     Filled(50, 50, Qt::red).save("red.png");
-    DropPicture("red.png", 240 + row.Turn);
+    form->Scene->DropPicture("red.png", 240 + row.Turn);
     for (int x = 0; x < TextureColumns; ++x) {
       const bool painted = (x - row.First + TextureColumns) % TextureColumns < SkinHalfColumns;
       const std::vector<Pixel24> expected =
           painted ? std::vector<Pixel24>(200, Pixel24{0, 0, 255}) : TextureColumn(before, x);
-      ASSERT_EQ(TextureColumn(*Texture, x), expected) << "column " << x << ", turn " << row.Turn;
+      ASSERT_EQ(TextureColumn(Texture(), x), expected) << "column " << x << ", turn " << row.Turn;
     }
   }
 }
@@ -189,12 +194,12 @@ TEST_F(SkinDrop, TheOldSkinIsKeptByteForByteUnderTheFirstFreeBackupName) {
   const Bytes old = ReadBytes(TextureFileName);
   WriteBytes(BackupName(TextureFileName, 1), {'o', 'n', 'e'});
   Filled(40, 60, Qt::blue).save("blue.png");
-  DropPicture("blue.png", 0);
+  form->Scene->DropPicture("blue.png", 0);
   EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 2)), old);
   EXPECT_EQ(ReadBytes(BackupName(TextureFileName, 1)), (Bytes{'o', 'n', 'e'}));
   TTavoBitmap written;
   written.LoadFromFileAuto(TextureFileName);
-  EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(*Texture));
+  EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(Texture()));
   EXPECT_EQ(FolderFiles().size(), 5u);  // shape, texture, two backups, the dropped picture
 }
 
@@ -260,12 +265,12 @@ TEST_F(SkinDrop, OnlyLocalPicturesAreTakenTheFirstOfSeveral) {
               {{Local("notes.txt")}, false},
               {{Local("notes.txt"), Local("blue.png")}, true}};
   for (const auto& row : rows) {
-    const QImage skin = *Texture;
+    const QImage skin = Texture();
     bool taken = false;
     EXPECT_FALSE(
         CloseNextMessageBox([&] { taken = DragAndDrop(form->PaintBox2, row.Urls); }).Shown);
     EXPECT_EQ(taken, row.Taken) << row.Urls.size();
-    EXPECT_EQ(*Texture != skin, row.Taken);
+    EXPECT_EQ(Texture() != skin, row.Taken);
   }
 }
 
@@ -301,7 +306,7 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
       {"cut.jpg", {}, "cut.jpg\" は読める絵ではありません: 画素データが途中で切れています"}};
   for (const auto& row : rows) {
     const auto files = FolderFiles();
-    const QImage skin = *Texture;
+    const QImage skin = Texture();
     const Failing& f = row.Fails;
     SetFileOutputFunctions(f.Open, f.Write, f.Fsync, f.Link, f.Rename);
     const std::string says = CloseNextMessageBox([&] {
@@ -309,7 +314,7 @@ TEST_F(SkinDrop, ADropThatCannotBeDoneIsReportedNamingTheDollsFileAndChangesNoth
                              }).Text.toStdString();
     EXPECT_NE(says.find(row.Says), std::string::npos) << says;
     EXPECT_EQ(FolderFiles(), files) << row.Says;
-    EXPECT_EQ(static_cast<const QImage&>(*Texture), skin) << row.Says;
+    EXPECT_EQ(static_cast<const QImage&>(Texture()), skin) << row.Says;
   }
 }
 
@@ -326,7 +331,7 @@ TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
       if (name != ShapeFileName && name != "blue.png") fs::remove(name);
     fs::copy_file(fs::path(KAVINEL_SAMPLES) / TextureFileName, TextureFileName);
     form->BtnLoad->click();
-    const QImage shown = *TextureCopy;
+    const QImage shown = Doll().TextureCopy;
     if (row.NoSkin) fs::remove(TextureFileName);
     if (!row.NoSkin) WriteBytes(TextureFileName + ".new", {'c', 'u', 't'});  // left by a crash
     EXPECT_FALSE(
@@ -336,9 +341,9 @@ TEST_F(SkinDrop, ADropWithNoSkinToReplaceOrAStaleNewFileWritesJustTheNewSkin) {
     EXPECT_EQ(names, row.After);
     TTavoBitmap written;
     written.LoadFromFileAuto(TextureFileName);
-    EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(*Texture));
+    EXPECT_EQ(static_cast<const QImage&>(written), static_cast<const QImage&>(Texture()));
     // The half the front view does not show is the skin that was shown.
-    EXPECT_EQ(Texture->copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows),
+    EXPECT_EQ(Texture().copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows),
               shown.copy(SkinHalfColumns, 0, TextureColumns - SkinHalfColumns, DollRows));
   }
 }
@@ -378,7 +383,7 @@ TEST_F(SkinDrop, APipeADeviceOrAFolderIsNeverOpenedAndIsRefused) {
               {"/dev/null", "通常のファイルではありません"},
               {fs::absolute("folder.png"), "フォルダーです"}};
   const PipeWatch pipe("pipe.png");
-  const QImage skin = *Texture;
+  const QImage skin = Texture();
   for (const auto& row : rows) {
     // Held over a view: the cursor says no, and nothing is said.
     bool taken = true;
@@ -405,9 +410,9 @@ TEST_F(SkinDrop, APipeADeviceOrAFolderIsNeverOpenedAndIsRefused) {
     EXPECT_EQ(says,
               "ファイル \"" + fs::absolute("swap.png").string() + "\" を開けません: " + row.Reason);
   }
-  FrameTick();  // the next frame comes
+  form->Scene->FrameTick();  // the next frame comes
   EXPECT_FALSE(pipe.Opened());
-  EXPECT_EQ(*Texture, skin);
+  EXPECT_EQ(Texture(), skin);
 }
 
 }  // namespace

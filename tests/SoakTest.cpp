@@ -66,6 +66,7 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
   WriteBytes(TextureFileName, Bmp24(RandomTexture(5)));
   TFormMain form;
   QCoreApplication::removePostedEvents(&form, WM_RUNLOOP);
+  TScene& scene = *form.Scene;
 
   const long frames = SoakFrames();
   const long warmUp = std::min(1000L, frames / 2);
@@ -77,7 +78,7 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
       bitmaps = TTavoBitmap::LiveCount();
       residentAfterWarmUp = ResidentKb();
     }
-    ASSERT_NO_THROW(FrameTick()) << "frame " << frame;
+    ASSERT_NO_THROW(scene.FrameTick()) << "frame " << frame;
     if (random() % 25 != 0) continue;
     switch (random() % 9) {
       case 0:
@@ -91,7 +92,7 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
         break;
       case 3:
       case 4:  // open, during an opening as often as after one
-        if (Openable) {
+        if (scene.Doll.Openable) {
           form.BtnOpen->click();
           ++openings;
         }
@@ -114,7 +115,7 @@ TEST(Soak, RandomCommandsForManyFramesLeaveNothingBehind) {
         break;
       }
       case 7:
-        if (!Openable && random() % 8 == 0) {
+        if (!scene.Doll.Openable && random() % 8 == 0) {
           EXPECT_TRUE(CloseNextMessageBox([&] { form.BtnOpen->click(); }).Shown);
           ++openRefusals;
         }

@@ -12,6 +12,10 @@ bool Same(const StreakParticle& p, const StreakParticle& q) {
   return p.X == q.X && p.Y == q.Y && p.StepsX == q.StepsX && p.StepsY == q.StepsY;
 }
 
+TEST(Streaks, AParticleHasItsDeclaredLayout) {
+  EXPECT_EQ(sizeof(StreakParticle), 16u);
+}
+
 TEST(Random, StepsTheSeedAndTakesTheUpperHalfOfTheProduct) {
   RandSeed = 12345;
   // 12345 × 134775813 + 1 = 1663807411486 = 387 × 2^32 + 1655067934;
@@ -28,12 +32,13 @@ TEST(Random, StepsTheSeedAndTakesTheUpperHalfOfTheProduct) {
 
 TEST(Streaks, AFixedSeedGivesAKnownParticleSetInAlternatingOrder) {
   RandSeed = 12345;
-  SeedStreaks();
-  EXPECT_TRUE(Same(StreaksLeft[0], StreakParticle{57, 15, 12, 1}));   // runner
-  EXPECT_TRUE(Same(StreaksRight[0], StreakParticle{87, 15, 10, 1}));  // runner
-  EXPECT_TRUE(Same(StreaksLeft[1], StreakParticle{64, 48, 1, 12}));   // faller
-  EXPECT_TRUE(Same(StreaksRight[1], StreakParticle{168, 160, 13, 1}));
-  for (const StreakSet* set : {&StreaksLeft, &StreaksRight})
+  StreakSet left{}, right{};
+  SeedStreaks(left, right);
+  EXPECT_TRUE(Same(left[0], StreakParticle{57, 15, 12, 1}));   // runner
+  EXPECT_TRUE(Same(right[0], StreakParticle{87, 15, 10, 1}));  // runner
+  EXPECT_TRUE(Same(left[1], StreakParticle{64, 48, 1, 12}));   // faller
+  EXPECT_TRUE(Same(right[1], StreakParticle{168, 160, 13, 1}));
+  for (const StreakSet* set : {&left, &right})
     for (const StreakParticle& p : *set) {
       ASSERT_TRUE(p.X >= 0 && p.X < 200 && p.Y >= 0 && p.Y < 200);
       const bool runner = p.StepsX >= 10;

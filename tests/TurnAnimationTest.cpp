@@ -95,8 +95,8 @@ double MeanDifference(const QImage& a, const QImage& b) {
 }
 
 // The sheet Save writes now.
-QImage SheetNow() {
-  const std::string name = SaveViews();
+QImage SheetNow(TScene& scene) {
+  const std::string name = scene.PathOf(scene.SaveViews());
   const QImage sheet = QImage(QString::fromStdString(name)).convertToFormat(QImage::Format_RGB32);
   fs::remove(name);
   return sheet;
@@ -104,31 +104,49 @@ QImage SheetNow() {
 
 // What the export may read, and what the window's own animation goes on from.
 struct SceneSnapshot {
-  std::int32_t Rotation = RotationOffset;
-  std::string Turning = Direction;
-  std::int32_t Shade = ShadeLevel;
-  std::int32_t Progress = OpenProgress;
-  DollProfile Profile = DisplayedProfile;
+  explicit SceneSnapshot(const TDoll& doll)
+      : Rotation(doll.RotationOffset),
+        Turning(doll.Direction),
+        Shade(doll.ShadeLevel),
+        Progress(doll.OpenProgress),
+        Profile(doll.View.DisplayedProfile),
+        Front(doll.View.FrontView.copy()),
+        Back(doll.View.BackView.copy()),
+        Skin(doll.Texture.copy()) {}
+  std::int32_t Rotation;
+  std::string Turning;
+  std::int32_t Shade;
+  std::int32_t Progress;
+  DollProfile Profile;
   // Deep copies: the bitmaps are written through their row tables, behind QImage's sharing.
-  QImage Front = FrontView->copy();
-  QImage Back = BackView->copy();
-  QImage Skin = Texture->copy();
+  QImage Front;
+  QImage Back;
+  QImage Skin;
   bool operator==(const SceneSnapshot&) const = default;
 };
 
+// The scene of the sample doll, without a window: frames are driven by the test.
 class TurnAnimation : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const std::string& file : {ShapeFileName, TextureFileName})
       fs::copy_file(fs::path(KAVINEL_SAMPLES) / file, file);
-    CreateSceneBitmaps();
+    scene = std::make_unique<TScene>(fs::current_path().string());
   }
   void TearDown() override {
     SetFileOutputFunctions(nullptr, nullptr);
-    StopScene();
+    scene.reset();
+  }
+
+  TDoll& Doll() const { return scene->Doll; }
+  void FrameTick() const { scene->FrameTick(); }
+  SceneSnapshot Snapshot() const { return SceneSnapshot(Doll()); }
+  std::string SaveTurnAnimation() const {
+    return ::SaveTurnAnimation(scene->Doll, scene->Folder());
   }
 
   ScratchFolder folder{true};
+  std::unique_ptr<TScene> scene;
 };
 
 // The palette's error: 256 colours for a doll of a few hundred, dithered, which keeps each
@@ -153,14 +171,14 @@ TEST_F(TurnAnimation, FramesAreTheSheetsSaveWritesAsTheWindowTurnsTheDollFromWhe
   };
   for (const TurnCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    RotationOffset = c.Rotation;
-    Direction = c.Turning;
-    ShadeLevel = c.Shade;
+    Doll().RotationOffset = c.Rotation;
+    Doll().Direction = c.Turning;
+    Doll().ShadeLevel = c.Shade;
     FrameTick();  // the views on screen
-    const SceneSnapshot before;
+    const SceneSnapshot before = Snapshot();
 
     const std::string name = SaveTurnAnimation();
-    EXPECT_TRUE(SceneSnapshot() == before) << "the export changed the scene";
+    EXPECT_TRUE(Snapshot() == before) << "the export changed the scene";
     const DecodedGif gif = Decode(name);
     fs::remove(name);
     EXPECT_EQ(gif.Width, 400);
@@ -171,11 +189,11 @@ TEST_F(TurnAnimation, FramesAreTheSheetsSaveWritesAsTheWindowTurnsTheDollFromWhe
 
     // The sheets the window shows from here on, turning the doll the way the export turns it.
     if (c.Turning.empty()) {
-      Direction = DirectionClockwise;
+      Doll().Direction = DirectionClockwise;
       FrameTick();  // turns only after drawing the same view once more
     }
     std::vector<QImage> sheets;
-    for (int k = 0; k < 125; ++k, FrameTick()) sheets.push_back(SheetNow());
+    for (int k = 0; k < 125; ++k, FrameTick()) sheets.push_back(SheetNow(*scene));
     for (int k = 0; k < 125; ++k) {
       const double here = MeanDifference(gif.Frames[k], sheets[k]);
       EXPECT_LE(here, PaletteTolerance) << "frame " << k;
@@ -213,7 +231,7 @@ TEST_F(TurnAnimation, IsTheFirstFreeOutGifWrittenWholeOrNotAtAllNeverReplacingAF
       {"full disk", nullptr, FullDiskWrite, ""},
   };
   FrameTick();
-  const SceneSnapshot before;
+  const SceneSnapshot before = Snapshot();
   for (const FileCase& c : cases) {
     SCOPED_TRACE(c.Name);
     WriteBytes("out00.gif", {'o', 'l', 'd'});
@@ -229,7 +247,7 @@ TEST_F(TurnAnimation, IsTheFirstFreeOutGifWrittenWholeOrNotAtAllNeverReplacingAF
       EXPECT_FALSE(fs::exists("out01.gif"));
     }
     EXPECT_EQ(ReadBytes("out00.gif"), (Bytes{'o', 'l', 'd'}));
-    EXPECT_TRUE(SceneSnapshot() == before);
+    EXPECT_TRUE(Snapshot() == before);
     fs::remove("out01.gif");
   }
 }

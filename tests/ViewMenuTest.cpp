@@ -121,11 +121,11 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
   WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
   // A right press on the doll's edge opens the menu and starts no drag.
   int edge = 0;
-  while (edge < ViewSize && !CanReshapeAt(At.y(), edge)) ++edge;
+  while (edge < ViewSize && !form->Scene->Reshape.CanReshapeAt(At.y(), edge)) ++edge;
   ASSERT_LT(edge, ViewSize);
   const QPoint onEdge(edge, At.y());
-  const auto frames = [](int count) {
-    for (int i = 0; i < count; ++i) FrameTick();
+  const auto frames = [this](int count) {
+    for (int i = 0; i < count; ++i) form->Scene->FrameTick();
   };
   // The pictures change, the doll is painted, and the doll closes, only at rest.
   const struct {
@@ -136,8 +136,8 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
     bool SkinChanged;
   } rows[] = {
       {TFrom::FrontView, [] {}, true, true, false, false, false, onEdge, false},
-      {TFrom::BackView, [] { DropPicture("red.bmp", 0); }, true, true, false, true, false, At,
-       true},
+      {TFrom::BackView, [this] { form->Scene->DropPicture("red.bmp", 0); }, true, true, false, true,
+       false, At, true},
       {TFrom::MenuKey,
        [&] { Choose(TFrom::BackView, Qt::Key_U); },
        true,
@@ -197,7 +197,7 @@ TEST_F(ViewMenu, HoldsItsItemsInOrderWithUndoAndRedoGreyedWhenTheKeysWouldOnlyBe
 TEST_F(ViewMenu, TheBrushItemTurnsPaintingOnBesideTheWindowAndOffAndShowsWhichItIs) {
   for (const bool on : {true, false}) {
     Choose(TFrom::FrontView, Qt::Key_B);
-    EXPECT_EQ(PaintingOn(), on);
+    EXPECT_EQ(form->Scene->Painting.PaintingOn(), on);
     EXPECT_EQ(form->PaintTools->isVisible(), on);
     // The offscreen screen has no room beside the window: the tool window stays on it.
     EXPECT_TRUE(form->screen()->availableGeometry().contains(form->PaintTools->frameGeometry()));
@@ -226,7 +226,7 @@ TEST_F(ViewMenu, APictureChosenInTheDialogLandsOnTheViewsHalfAsADropThere) {
   const auto restore = [&] {
     WriteBytes(TextureFileName, sample);
     form->BtnLoad->click();
-    RotationOffset = 40;
+    Doll().RotationOffset = 40;
   };
   // Qt's own dialog, as on a desktop that offers none: it starts in the doll's folder.
   const TStep qtDialog = [&] {
@@ -310,8 +310,11 @@ TEST_F(ViewMenu, SaveTurnWritesTheNextGifAndReportsAFolderThatCannotTakeIt) {
 }
 
 TEST_F(ViewMenu, F1OrTheMenuShowsTheAboutBoxWithNameVersionLicenceFolderAndGestures) {
+  // The folder of the doll shown, whatever the working folder.
   fs::create_directory("人形 <b>");
-  fs::current_path("人形 <b>");
+  for (const std::string& file : {ShapeFileName, TextureFileName})
+    fs::copy_file(file, fs::path("人形 <b>") / file);
+  ASSERT_TRUE(form->ShowDoll(fs::absolute("人形 <b>")));
   const std::function<void()> opens[] = {
       [&] { QTest::keyClick(form.get(), Qt::Key_F1); },
       [&] { Choose(TFrom::FrontView, Qt::Key_H); },
@@ -327,11 +330,11 @@ TEST_F(ViewMenu, F1OrTheMenuShowsTheAboutBoxWithNameVersionLicenceFolderAndGestu
     EXPECT_EQ(title, "カヴィネルについて");
     for (const QString& says :
          {QString("カヴィネル</b> バージョン " KAVINEL_VERSION), QString("GPL-3.0-or-later"),
-          QDir::currentPath().toHtmlEscaped(), QString("ドロップ"), QString("ドラッグ"),
-          QString("筆で描く"), QString("Ctrl+Z"), QString("右クリック")})
+          QString::fromStdString(form->Scene->Folder()).toHtmlEscaped(), QString("人形 &lt;b&gt;"),
+          QString("ドロップ"), QString("ドラッグ"), QString("筆で描く"), QString("Ctrl+Z"),
+          QString("右クリック")})
       EXPECT_TRUE(text.contains(says)) << says.toStdString() << " in " << text.toStdString();
   }
-  fs::current_path("..");
 }
 
 TEST_F(ViewMenu, ReturnAndEnterPressTheFocusedButtonWhoseFocusIsFramedBrightly) {
@@ -387,8 +390,7 @@ TEST_F(ViewMenu, SpeaksTheDesktopsFirstLanguage) {
       {"ja-JP", japanese}, {"C", japanese}, {"en-US", english}, {"de-DE", english}};
   for (const auto& [language, expected] : rows) {
     UseDesktopLanguage(language);
-    form = std::make_unique<TFormMain>();
-    QCoreApplication::removePostedEvents(form.get(), WM_RUNLOOP);
+    OpenWindow();
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -404,7 +406,7 @@ TEST_F(ViewMenu, SpeaksTheDesktopsFirstLanguage) {
     seen << form->BtnSave->accessibleDescription() << form->PaintBox1->accessibleName();
     const SeenMessageBox about = CloseNextMessageBox([&] { form->AboutClick(); });
     seen << about.Title << about.Text.left(expected[4].size());
-    Openable = false;
+    Doll().Openable = false;
     seen << CloseNextMessageBox([&] { form->BtnOpen->click(); }).Text;
     seen << QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
     EXPECT_EQ(seen.join('\n').toStdString(), expected.join('\n').toStdString()) << language;
@@ -428,8 +430,8 @@ TEST_F(ViewMenu, TheViewsDescriptionFollowsTheTurnTheShadeAndTheDoll) {
       {press(form->BtnOpen), "右回りに回っています。陰影 1 (0〜5)。入れ子の 2 番目の人形です。"},
       {press(form->BtnTurnRight), "止まっています。陰影 1 (0〜5)。入れ子の 2 番目の人形です。"},
       {[this] {
-         for (int i = 0; i < 20; ++i) FrameTick();  // opened, at rest
-         Choose(TFrom::FrontView, Qt::Key_C);       // closed from the menu
+         for (int i = 0; i < 20; ++i) form->Scene->FrameTick();  // opened, at rest
+         Choose(TFrom::FrontView, Qt::Key_C);                    // closed from the menu
        },
        "止まっています。陰影 1 (0〜5)。入れ子の 1 番目の人形です。"},
   };

@@ -45,73 +45,62 @@ struct Recording {
   int Ticks = 0;
 };
 
-// Loads the doll and seeds the streaks as the program does at start-up. The program reads
-// the two pictures from its working folder, so the tool works in `folder` while loading;
-// the errors name only the picture, so the folder goes in front.
-void LoadSampleScene(const std::filesystem::path& folder) {
-  const std::filesystem::path here = std::filesystem::current_path();
-  std::error_code error;
-  std::filesystem::current_path(folder, error);
-  if (error) throw std::runtime_error(folder.string() + ": " + error.message());
+// The scene of the doll in `folder`, its streaks seeded as the program seeds them.
+std::unique_ptr<TScene> LoadSampleScene(const std::filesystem::path& folder) {
   RandSeed = StreakSeed;
-  try {
-    CreateSceneBitmaps();
-  } catch (const std::exception& failure) {
-    throw std::runtime_error(folder.string() + ": " + failure.what());
-  }
-  std::filesystem::current_path(here);
+  return std::make_unique<TScene>(std::filesystem::absolute(folder).string());
 }
 
 // FrameLeft and FrameRight side by side, as the window shows them.
-QImage ShownFrame() {
+QImage ShownFrame(const TScene& scene) {
   QImage frame(2 * ViewSize, ViewSize, QImage::Format_RGB32);
   for (int y = 0; y < ViewSize; ++y) {
     for (int x = 0; x < ViewSize; ++x) {
-      frame.setPixel(x, y, FrameLeft->pixel(x, y));
-      frame.setPixel(ViewSize + x, y, FrameRight->pixel(x, y));
+      frame.setPixel(x, y, scene.FrameLeft.pixel(x, y));
+      frame.setPixel(ViewSize + x, y, scene.FrameRight.pixel(x, y));
     }
   }
   return frame;
 }
 
 // One frame tick; every KeptEvery-th frame is kept.
-void Tick(Recording& recording) {
-  FrameTick();
-  if (recording.Ticks++ % KeptEvery == 0) recording.Frames.push_back(ShownFrame());
+void Tick(TScene& scene, Recording& recording) {
+  scene.FrameTick();
+  if (recording.Ticks++ % KeptEvery == 0) recording.Frames.push_back(ShownFrame(scene));
 }
 
-void Turn(Recording& recording, int ticks) {
-  for (int i = 0; i < ticks; ++i) Tick(recording);
+void Turn(TScene& scene, Recording& recording, int ticks) {
+  for (int i = 0; i < ticks; ++i) Tick(scene, recording);
 }
 
 // Opens the doll, as the Open button does, and runs the frames until it is at rest again.
-void Open(Recording& recording) {
-  if (!IsOpenable()) throw std::runtime_error("the sample doll cannot open");
-  OpenDoll();
-  while (!DollAtRest()) Tick(recording);
+void Open(TScene& scene, Recording& recording) {
+  if (!IsOpenable(scene.Doll)) throw std::runtime_error("the sample doll cannot open");
+  OpenDoll(scene.Doll);
+  while (!DollAtRest(scene.Doll)) Tick(scene, recording);
 }
 
 // Closes the doll, as the menu's Close does, and runs the frames until it is at rest again.
-void Close(Recording& recording) {
-  CloseDoll();
-  while (!DollAtRest()) Tick(recording);
+void Close(TScene& scene, Recording& recording) {
+  CloseDoll(scene.Doll);
+  while (!DollAtRest(scene.Doll)) Tick(scene, recording);
 }
 
 std::vector<QImage> RecordFrames(const std::filesystem::path& samples) {
-  LoadSampleScene(samples);
-  Direction = "";
-  for (int i = 0; i < WarmUp; ++i) FrameTick();
-  Direction = DirectionClockwise;
+  const std::unique_ptr<TScene> scene = LoadSampleScene(samples);
+  scene->Doll.Direction = "";
+  for (int i = 0; i < WarmUp; ++i) scene->FrameTick();
+  scene->Doll.Direction = DirectionClockwise;
   Recording recording;
-  Turn(recording, TurnBefore);
-  Open(recording);
-  Turn(recording, TurnBetween);
-  Open(recording);
-  Turn(recording, TurnBetween);
-  Close(recording);
-  Turn(recording, TurnBetween);
-  Close(recording);
-  Turn(recording, TurnAfter);
+  Turn(*scene, recording, TurnBefore);
+  Open(*scene, recording);
+  Turn(*scene, recording, TurnBetween);
+  Open(*scene, recording);
+  Turn(*scene, recording, TurnBetween);
+  Close(*scene, recording);
+  Turn(*scene, recording, TurnBetween);
+  Close(*scene, recording);
+  Turn(*scene, recording, TurnAfter);
   return recording.Frames;
 }
 

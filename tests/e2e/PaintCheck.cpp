@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "doll/Doll.h"
 #include "doll/Geometry.h"
 #include "doll/Nest.h"
 #include "doll/Painting.h"
@@ -30,28 +31,30 @@ std::unique_ptr<TTavoBitmap> Read(const char* fileName) {
   return bitmap;
 }
 
-// The rotation whose front view is the sheet's left half; −1 for none.
-int RotationOf(const TTavoBitmap& sheet) {
+// The rotation whose front view of `doll` is the sheet's left half; −1 for none.
+int RotationOf(TDoll& doll, const TTavoBitmap& sheet) {
+  TDollView& view = doll.View;
   for (int rotation = 0; rotation < TextureColumns; ++rotation) {
-    RenderView(*FrontView, rotation);
+    RenderView(view, doll.Texture, view.FrontView, rotation, doll.ShadeLevel);
     bool same = true;
     for (int y = 0; y < ViewSize && same; ++y)
-      for (int x = Left[y]; x <= Right[y] && same; ++x)
-        same = SameColour(FrontView->Rows[y][x], sheet.Rows[y][x]);
+      for (int x = view.Left[y]; x <= view.Right[y] && same; ++x)
+        same = SameColour(view.FrontView.Rows[y][x], sheet.Rows[y][x]);
     if (same) return rotation;
   }
   return -1;
 }
 
-// The texels shown, at `rotation`, by the view pixels whose centres `near` takes: black on
-// a white skin.
-std::unique_ptr<TTavoBitmap> Shown(int rotation, const std::function<bool(double, double)>& near) {
+// The texels of `doll` shown, at `rotation`, by the view pixels whose centres `near` takes:
+// black on a white skin.
+std::unique_ptr<TTavoBitmap> Shown(const TDoll& doll, int rotation,
+                                   const std::function<bool(double, double)>& near) {
   auto texels = std::make_unique<TTavoBitmap>();
   texels->SetSizeFilled(TextureColumns, DollRows, KeyColour);
   for (int y = 0; y < ViewSize; ++y)
-    for (int x = Left[y]; x <= Right[y]; ++x)
+    for (int x = doll.View.Left[y]; x <= doll.View.Right[y]; ++x)
       if (near(x + 0.5, y + 0.5))  // a dab one pixel across covers just that pixel
-        PaintDab(*texels, {QPointF(x + 0.5, y + 0.5), false, rotation}, 1, {FrameColour});
+        PaintDab(doll, *texels, {QPointF(x + 0.5, y + 0.5), false, rotation}, 1, {FrameColour});
   return texels;
 }
 
@@ -63,16 +66,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   const double row = std::atof(argv[5]), x1 = std::atof(argv[6]), x2 = std::atof(argv[7]);
-  FrontView = std::make_unique<TTavoBitmap>();
-  BackView = std::make_unique<TTavoBitmap>();
-  FrontView->SetSizeBlank(ViewSize, ViewSize);
-  BackView->SetSizeBlank(ViewSize, ViewSize);
-  DisplayedProfile = ReadShapeProfile(argv[2]);
-  RefreshGeometry();
+  // The outer doll at rest, unshaded: its views are made with it.
+  const auto doll = std::make_unique<TDoll>();
+  doll->View.DisplayedProfile = ReadShapeProfile(argv[2]);
+  doll->View.RefreshGeometry();
   const auto before = Read(argv[3]);
   const auto after = Read(argv[4]);
-  Texture = CopyOfSkin(*before);
-  const int rotation = RotationOf(*Read(argv[1]));
+  CopySkinInto(*before, doll->Texture);
+  const int rotation = RotationOf(*doll, *Read(argv[1]));
   std::printf("the sheet shows rotation %d\n", rotation);
   if (rotation < 0) return 1;
   // How far a pixel centre lies from the stroke's line.
@@ -80,9 +81,9 @@ int main(int argc, char** argv) {
     return std::hypot(x - std::clamp(x, x1, x2), y - row);
   };
   const auto must =
-      Shown(rotation, [&](double x, double y) { return distance(x, y) <= std::sqrt(3.0); });
+      Shown(*doll, rotation, [&](double x, double y) { return distance(x, y) <= std::sqrt(3.0); });
   const auto may =
-      Shown(rotation, [&](double x, double y) { return distance(x, y) <= Diameter / 2.0; });
+      Shown(*doll, rotation, [&](double x, double y) { return distance(x, y) <= Diameter / 2.0; });
   int changed = 0, notBlack = 0, missed = 0, stray = 0;
   for (int y = 0; y < DollRows; ++y)
     for (int x = 0; x < TextureColumns; ++x) {

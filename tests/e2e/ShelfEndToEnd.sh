@@ -16,10 +16,12 @@ cp "$samples"/*.bmp "$HOME/Kavinel/"
 cp "$samples/シェイプ.bmp" "$HOME/Kavinel/second/"
 cp "$samples/テクスチャ2.bmp" "$HOME/Kavinel/second/テクスチャ.bmp"
 
-shows() { [[ $(readlink "/proc/$program_pid/cwd") == "$1" ]]; }
+# The program starts in the doll's folder; a doll shown later is told by the one it remembers.
+starts_in() { [[ $(readlink "/proc/$program_pid/cwd") == "$1" ]]; }
+remembers() { grep -qxF "LastDoll=@ByteArray($1)" "$XDG_CONFIG_HOME/Kavinel/Kavinel.conf"; }
 
 start_program "$launcher"
-shows "$HOME/Kavinel" || fail "the first start is not in ~/Kavinel"
+starts_in "$HOME/Kavinel" || fail "the first start is not in ~/Kavinel"
 xdotool mousemove --window "$window" 125 125 click 3
 sleep 0.5
 xdotool key s
@@ -31,9 +33,10 @@ find_shelf() {
 wait_until find_shelf || fail "the shelf did not open"
 xdotool windowfocus --sync "$shelf"
 xdotool key End Return
-wait_until shows "$HOME/Kavinel/second" || fail "the second doll was not shown"
+wait_until remembers second || fail "the second doll was not shown"
+starts_in "$HOME/Kavinel" || fail "showing a doll changed the program's working folder"
 stop_program
 
 start_program "$launcher"
-shows "$HOME/Kavinel/second" || fail "the next start is not in the doll last shown"
+starts_in "$HOME/Kavinel/second" || fail "the next start is not in the doll last shown"
 echo "1 passed, 0 failed"

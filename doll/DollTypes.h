@@ -1,6 +1,5 @@
-// The scene state: the doll's profiles, bounds and sampling table, the turning and shading
-// state, the streak particles and the ten scene bitmaps. One set of globals that the doll
-// and scene functions work on in place.
+// The doll's sizes and the types its state is made of: profiles, row bounds and the table of
+// texture stretches per view pixel.
 #pragma once
 
 #include <array>
@@ -14,11 +13,10 @@ inline constexpr int DollRows = 200;            // rows of a profile, a view and
 inline constexpr int ViewSize = 200;            // a view is ViewSize × ViewSize pixels
 inline constexpr int MaxRadius = 100;           // radii are 0..MaxRadius
 inline constexpr int TextureColumns = 250;      // one full turn of the doll
-inline constexpr int StreakCount = 100;         // particles per backdrop
 inline constexpr int ShadeLevels = 6;           // ShadeLevel runs 0..5
 inline constexpr int OpenProgressAtRest = 200;  // OpenProgress when no opening is under way
 
-// The texture image in the working folder; the shape image's name is in ShapeProfile.h.
+// The texture image in the doll's folder; the shape image's name is in ShapeProfile.h.
 inline const std::string TextureFileName = "テクスチャ.bmp";
 
 // The doll's radius in pixels on each row, row 0 at the top; 0..100.
@@ -77,48 +75,9 @@ class TColumnMap {
   std::array<BuiltFrom, DollRows> FBuilt{};
 };
 
-// A point of the streak backdrop and how many one-pixel steps it takes per frame.
-struct StreakParticle {
-  std::int32_t X;
-  std::int32_t Y;
-  std::int32_t StepsX;
-  std::int32_t StepsY;
-};
-
-using StreakSet = std::array<StreakParticle, StreakCount>;
-
 // Turning directions, compared byte for byte.
 inline const std::string DirectionClockwise = "右回り";
 inline const std::string DirectionCounterClockwise = "左回り";
 
-extern DollProfile DisplayedProfile;  // being drawn; changes row by row while opening
-extern RowBounds Left;                // first column of each row of DisplayedProfile
-extern RowBounds Right;               // last column of each row of DisplayedProfile
-extern DollProfile CurrentProfile;    // the doll at rest, source of the next nested doll
-extern DollProfile InnerProfile;      // the nested doll
-extern TColumnMap ColumnMap;          // texture sampling per view pixel
-
-extern std::int32_t RotationOffset;  // texture column at the front, 0..249
-extern std::int32_t ShadeLevel;      // shading strength 0..5
-extern const float InnerScale;       // nested doll's size: the float nearest 0.8
-extern bool Openable;                // the last shape read can open
-extern std::int32_t SplitRow;        // where every doll of the series opens
-extern std::int32_t OpenProgress;    // rows each half has moved; 200 = at rest
-extern std::string Direction;        // DirectionClockwise, DirectionCounterClockwise or ""
-extern std::int32_t DollLevel;       // which doll of the nest is at rest: 1 is the outer one
-extern std::int32_t CloseProgress;   // steps of a close done, ten rows each; 200 = none
-
-extern StreakSet StreaksLeft;
-extern StreakSet StreaksRight;
-
-// The scene bitmaps; created at start-up, freed at shut-down.
-extern std::unique_ptr<TTavoBitmap> FrontView;
-extern std::unique_ptr<TTavoBitmap> BackView;
-extern std::unique_ptr<TTavoBitmap> Texture;
-extern std::unique_ptr<TTavoBitmap> SaveSheet;
-extern std::unique_ptr<TTavoBitmap> BackdropLeft;
-extern std::unique_ptr<TTavoBitmap> BackdropRight;
-extern std::unique_ptr<TTavoBitmap> FrameLeft;
-extern std::unique_ptr<TTavoBitmap> FrameRight;
-extern std::unique_ptr<TTavoBitmap> InnerTexture;
-extern std::unique_ptr<TTavoBitmap> TextureCopy;
+// The nested doll's size: the float nearest 0.8.
+inline constexpr float InnerScale = 0.8f;
