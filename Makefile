@@ -134,6 +134,7 @@ bench: build
 	@$(BUILD_DIR)/bench/doll_bench
 	@$(BUILD_DIR)/bench/frame_pacing
 	@$(BUILD_DIR)/bench/frame_pacing --quiet
+	@$(BUILD_DIR)/bench/frame_pacing --shelf
 	@$(BUILD_DIR)/bench/load_bench
 	@$(BUILD_DIR)/bench/drop_bench
 	@$(BUILD_DIR)/bench/animation_bench

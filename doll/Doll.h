@@ -14,22 +14,22 @@
 struct TDoll {
   TDoll();
 
-  TNest Nest;            // the pictures of the nest, by level
-  TDollView View;        // what the views show
-  TSkin Texture;         // the skin the views show; changes row by row while opening
-  TTavoBitmap TextureCopy;   // the skin of the doll at rest
-  TTavoBitmap InnerTexture;  // the skin of the nested doll
+  TNest Nest;                    // the pictures of the nest, by level
+  TDollView View;                // what the views show
+  TSkin Texture;                 // the skin the views show; changes row by row while opening
+  TTavoBitmap TextureCopy;       // the skin of the doll at rest
+  TTavoBitmap InnerTexture;      // the skin of the nested doll
   DollProfile CurrentProfile{};  // the doll at rest, source of the next nested doll
   DollProfile InnerProfile{};    // the nested doll
 
-  bool Openable = false;                         // the outer doll's shape can open
-  std::int32_t SplitRow = 0;                     // where every doll of the series opens
+  bool Openable = false;                            // the outer doll's shape can open
+  std::int32_t SplitRow = 0;                        // where every doll of the series opens
   std::int32_t OpenProgress = OpenProgressAtRest;   // rows each half has moved; 200 = at rest
   std::int32_t CloseProgress = OpenProgressAtRest;  // steps of a close done; 200 = none
   std::int32_t DollLevel = 1;  // which doll of the nest is at rest: 1 is the outer one
 
-  std::int32_t RotationOffset = 0;  // texture column at the front, 0..249
-  std::int32_t ShadeLevel = 0;      // shading strength 0..5
+  std::int32_t RotationOffset = 0;             // texture column at the front, 0..249
+  std::int32_t ShadeLevel = 0;                 // shading strength 0..5
   std::string Direction = DirectionClockwise;  // DirectionClockwise, …CounterClockwise or ""
 };
 

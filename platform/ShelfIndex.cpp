@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "dollfile/NewDollFolder.h"
 #include "doll/DollTypes.h"
+#include "dollfile/NewDollFolder.h"
 #include "framework/TavoErrors.h"
 
 namespace {
@@ -131,7 +131,7 @@ void RememberPose(const std::string& folder, const TDollPose& pose) {
   QByteArray lines;
   for (const auto& [kept, each] : poses)
     if (each != TDollPose{})
-      lines += QByteArray::number(each.Rotation) + ' ' + QByteArray::number(each.ShadeLevel) +
-               ' ' + QByteArray::fromStdString(kept).toHex() + '\n';
+      lines += QByteArray::number(each.Rotation) + ' ' + QByteArray::number(each.ShadeLevel) + ' ' +
+               QByteArray::fromStdString(kept).toHex() + '\n';
   WriteCacheFile(PosesFile(), lines);
 }
