@@ -258,6 +258,7 @@ void TShelfWindow::StartTurning() {
   const std::string folder = ChosenFolder();
   if (FTurning && FTurningFolder == folder) return;
   FTurn.stop();
+  if (FTurning) ShowKeptPicture(FTurningFolder);  // at rest again, as it was left
   FTurning.reset();
   FTurningFolder = folder;
   if (folder.empty()) return;
@@ -281,6 +282,15 @@ void TShelfWindow::StartTurning() {
         },
         Qt::QueuedConnection);
   });
+}
+
+void TShelfWindow::ShowKeptPicture(const std::string& folder) {
+  const QSignalBlocker quiet(List);
+  for (int row = 0; row < List->count(); ++row) {
+    QListWidgetItem* item = List->item(row);
+    const QPixmap kept(QString::fromUtf8(item->data(PictureRole).toByteArray()));
+    if (FolderOf(item) == folder && !kept.isNull()) item->setIcon(PictureIcon(kept));
+  }
 }
 
 void TShelfWindow::TurnChosen() {

@@ -100,6 +100,8 @@ class TShelfWindow : public QWidget {
   void StartTurning();
   // One frame of the doll chosen.
   void TurnChosen();
+  // Shows the kept picture of the doll of `folder` again.
+  void ShowKeptPicture(const std::string& folder);
   void SaveSize() const;
 
   const std::string FShelf;

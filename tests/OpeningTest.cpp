@@ -120,6 +120,26 @@ TEST_F(Opening, TheFirstStepMovesTheHalvesTenRowsApart) {
   }
 }
 
+// What a close shows: the halves of the doll at rest `apart` rows from where they were, the
+// nested doll between them; at 0 apart, the doll at rest whole.
+TEST_F(Opening, AnOpeningShownByRowsApartHasTheHalvesThatFarApart) {
+  // Radii that tell the rows apart: the doll at rest's 0..49 and the nested doll's 50..99.
+  for (int i = 0; i < 200; ++i) {
+    doll->CurrentProfile[i] = i % 50;
+    doll->InnerProfile[i] = 50 + i % 50;
+  }
+  for (const auto& [split, apart] : {std::pair{99, 0}, {99, 30}, {0, 10}, {0, 0}, {199, 200}}) {
+    doll->SplitRow = split;
+    ShowOpenedBy(*doll, apart);
+    for (int i = 0; i < 200; ++i) {
+      int want = 50 + i % 50;
+      if (i <= split - apart) want = (i + apart) % 50;
+      if (i >= split + apart) want = (i - apart) % 50;
+      ASSERT_EQ(doll->View.DisplayedProfile[i], want) << split << ", " << apart << ": row " << i;
+    }
+  }
+}
+
 TEST_F(Opening, TheLastStepShowsOnlyTheNestedDoll) {
   doll->SplitRow = 99;
   doll->OpenProgress = 190;

@@ -274,7 +274,9 @@ QImage Shelf::Shows(const fs::path& folder) const {
 TEST_F(Shelf, EachDollIsPicturedAsItWasLastLeftAndTheChosenOneTurnsOnItsOwn) {
   const fs::path a = MakeDoll(shelf / "a", sampleSkin);
   const fs::path b = MakeDoll(shelf / "b", otherSkin);
-  // Each doll shown and left at a turn and a shade; a, left twice, as it was left last.
+  form->ShelfClick();
+  // Each doll shown, left at a turn and a shade for the doll the window started on, and
+  // pictured so; a, left twice, as it was left last.
   const struct {
     fs::path Folder;
     TDollPose Left;
@@ -283,23 +285,26 @@ TEST_F(Shelf, EachDollIsPicturedAsItWasLastLeftAndTheChosenOneTurnsOnItsOwn) {
     ASSERT_TRUE(form->ShowDoll(row.Folder));
     Doll().RotationOffset = row.Left.Rotation;
     Doll().ShadeLevel = row.Left.ShadeLevel;
+    ASSERT_TRUE(form->ShowDoll(fs::current_path()));
+    form->Shelf->FinishPictures();
+    EXPECT_EQ(Shows(row.Folder), PictureAt(row.Folder, row.Left));
   }
-  ASSERT_TRUE(form->ShowDoll(fs::current_path()));  // the doll the window started on
-  form->ShelfClick();
-  form->Shelf->FinishPictures();
-  EXPECT_EQ(Shows(a), PictureAt(a, {7, 5}));
+  // Chosen, a doll turns clockwise from where it was left, two columns a frame, while the doll
+  // on screen stays as it is; chosen no more, it is pictured as it was left again.
+  const auto turns = [&](const fs::path& folder, const TDollPose& left) {
+    form->Shelf->Choose(folder);
+    form->Shelf->FinishPictures();
+    QTest::qWait(4 * FrameInterval);
+    for (int frames = 1; frames < 20; ++frames)
+      if (Shows(folder) ==
+          PictureAt(folder, {left.Rotation - TurnStep * frames + TextureColumns, left.ShadeLevel}))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(turns(b, {249, 0}));
+  EXPECT_TRUE(turns(a, {7, 5}));
   EXPECT_EQ(Shows(b), PictureAt(b, {249, 0}));
-  // Chosen, a turns clockwise from where it was left, two columns a frame, while the doll on
-  // screen stays as it is.
-  form->Shelf->Choose(a);
-  form->Shelf->FinishPictures();
-  QTest::qWait(4 * FrameInterval);
-  int turned = 0;
-  for (int frames = 1; frames < 20 && !turned; ++frames)
-    if (Shows(a) == PictureAt(a, {7 - TurnStep * frames + TextureColumns, 5})) turned = frames;
-  EXPECT_GT(turned, 0);
   EXPECT_EQ(Doll().RotationOffset, 7);
-  EXPECT_EQ(Shows(b), PictureAt(b, {249, 0}));
 }
 
 // A doll shown from the shelf is worked on in its own folder: the program's working folder,
