@@ -445,7 +445,8 @@ void TShelfWindow::Undo() {
 }
 
 TShelfWindow::~TShelfWindow() {
-  SaveSize();  // the program may end with the shelf open
+  FPainters.clear();  // the pictures not begun are not waited for
+  SaveSize();         // the program may end with the shelf open
 }
 
 void TShelfWindow::SaveSize() const {
