@@ -95,8 +95,12 @@ std::string FindCopyOnShelf(const std::string& shelf, const std::string& content
 
 std::string ShelfPictureFile(const std::string& content, const TDollPose& pose) {
   std::string name = content;
-  if (pose != TDollPose{})
-    name += "-" + std::to_string(pose.Rotation) + "-" + std::to_string(pose.ShadeLevel);
+  if (pose != TDollPose{}) {
+    for (const int part : {pose.Rotation, pose.ShadeLevel}) {
+      name += '-';
+      name += std::to_string(part);
+    }
+  }
   return CacheFolder() + "/shelf/" + name + ".png";
 }
 
