@@ -111,9 +111,9 @@ void KeepShelfPicture(const QImage& picture, const std::string& fileName) {
   if (picture.save(&buffer, "PNG", 90)) WriteCacheFile(fileName, png);  // lightly compressed
 }
 
-std::map<std::string, TDollPose> KeptPoses() {
+TDollPoses KeptPoses() {
   // A line "rotation shade folder-in-hex" each.
-  std::map<std::string, TDollPose> poses;
+  TDollPoses poses;
   std::ifstream in(PosesFile());
   std::string line;
   while (std::getline(in, line)) {
@@ -127,10 +127,14 @@ std::map<std::string, TDollPose> KeptPoses() {
   return poses;
 }
 
-void RememberPose(const std::string& folder, const TDollPose& pose) {
-  std::map<std::string, TDollPose> poses = KeptPoses();
+TDollPose PoseIn(const TDollPoses& poses, const std::string& folder) {
   const auto kept = poses.find(folder);
-  if ((kept == poses.end() ? TDollPose{} : kept->second) == pose) return;
+  return kept == poses.end() ? TDollPose{} : kept->second;
+}
+
+void RememberPose(const std::string& folder, const TDollPose& pose) {
+  TDollPoses poses = KeptPoses();
+  if (PoseIn(poses, folder) == pose) return;
   poses[folder] = pose;
   QByteArray lines;
   for (const auto& [kept, each] : poses)

@@ -46,8 +46,10 @@ std::string ShelfPictureFile(const std::string& content, const TDollPose& pose);
 // any thread.
 void KeepShelfPicture(const QImage& picture, const std::string& fileName);
 
-// The poses the dolls were last left at, by folder; a doll not there was left turned to 0 and
-// unshaded.
-std::map<std::string, TDollPose> KeptPoses();
+// The poses the dolls were last left at, by folder.
+using TDollPoses = std::map<std::string, TDollPose>;
+TDollPoses KeptPoses();
+// The pose of the doll of `folder` in `poses`: turned to 0 and unshaded where none was kept.
+TDollPose PoseIn(const TDollPoses& poses, const std::string& folder);
 // Keeps `pose` as the one the doll of `folder` was last left at.
 void RememberPose(const std::string& folder, const TDollPose& pose);

@@ -163,7 +163,7 @@ QAction* TShelfWindow::AddAction(const TText& text, const char* name, QKeySequen
 void TShelfWindow::Refresh() {
   const std::string chosen = ChosenFolder();
   const std::vector<TShelfDoll> dolls = ListShelf(FShelf);
-  const std::map<std::string, TDollPose> poses = KeptPoses();
+  FPoses = KeptPoses();
   {
     const QSignalBlocker quiet(List);
     List->clear();
@@ -179,10 +179,9 @@ void TShelfWindow::Refresh() {
     item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
     item->setData(NameRole, name);
     if (!mine) item->setFlags(item->flags() | Qt::ItemIsEditable);
-    const auto pose = poses.find(doll.Folder);
+    const TDollPose pose = PoseIn(FPoses, doll.Folder);
     const std::string content = FIndex.ContentOf(doll);
-    const std::string file =
-        ShelfPictureFile(content, pose == poses.end() ? TDollPose{} : pose->second);
+    const std::string file = ShelfPictureFile(content, pose);
     item->setData(PictureRole, QByteArray::fromStdString(file));
     const QPixmap cached(QString::fromStdString(file));
     if (FUnreadable.count(content)) {
@@ -191,7 +190,7 @@ void TShelfWindow::Refresh() {
       item->setIcon(PictureIcon(cached));
     } else {
       item->setIcon(BlankPicture());
-      MakePicture(doll.Folder, content, pose == poses.end() ? TDollPose{} : pose->second);
+      MakePicture(doll.Folder, content, pose);
     }
   }
   FIndex.Save();
@@ -262,9 +261,7 @@ void TShelfWindow::StartTurning() {
   FTurning.reset();
   FTurningFolder = folder;
   if (folder.empty()) return;
-  const std::map<std::string, TDollPose> poses = KeptPoses();
-  const auto pose = poses.find(folder);
-  FTurningPose = pose == poses.end() ? TDollPose{} : pose->second;
+  FTurningPose = PoseIn(FPoses, folder);
   const int serial = ++FTurningSerial;
   FPainters.start([this, folder, serial] {
     std::shared_ptr<TDollFront> front;

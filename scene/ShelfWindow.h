@@ -111,6 +111,7 @@ class TShelfWindow : public QWidget {
   std::vector<TStep> FSteps;
   std::set<std::string> FMaking;         // the cache files of the pictures in making
   std::set<std::string> FUnreadable;     // contents with no picture
+  TDollPoses FPoses;                     // the poses kept when the dolls were last listed
   std::shared_ptr<TDollFront> FTurning;  // the doll chosen, once read
   std::string FTurningFolder;
   TDollPose FTurningPose;

@@ -121,14 +121,14 @@ bool IsDollFile(const std::string& fileName) {
 }
 
 // The brush of a painting, in a sentence.
-QString PaintingDescription(const TBrush& PaintBrush) {
-  if (PaintBrush.Erases)
+QString PaintingDescription(const TBrush& brush) {
+  if (brush.Erases)
     return Tr("Window", "筆で描いています: 太さ %1 ピクセルの消しゴム。")
-        .Arg(PaintBrush.Diameter)
+        .Arg(brush.Diameter)
         .ToQString();
   return Tr("Window", "筆で描いています: 太さ %1 ピクセル、色は %2。")
-      .Arg(PaintBrush.Diameter)
-      .Arg(ColourName(PaintBrush.Colour))
+      .Arg(brush.Diameter)
+      .Arg(ColourName(brush.Colour))
       .ToQString();
 }
 
