@@ -11,6 +11,14 @@
 // The brush's diameters in view pixels, smallest first; a painting starts with the second.
 inline constexpr int BrushDiameters[] = {2, 4, 8, 16};
 
+// What a stroke lays: a colour, or, erasing, the skin as the painting found it; and how wide,
+// one of BrushDiameters.
+struct TBrush {
+  Pixel24 Colour{0, 0, 0};
+  int Diameter = BrushDiameters[1];
+  bool Erases = false;
+};
+
 // What a brush lays on the skin: a colour, or, for the eraser, each texel as `Eraser` holds it
 // (the skin as it was when the painting began).
 struct TPaint {

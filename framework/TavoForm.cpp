@@ -119,8 +119,16 @@ void TTavoForm::closeEvent(QCloseEvent* e) {
   QWidget::closeEvent(e);
 }
 
+void TTavoForm::PutMenuBar(QWidget* bar) {
+  FMenuBarHeight = bar->sizeHint().height();
+  bar->setGeometry(0, 0, FDesignClientWidth, FMenuBarHeight);
+  setFixedSize(FDesignClientWidth, FDesignClientHeight + FMenuBarHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(CentredOn(*screen, frameGeometry().size()));
+}
+
 void TTavoForm::FitPanel(QWidget* APanel, bool AVisible) {
-  APanel->setGeometry(0, 0, width(), height());
+  APanel->setGeometry(0, FMenuBarHeight, width(), height() - FMenuBarHeight);
   APanel->setVisible(AVisible);
 }
 

@@ -43,7 +43,11 @@ class TTavoForm : public QWidget {
   // the form and every control on it.
   virtual bool WantChildKey(QWidget* Child, const TKeyMessage& Message);
 
-  // Puts the panel at 0, 0 over the whole client area and shows or hides it.
+  // Puts `bar` along the top of the window, which grows by the bar's height so that the design
+  // client area stays whole beneath it, and centres the window again.
+  void PutMenuBar(QWidget* bar);
+
+  // Puts the panel over the whole client area under the menu bar, and shows or hides it.
   void FitPanel(QWidget* APanel, bool AVisible);
 
   // Connects a button to a handler of the derived form; an exception leaving the handler is
@@ -89,6 +93,7 @@ class TTavoForm : public QWidget {
   TLoopProc FLoopProc = nullptr;
   std::int32_t FCreateTime;
   bool FCentredFramed = false;
+  int FMenuBarHeight = 0;
 };
 
 // The key code a key event carries on the platform the program was written for: 18 for Alt,

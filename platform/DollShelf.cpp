@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +14,7 @@
 #include <filesystem>
 
 #include "DollFolder.h"
+#include "Settings.h"
 #include "doll/LevelNames.h"
 #include "doll/ShapeProfile.h"
 #include "dollfile/DollUnpack.h"
@@ -24,8 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-const QString LastDollKey = QStringLiteral("Shelf/LastDoll");
 
 bool Later(const timespec& a, const timespec& b) {
   return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
@@ -127,33 +125,24 @@ std::string CacheFolder() {
       .toStdString();
 }
 
-std::string SettingsFile() {
-  return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-          "/Kavinel/Kavinel.conf")
-      .toStdString();
+std::string ShownDollName(const std::string& shelf, const std::string& folder) {
+  const fs::path path = fs::path(folder).lexically_normal();
+  if (path == fs::path(shelf).lexically_normal()) return Tr("Shelf", "わたしの人形");
+  return PrintableName((path.has_filename() ? path : path.parent_path()).filename().string());
 }
 
 std::string RememberedDoll(const std::string& shelf) {
-  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  const QVariant value = settings.value(LastDollKey);
-  if (settings.status() != QSettings::NoError || value.typeId() != QMetaType::QByteArray)
-    return shelf;
-  const std::string name = value.toByteArray().toStdString();
-  if (name.empty() || name.find('/') != std::string::npos || name.find('\0') != std::string::npos)
-    return shelf;
-  const std::string folder = shelf + "/" + name;
+  const std::optional<std::string> name = LastDollName();
+  if (!name || name->empty()) return shelf;
+  const std::string folder = shelf + "/" + *name;
   return OnShelf(shelf, folder) ? folder : shelf;
 }
 
 void RememberDoll(const std::string& shelf, const std::string& folder) {
   if (!OnShelf(shelf, folder)) return;
   const fs::path path = fs::path(folder).lexically_normal();
-  const bool mine = path == fs::path(shelf).lexically_normal();
-  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  settings.setValue(LastDollKey,
-                    mine ? QByteArray() : QByteArray::fromStdString(path.filename().string()));
-  settings.sync();
-  FlushFolder(SettingsFile());
+  KeepLastDollName(path == fs::path(shelf).lexically_normal() ? std::string()
+                                                              : path.filename().string());
 }
 
 std::string NewDoll(const std::string& shelf, const std::string& samples) {

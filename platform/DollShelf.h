@@ -29,10 +29,13 @@ std::vector<TShelfDoll> ListShelf(const std::string& shelf);
 // Whether `folder` is `shelf` or one of its dolls as ListShelf finds them.
 bool OnShelf(const std::string& shelf, const std::string& folder);
 
-// Where the program keeps what it can make again (the index, the shelf's pictures), and its
-// one settings file, in the desktop's cache and configuration folders.
+// Where the program keeps what it can make again (the index, the shelf's pictures), in the
+// desktop's cache folder.
 std::string CacheFolder();
-std::string SettingsFile();
+
+// The name a person reads for the doll of `folder`: "わたしの人形" for `shelf` itself, in the
+// person's language, otherwise the folder's name with what cannot be shown replaced.
+std::string ShownDollName(const std::string& shelf, const std::string& folder);
 
 // The doll the menu entry starts: the one last remembered, where it is still on `shelf`;
 // otherwise `shelf`.

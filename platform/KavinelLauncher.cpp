@@ -27,6 +27,7 @@
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
+#include "platform/CommandLineHelp.h"
 #include "platform/DisplayCheck.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
@@ -87,24 +88,37 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription(Tr("Launcher", "カヴィネル: 回って開く入れ子人形").ToQString());
-  // Qt's own help option would list --help-all for Qt's options, and the launcher takes none.
+  // Qt's own help and version options would list --help-all for Qt's options, which the
+  // launcher takes none of, and speak in a voice of their own.
   const QCommandLineOption help({"h", "help"},
                                 Tr("Launcher", "この使い方を表示して終わります").ToQString());
   parser.addOption(help);
-  const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption version({"v", "version"},
+                                   Tr("Launcher", "版を表示して終わります").ToQString());
+  parser.addOption(version);
   const QCommandLineOption exportTo(
       "export",
       Tr("Launcher", "この人形フォルダーの人形を人形ファイル FILE.kavinel に書き出して終わります")
           .ToQString(),
       "FILE.kavinel");
   parser.addOption(exportTo);
-  parser.addPositionalArgument(Tr("Launcher", "人形ファイル").ToQString(),
-                               Tr("Launcher", "開く人形ファイル (.kavinel)").ToQString(),
-                               Tr("Launcher", "[人形ファイル.kavinel]").ToQString());
+  const std::vector<THelpSection> sections{
+      {Tr("Launcher", "オプション:").ToQString(),
+       {{"-h, --help", help.description()},
+        {"-v, --version", version.description()},
+        {"--export <FILE.kavinel>", exportTo.description()}}},
+      {Tr("Launcher", "引数:").ToQString(),
+       {{Tr("Launcher", "人形ファイル").ToQString(),
+         Tr("Launcher", "開く人形ファイル (.kavinel)").ToQString()}}}};
+  const std::string helpText =
+      HelpText(Tr("Launcher", "使い方: %1 [オプション] [人形ファイル.kavinel]")
+                   .Arg(fs::path(argv[0]).filename().string())
+                   .ToQString(),
+               Tr("Launcher", "カヴィネル: 回って開く入れ子人形").ToQString(), sections)
+          .toStdString();
   const bool parsed = parser.parse(arguments);
   if (parsed && parser.isSet(help)) {
-    std::cout << parser.helpText().toStdString();
+    std::cout << helpText;
     std::exit(0);
   }
   if (parsed && parser.isSet(version)) {
@@ -119,7 +133,7 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   if (parsed && files.size() == 1 && parser.isSet(exportTo))
     error = Tr("Launcher", "--export と人形ファイルは一緒に渡せません").ToQString();
   if (!error.isEmpty()) {
-    std::cerr << "kavinel: " << error.toStdString() << "\n\n" << parser.helpText().toStdString();
+    std::cerr << "kavinel: " << error.toStdString() << "\n\n" << helpText;
     std::exit(2);
   }
   const auto absolute = [](const QString& file) {

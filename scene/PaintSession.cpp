@@ -77,7 +77,6 @@ void TPaintSession::BeginPainting() {
     FSession.Before = own->second;
   FSession.Skin = CopyOfSkin(*doll.Nest.at(SkinLevel(doll.Nest, doll.DollLevel)).Skin);
   FSession.Start = CopyOfSkin(*FSession.Skin);
-  PaintBrush = {};
 }
 
 void TPaintSession::EndPainting() {

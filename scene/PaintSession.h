@@ -17,14 +17,6 @@
 
 class TScene;
 
-// What a stroke lays: a colour, or, erasing, the skin as the painting found it; and how wide,
-// one of BrushDiameters.
-struct TBrush {
-  Pixel24 Colour{0, 0, 0};
-  int Diameter = BrushDiameters[1];
-  bool Erases = false;
-};
-
 // Changes wait at most this long (ms) to be written while the painting goes on, so that a
 // crash loses at most this much work.
 inline constexpr std::uint32_t PaintingSavePause = 10000;
@@ -33,7 +25,7 @@ class TPaintSession {
  public:
   explicit TPaintSession(TScene& scene) : FScene(scene) {}
 
-  // The brush of the painting; each painting starts with a black brush of the second diameter.
+  // The brush of the painting; a painting starts with the brush the last one left.
   TBrush PaintBrush;
 
   bool PaintingOn() const;

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QSettings>
 #include <QStyle>
 #include <QThread>
 #include <QToolButton>
@@ -20,13 +19,14 @@
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
+#include "platform/Settings.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int PictureSize = 96;
-const QString SizeKey = QStringLiteral("Shelf/WindowSize");
+const QString SettingsName = QStringLiteral("Shelf");
 constexpr int FolderRole = Qt::UserRole;
 constexpr int NameRole = Qt::UserRole + 1;
 constexpr int PictureRole = Qt::UserRole + 2;  // the cache file of its picture
@@ -126,9 +126,7 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(List);
   layout->addLayout(buttons);
-  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  const QSize size = settings.value(SizeKey).toSize();
-  resize(size.isValid() && size.width() <= 4096 && size.height() <= 4096 ? size : QSize(560, 420));
+  resize(WindowSize(SettingsName, QSize(560, 420)));
   // The pictures the cache lacks are made on threads of their own, leaving one core to the
   // doll on screen.
   FPainters.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
@@ -172,9 +170,7 @@ void TShelfWindow::Refresh() {
   for (const TShelfDoll& doll : dolls) {
     const QSignalBlocker quiet(List);
     const bool mine = doll.Folder == FShelf;
-    const QString name =
-        mine ? Tr("Shelf", "わたしの人形").ToQString()
-             : QString::fromStdString(PrintableName(fs::path(doll.Folder).filename().string()));
+    const QString name = QString::fromStdString(ShownDollName(FShelf, doll.Folder));
     auto* item = new QListWidgetItem(name, List);
     item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
     item->setData(NameRole, name);
@@ -447,8 +443,7 @@ TShelfWindow::~TShelfWindow() {
 }
 
 void TShelfWindow::SaveSize() const {
-  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  settings.setValue(SizeKey, size());
+  KeepWindowSize(SettingsName, size());
 }
 
 void TShelfWindow::closeEvent(QCloseEvent* event) {

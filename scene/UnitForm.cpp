@@ -3,14 +3,16 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMenu>
-#include <QSettings>
+#include <QMessageBox>
 #include <QShortcut>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "AboutBox.h"
 #include "PaintSession.h"
@@ -26,13 +28,14 @@
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
 #include "platform/DollFolder.h"
+#include "platform/DollShelf.h"
+#include "platform/Settings.h"
 #include "platform/ShelfIndex.h"
 #include "ui_FormMain.h"
 
 namespace {
 
 const QString StopCaption = "<Stop>";
-const QString QuietLoopKey = QStringLiteral("Loop/Quiet");
 const QString TurnLeftCaption = "←Turn";
 const QString TurnRightCaption = "Turn→";
 
@@ -68,20 +71,12 @@ struct TButtonTip {
   const char* Tip;
 };
 constexpr TButtonTip ButtonTips[] = {
-    {"BtnTurnLeft",
-     QT_TRANSLATE_NOOP("Window", "人形を左回りに回します（左回りのときは止めます）")},
-    {"BtnTurnRight",
-     QT_TRANSLATE_NOOP("Window", "人形を右回りに回します（右回りのときは止めます）")},
-    {"BtnLoad", QT_TRANSLATE_NOOP(
-                    "Window",
-                    "シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … "
-                    "と一緒に読み直します")},
-    {"BtnSave", QT_TRANSLATE_NOOP("Window", "表と裏を並べたシートを outNN.bmp に保存します")},
-    {"BtnShade", QT_TRANSLATE_NOOP("Window", "陰影を 6 段階で切り替えます")},
-    {"BtnOpen",
-     QT_TRANSLATE_NOOP("Window",
-                       "人形を開いて、中の小さな人形を見せます。開くのは、輪郭が上から太くなるだけ"
-                       "で、そのあと細くなるだけの人形です。縁をドラッグすると形を変えられます")},
+    {"BtnTurnLeft", QT_TRANSLATE_NOOP("Window", "左回りに回します（もう一度で止めます）")},
+    {"BtnTurnRight", QT_TRANSLATE_NOOP("Window", "右回りに回します（もう一度で止めます）")},
+    {"BtnLoad", QT_TRANSLATE_NOOP("Window", "人形の絵を読み直します")},
+    {"BtnSave", QT_TRANSLATE_NOOP("Window", "表と裏を outNN.bmp に保存します")},
+    {"BtnShade", QT_TRANSLATE_NOOP("Window", "陰影を切り替えます")},
+    {"BtnOpen", QT_TRANSLATE_NOOP("Window", "人形を開いて中の人形を見せます")},
 };
 
 // Return and keypad Enter press the focused button as Space does, and its focus is framed so
@@ -165,6 +160,11 @@ std::string SampleFolder() {
   return HoldsDoll(installed.string()) ? installed.string() : KAVINEL_SOURCE_SAMPLES;
 }
 
+// The file dialogs whose last folder is kept.
+const QString PictureDialog = QStringLiteral("Pictures");
+const QString DollFileDialog = QStringLiteral("DollFiles");
+const QString ExportDialog = QStringLiteral("Export");
+
 template <class Control>
 Control* Find(QWidget* form, const char* name) {
   auto* control = form->findChild<Control*>(name);
@@ -185,6 +185,8 @@ TFormMain::TFormMain(QWidget* AOwner)
       BtnSave(Find<QPushButton>(this, "BtnSave")),
       BtnShade(Find<QPushButton>(this, "BtnShade")),
       BtnOpen(Find<QPushButton>(this, "BtnOpen")),
+      Commands(MakeCommands()),
+      MenuBar(MakeMenuBar()),
       Scene(std::make_unique<TScene>(std::filesystem::current_path().string())),
       PaintTools(new TPaintTools(this, Scene->Painting,
                                  {[this] { ShowState(); }, [this] { UndoKeyPress(); },
@@ -224,6 +226,7 @@ TFormMain::TFormMain(QWidget* AOwner)
     AddPaintingKeys(window);
   }
   connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, &TFormMain::AboutClick);
+  Scene->Painting.PaintBrush = RememberedBrush();
   // The keyboard's other way to a context menu, wherever the focus is.
   connect(new QShortcut(Qt::SHIFT | Qt::Key_F10, this), &QShortcut::activated, this,
           &TFormMain::ShowFrontViewMenu);
@@ -235,11 +238,12 @@ TFormMain::TFormMain(QWidget* AOwner)
   showMenu(PaintBox1, 0);
   showMenu(PaintBox2, BackViewTurn);
   PrepareButtons(this);
-  const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  SetQuietLoop(settings.value(QuietLoopKey, false).toBool());
+  SetQuietLoop(QuietLoopSetting());
   Scene->Start(*this, PaintBox1, PaintBox2);
+  RememberDoll(DollFolderPath(), Scene->Folder());  // however it came to be shown
   DollWatcher->Rest();
   ShowState();
+  PutMenuBar(MenuBar);
   FitPanel(PageMain, true);
   // Told once the window is up: the doll goes on without the level pictures named.
   if (const std::vector<std::string>& leftOut = Scene->LeftOutAtStart(); !leftOut.empty()) {
@@ -261,6 +265,8 @@ void TFormMain::ShowState() {
   BtnTurnRight->setText(doll.Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
   BtnTurnLeft->setText(doll.Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
   BtnShade->setText(QString("Shade %1").arg(doll.ShadeLevel));
+  setWindowTitle(QString::fromStdString(ShownDollName(DollFolderPath(), Scene->Folder())));
+  ShowCommands();
   if (Shelf) Shelf->ShowState();
   const QString description = ViewDescription(*Scene);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
@@ -389,6 +395,7 @@ void TFormMain::StopPainting() {
     const TBusyCursor busy;
     Scene->Painting.EndPainting();
   });
+  KeepBrush(Scene->Painting.PaintBrush);
   ShowState();
 }
 
@@ -467,63 +474,136 @@ void TFormMain::ShowFrontViewMenu() {
   ShowViewMenu(0, PaintBox1->mapToGlobal(PaintBox1->rect().center()));
 }
 
-void TFormMain::ShowViewMenu(int turn, QPoint at) {
-  if (ViewDragging()) return;
-  struct TItem {
-    const char* Text;
-    std::function<void()> Action;
-    bool Enabled = true;
-    std::optional<bool> Checked{};  // for an item that is on or off
+TFormMain::TCommands TFormMain::MakeCommands() {
+  // `keys` that a shortcut of the window already answers are only shown in the menus.
+  const auto make = [this](const char* text, std::function<void()> act, QKeySequence keys = {},
+                           Qt::ShortcutContext context = Qt::WidgetShortcut) {
+    auto* action = new QAction(Tr("Window", text).ToQString(), this);
+    action->setShortcut(keys);
+    action->setShortcutContext(context);
+    // Run once the menu has closed, so that a dialog the command opens stands on its own.
+    connect(
+        action, &QAction::triggered, this,
+        [this, act] {
+          ReportErrors(act);
+          ShowState();
+        },
+        Qt::QueuedConnection);
+    return action;
   };
+  TCommands commands{
+      make(QT_TRANSLATE_NOOP("Window", "絵を貼る(&P)…"),
+           [this] { PastePictureOnView(std::exchange(FMenuTurn, 0)); }),
+      make(QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }),
+      make(QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
+           [this] {
+             StopPainting();
+             CloseDoll(Scene->Doll);
+           }),
+      make(
+          QT_TRANSLATE_NOOP("Window", "元に戻す(&U)"), [this] { UndoKeyPress(); },
+          QKeySequence::Undo),
+      make(
+          QT_TRANSLATE_NOOP("Window", "やり直す(&R)"), [this] { RedoKeyPress(); },
+          RedoKeys().value(0)),
+      make(QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
+           [this] { SaveAnimationClick(); }),
+      make(QT_TRANSLATE_NOOP("Window", "人形の棚を開く(&S)"), [this] { ShelfClick(); }),
+      make(
+          QT_TRANSLATE_NOOP("Window", "新しい人形(&N)"), [this] { NewDollClick(); },
+          QKeySequence::New, Qt::WindowShortcut),
+      make(
+          QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); },
+          QKeySequence::Open, Qt::WindowShortcut),
+      make(QT_TRANSLATE_NOOP("Window", "人形を書き出す(&E)…"), [this] { ExportClick(); }),
+      make(QT_TRANSLATE_NOOP("Window", "フォルダーを開く(&F)"), [this] { OpenFolderClick(); }),
+      make(QT_TRANSLATE_NOOP("Window", "静かに動かす(&Q)"), [this] { QuietClick(); }),
+      make(
+          QT_TRANSLATE_NOOP("Window", "カヴィネルについて(&H)"), [this] { AboutClick(); },
+          Qt::Key_F1),
+      make(
+          QT_TRANSLATE_NOOP("Window", "終了(&X)"), [this] { close(); }, QKeySequence::Quit,
+          Qt::WindowShortcut),
+  };
+  for (QAction* onOff : {commands.Paint, commands.Quiet}) onOff->setCheckable(true);
+  return commands;
+}
+
+QMenuBar* TFormMain::MakeMenuBar() {
+  auto* bar = new QMenuBar(this);
+  bar->setNativeMenuBar(false);  // the window's size counts the bar
+  bar->setAccessibleName(Tr("Window", "メニューバー").ToQString());
+  const TCommands& c = Commands;
+  const struct {
+    const char* Title;
+    std::vector<QAction*> Actions;  // null for a separator
+  } menus[] = {
+      {QT_TRANSLATE_NOOP("Window", "人形(&D)"),
+       {c.Shelf, c.NewDoll, nullptr, c.OpenDollFile, c.Export, c.SaveAnimation, c.OpenFolder,
+        nullptr, c.Quit}},
+      {QT_TRANSLATE_NOOP("Window", "編集(&E)"), {c.Undo, c.Redo, nullptr, c.PastePicture}},
+      {QT_TRANSLATE_NOOP("Window", "描く(&P)"), {c.Paint}},
+      {QT_TRANSLATE_NOOP("Window", "表示(&V)"), {c.CloseNested, nullptr, c.Quiet}},
+      {QT_TRANSLATE_NOOP("Window", "ヘルプ(&H)"), {c.About}},
+  };
+  for (const auto& entry : menus) {
+    QMenu* menu = bar->addMenu(Tr("Window", entry.Title).ToQString());
+    // The doll comes to rest, and may be painted again, between two changes the window shows.
+    connect(menu, &QMenu::aboutToShow, this, &TFormMain::ShowCommands);
+    for (QAction* action : entry.Actions) {
+      if (action) {
+        menu->addAction(action);
+      } else {
+        menu->addSeparator();
+      }
+    }
+  }
+  return bar;
+}
+
+void TFormMain::ShowCommands() {
   // The doll's pictures change only while it is at rest.
   const TPaintSession& session = Scene->Painting;
   const bool atRest = DollAtRest(Scene->Doll);
   const bool painting = session.PaintingOn();
-  const TItem items[] = {
-      {QT_TRANSLATE_NOOP("Window", "絵を貼る(&P)…"), [this, turn] { PastePictureOnView(turn); },
-       TakesPictures(*Scene)},
-      {QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }, atRest, painting},
-      {QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
-       [this] {
-         StopPainting();
-         ReportErrors([this] { CloseDoll(Scene->Doll); });
-       },
-       CanCloseDoll(Scene->Doll)},
-      {QT_TRANSLATE_NOOP("Window", "元に戻す(&U)"), [this] { UndoKeyPress(); },
-       painting ? session.StrokesToUndo() > 0 : atRest && Scene->DollHistory.UndoCount() > 0},
-      {QT_TRANSLATE_NOOP("Window", "やり直す(&R)"), [this] { RedoKeyPress(); },
-       painting ? session.StrokesToRedo() > 0 : atRest && Scene->DollHistory.RedoCount() > 0},
-      {QT_TRANSLATE_NOOP("Window", "回転アニメーションを保存(&A)"),
-       [this] { SaveAnimationClick(); }},
-      {QT_TRANSLATE_NOOP("Window", "人形の棚を開く(&S)"), [this] { ShelfClick(); }},
-      {QT_TRANSLATE_NOOP("Window", "人形ファイルを開く(&D)…"), [this] { OpenDollFileClick(); }},
-      {QT_TRANSLATE_NOOP("Window", "人形を書き出す(&E)…"), [this] { ExportClick(); }},
-      {QT_TRANSLATE_NOOP("Window", "フォルダーを開く(&F)"), [this] { OpenFolderClick(); }},
-      {QT_TRANSLATE_NOOP("Window", "静かに動かす(&Q)"), [this] { QuietClick(); }, true,
-       QuietLoop()},
-      {QT_TRANSLATE_NOOP("Window", "カヴィネルについて(&H)"), [this] { AboutClick(); }},
-  };
+  Commands.PastePicture->setEnabled(TakesPictures(*Scene));
+  Commands.Paint->setEnabled(atRest);
+  Commands.Paint->setChecked(painting);
+  Commands.CloseNested->setEnabled(CanCloseDoll(Scene->Doll));
+  Commands.Undo->setEnabled(painting ? session.StrokesToUndo() > 0
+                                     : atRest && Scene->DollHistory.UndoCount() > 0);
+  Commands.Redo->setEnabled(painting ? session.StrokesToRedo() > 0
+                                     : atRest && Scene->DollHistory.RedoCount() > 0);
+  Commands.Quiet->setChecked(QuietLoop());
+}
+
+void TFormMain::ShowViewMenu(int turn, QPoint at) {
+  if (ViewDragging()) return;
+  ShowCommands();
+  const TCommands& c = Commands;
   QMenu menu(this);
-  QAction* actions[std::size(items)];
-  for (std::size_t i = 0; i < std::size(items); ++i) {
-    // Separators group the doll, the history, the files and the About box.
-    if (i == 3 || i == 5 || i == 10 || i == 11) menu.addSeparator();
-    actions[i] = menu.addAction(Tr("Window", items[i].Text).ToQString());
-    actions[i]->setEnabled(items[i].Enabled);
-    actions[i]->setCheckable(items[i].Checked.has_value());
-    actions[i]->setChecked(items[i].Checked.value_or(false));
-  }
-  // Done once the menu is closed, so that a dialog an item opens stands on its own.
-  const QAction* chosen = menu.exec(at);
-  for (std::size_t i = 0; i < std::size(items); ++i)
-    if (chosen && chosen == actions[i]) items[i].Action();
-  ShowState();
+  // Separators group the doll, the history, the files and the About box.
+  menu.addActions({c.PastePicture, c.Paint, c.CloseNested});
+  menu.addSeparator();
+  menu.addActions({c.Undo, c.Redo});
+  menu.addSeparator();
+  menu.addActions({c.SaveAnimation, c.Shelf, c.OpenDollFile, c.Export, c.OpenFolder});
+  menu.addSeparator();
+  menu.addAction(c.Quiet);
+  menu.addSeparator();
+  menu.addAction(c.About);
+  FMenuTurn = turn;
+  if (menu.exec(at) != c.PastePicture) FMenuTurn = 0;
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);  // the command chosen, now
 }
 
 void TFormMain::PastePictureOnView(int turn) {
-  const QString file = ChooseFileToOpen(this, Tr("Window", "絵を貼る").ToQString(),
-                                        QString::fromStdString(Scene->Folder()), PictureFilter());
-  if (!file.isEmpty()) DropOnView(file.toStdString(), turn);
+  const QString file = ChooseFileToOpen(
+      this, Tr("Window", "絵を貼る").ToQString(),
+      DialogFolder(PictureDialog, QString::fromStdString(Scene->Folder())), PictureFilter());
+  if (file.isEmpty()) return;
+  KeepDialogFolder(PictureDialog, QFileInfo(file).absolutePath());
+  DropOnView(file.toStdString(), turn);
 }
 
 void TFormMain::SaveAnimationClick() {
@@ -534,9 +614,12 @@ void TFormMain::SaveAnimationClick() {
 }
 
 void TFormMain::OpenDollFileClick() {
-  const QString file = ChooseFileToOpen(this, Tr("Window", "人形ファイルを開く").ToQString(),
-                                        QString::fromStdString(Scene->Folder()), DollFileFilter());
-  if (!file.isEmpty()) OpenDollFileNamed(file.toStdString());
+  const QString file = ChooseFileToOpen(
+      this, Tr("Window", "人形ファイルを開く").ToQString(),
+      DialogFolder(DollFileDialog, QString::fromStdString(Scene->Folder())), DollFileFilter());
+  if (file.isEmpty()) return;
+  KeepDialogFolder(DollFileDialog, QFileInfo(file).absolutePath());
+  OpenDollFileNamed(file.toStdString());
 }
 
 void TFormMain::OpenDollFileNamed(const std::string& fileName) {
@@ -552,19 +635,39 @@ void TFormMain::OpenDollFileNamed(const std::string& fileName) {
 }
 
 void TFormMain::ExportClick() {
-  const QDir folder(QString::fromStdString(Scene->Folder()));
+  const QString doll = QString::fromStdString(Scene->Folder());
   const QString suggested =
-      folder.filePath(folder.dirName() + QString::fromStdString(DollFileSuffix));
+      QDir(DialogFolder(ExportDialog, doll))
+          .filePath(QDir(doll).dirName() + QString::fromStdString(DollFileSuffix));
   const QString file =
       ChooseFileToSave(this, Tr("Window", "人形を書き出す").ToQString(), suggested,
                        DollFileFilter(), QString::fromStdString(DollFileSuffix).mid(1));
   if (file.isEmpty()) return;
+  KeepDialogFolder(ExportDialog, QFileInfo(file).absolutePath());
+  bool written = false;
   ReportErrors([&] {
     const TBusyCursor busy;
     Scene->Painting.SavePainting();  // the file holds the doll as it is shown
     // The dialog has asked before a file is replaced.
     ExportDoll(Scene->FilesFolder(), file.toStdString(), true);
+    written = true;
   });
+  if (written) ShowExported(file);
+}
+
+void TFormMain::ShowExported(const QString& file) {
+  QMessageBox box(
+      QMessageBox::Information, QString::fromUtf8(ApplicationTitle),
+      Tr("Window", "人形を書き出しました: %1").Arg(QDir::toNativeSeparators(file)).ToQString(),
+      QMessageBox::Ok, QApplication::activeWindow() ? QApplication::activeWindow() : this);
+  box.setTextFormat(Qt::PlainText);
+  const QAbstractButton* show =
+      box.addButton(Tr("Window", "フォルダーを表示(&S)").ToQString(), QMessageBox::ActionRole);
+  box.exec();
+  const QString folder = QFileInfo(file).absolutePath();
+  if (box.clickedButton() == show && !ShowFolder(folder))
+    ShowMsg(Tr("Window", "フォルダー \"%1\" を開けません: ファイルマネージャーを起動できません")
+                .Arg(QDir::toNativeSeparators(folder)));
 }
 
 void TFormMain::OpenFolderClick() {
@@ -607,10 +710,14 @@ bool TFormMain::ShowDoll(const std::string& folder) {
   return shown;
 }
 
+void TFormMain::NewDollClick() {
+  ShelfClick();
+  Shelf->NewAction->trigger();
+}
+
 void TFormMain::QuietClick() {
   SetQuietLoop(!QuietLoop());
-  QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
-  settings.setValue(QuietLoopKey, QuietLoop());
+  KeepQuietLoop(QuietLoop());
 }
 
 void TFormMain::AboutClick() {

@@ -2,7 +2,9 @@
 // save, load, shade and open it, and the views' menu.
 #pragma once
 
+#include <QAction>
 #include <QFrame>
+#include <QMenuBar>
 #include <QPoint>
 #include <QPushButton>
 #include <QShortcut>
@@ -20,8 +22,26 @@
 
 class TFormMain : public TTavoForm {
  public:
-  // Loads the stored layout, takes a 500 × 300 client area centred on the screen, starts
-  // the scene and shows the panel over the whole window. If the scene cannot start (an
+  // Every command of the menus, each one action that the menu bar and the views' menu share.
+  struct TCommands {
+    QAction* PastePicture;
+    QAction* Paint;
+    QAction* CloseNested;
+    QAction* Undo;
+    QAction* Redo;
+    QAction* SaveAnimation;
+    QAction* Shelf;
+    QAction* NewDoll;
+    QAction* OpenDollFile;
+    QAction* Export;
+    QAction* OpenFolder;
+    QAction* Quiet;
+    QAction* About;
+    QAction* Quit;
+  };
+
+  // Loads the stored layout, takes a 500 × 300 client area under the menu bar, centred on the
+  // screen, starts the scene and shows the panel under the bar. If the scene cannot start (an
   // image cannot be read), what was made is freed and the error is raised.
   explicit TFormMain(QWidget* AOwner = nullptr);
   ~TFormMain() override;
@@ -35,6 +55,8 @@ class TFormMain : public TTavoForm {
   QPushButton* const BtnSave;
   QPushButton* const BtnShade;
   QPushButton* const BtnOpen;
+  const TCommands Commands;
+  QMenuBar* const MenuBar;
   // The doll shown and all around it; read from the working folder the program starts in.
   const std::unique_ptr<TScene> Scene;
   TPaintTools* const PaintTools;  // shown while painting
@@ -55,8 +77,9 @@ class TFormMain : public TTavoForm {
   void PaintClick();
   // Ends a painting, writing it; what comes before anything that shows another doll.
   void StopPainting();
-  // The views' menu, from a right click on a view; a view's items act on the half of the skin
-  // that view shows, `turn` columns on from the doll's RotationOffset.
+  // The views' menu, from a right click on a view; its picture item acts on the half of the skin
+  // that view shows, `turn` columns on from the doll's RotationOffset (the menu bar's, on the
+  // front view's).
   void ShowViewMenu(int turn, QPoint at);
   // The front view's menu, from the keyboard: the Menu key or Shift+F10.
   void ShowFrontViewMenu();
@@ -72,6 +95,8 @@ class TFormMain : public TTavoForm {
   void OpenFolderClick();
   // Opens the shelf's window, or brings it to the front.
   void ShelfClick();
+  // Makes a new doll as the shelf's New does, and shows it.
+  void NewDollClick();
   // Shows the doll of `folder` (see ShowDollFolder); false, with the message shown, when it
   // cannot be read.
   bool ShowDoll(const std::string& folder);
@@ -86,8 +111,15 @@ class TFormMain : public TTavoForm {
 
  private:
   // Shows the state the buttons change: the turn buttons' captions from Direction, the shade
-  // button's from ShadeLevel, and what the views show, told to a screen reader.
+  // button's from ShadeLevel, the doll's name in the title, what the commands may do now, and
+  // what the views show, told to a screen reader.
   void ShowState();
+  // Enables and checks the commands as the doll and the painting stand.
+  void ShowCommands();
+  TCommands MakeCommands();
+  QMenuBar* MakeMenuBar();
+  // Tells where an export went, with a way to show it in the file manager.
+  void ShowExported(const QString& file);
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
   // texture columns on from the doll's RotationOffset; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);
@@ -110,6 +142,7 @@ class TFormMain : public TTavoForm {
   void KeepPose() const;
 
   std::vector<QShortcut*> FPaintingKeys;
+  int FMenuTurn = 0;  // the half of the skin the picture command acts on
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

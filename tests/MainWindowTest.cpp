@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <filesystem>
 
 #include "DollModel.h"
@@ -87,10 +88,13 @@ TEST_F(MainWindow, StartsTurningClockwiseAtRest) {
   EXPECT_EQ(TaskTable[0].Interval, 50);
 }
 
-TEST_F(MainWindow, TheLayoutIsTheStoredOneWithThePanelOverTheWholeWindow) {
-  EXPECT_EQ(form->size(), QSize(500, 300));
-  EXPECT_EQ(form->windowTitle(), "カヴィネル");
-  EXPECT_EQ(form->PageMain->geometry(), QRect(0, 0, 500, 300));
+TEST_F(MainWindow, TheLayoutIsTheStoredOneWithThePanelUnderTheMenuBar) {
+  const int bar = form->MenuBar->height();
+  EXPECT_GT(bar, 10);
+  EXPECT_EQ(form->MenuBar->geometry(), QRect(0, 0, 500, bar));
+  EXPECT_EQ(form->size(), QSize(500, 300 + bar));
+  EXPECT_EQ(form->windowTitle(), QDir::current().dirName());  // the doll's name
+  EXPECT_EQ(form->PageMain->geometry(), QRect(0, bar, 500, 300));
   EXPECT_TRUE(form->PageMain->isVisibleTo(form.get()));
   EXPECT_EQ(form->PageMain->palette().color(QPalette::Window), QColor(68, 68, 68));
   EXPECT_EQ(form->PaintBox1->geometry(), QRect(25, 25, 200, 200));

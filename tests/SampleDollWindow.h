@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <filesystem>
 #include <memory>
 
@@ -50,3 +53,20 @@ class SampleDollWindow : public ::testing::Test {
   ScratchFolder folder{true};
   std::unique_ptr<TFormMain> form;
 };
+
+// Drags `urls` onto the paint box and drops them; returns whether the box took them. The
+// drop is handled once the events are processed.
+inline bool DragAndDrop(TPaintBox* box, const QList<QUrl>& urls) {
+  QMimeData data;
+  data.setUrls(urls);
+  const QPoint middle(100, 100);
+  QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &enter);
+  if (!enter.isAccepted()) return false;
+  EXPECT_TRUE(box->ShowsDropFrame());
+  QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &drop);
+  EXPECT_FALSE(box->ShowsDropFrame());
+  QCoreApplication::processEvents();
+  return drop.isAccepted();
+}

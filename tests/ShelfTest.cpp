@@ -14,7 +14,11 @@
 #include "TestFiles.h"
 #include "doll/Nest.h"
 #include "doll/Opening.h"
+#include "dollfile/DollExport.h"
+#include "framework/TavoDesktop.h"
+#include "framework/TavoTimer.h"
 #include "platform/DollShelf.h"
+#include "platform/Settings.h"
 #include "platform/ShelfIndex.h"
 #include "scene/PaintSession.h"
 #include "scene/Scene.h"
@@ -385,6 +389,90 @@ TEST_F(Shelf, ARememberedDollThatIsNoLongerOnTheShelfFallsBackToTheShelf) {
   WriteBytes(file, Bytes(rows[1].Settings, rows[1].Settings + std::strlen(rows[1].Settings)));
   RememberDoll(shelf.string(), scratch.Path(""));  // a terminal's folder: not remembered
   EXPECT_EQ(fs::path(RememberedDoll(shelf.string())), shelf / "a");
+}
+
+// Each way a doll comes to be shown names it in the title and is what the next start shows.
+TEST_F(Shelf, EveryWayOfShowingADollNamesItAndIsRememberedForTheNextStart) {
+  MakeDoll(shelf, sampleSkin);
+  const fs::path a = MakeDoll(shelf / "a", otherSkin);
+  const auto dollFile = [&](const char* name, std::uint8_t shade) {
+    Bytes skin = sampleSkin;
+    skin[skin.size() - 1 - shade] ^= 0x40;  // a doll of its own, never a copy on the shelf
+    const fs::path folder = MakeDoll(scratch.Path(name), skin);
+    ExportDoll(folder.string(), (home / (std::string(name) + ".kavinel")).string(), false);
+    return (home / (std::string(name) + ".kavinel")).string();
+  };
+  SetFileDialog([&](QWidget*, const QString&, const QString&, const QString&) {
+    return QString::fromStdString(dollFile("byMenu", 1));
+  });
+  const struct {
+    const char* Way;
+    std::function<void()> Show;
+    const char* Name;  // of the folder shown, and in the title
+  } rows[] = {
+      {"Show", [&] { form->ShowDoll(a); }, "a"},
+      {"the shelf's own", [&] { form->ShowDoll(shelf); }, nullptr},
+      {"New", [&] { form->Commands.NewDoll->trigger(); }, "人形"},
+      {"doll file by menu", [&] { form->Commands.OpenDollFile->trigger(); }, "byMenu"},
+      {"doll file dropped",
+       [&] { DragAndDrop(form->PaintBox1, {QUrl::fromLocalFile(dollFile("dropped", 2).c_str())}); },
+       "dropped"},
+      {"a start in the folder",
+       [&] {
+         form.reset();
+         fs::current_path(a);
+         OpenWindow();
+       },
+       "a"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Way);
+    row.Show();
+    QCoreApplication::processEvents();  // a command runs once its menu has closed
+    const fs::path shown = row.Name ? shelf / row.Name : shelf;
+    EXPECT_EQ(Shown(), shown);
+    EXPECT_EQ(fs::path(RememberedDoll(shelf.string())), shown);
+    EXPECT_EQ(form->windowTitle().toStdString(), row.Name ? row.Name : "わたしの人形");
+  }
+  SetFileDialog(nullptr);
+}
+
+// A setting that is missing or cannot be read is the default; one chosen is kept.
+TEST_F(Shelf, SettingsThatCannotBeReadAreTheDefaultsAndChoicesAreKept) {
+  const struct {
+    const char* Settings;
+    bool Quiet;
+    TBrush Brush;
+  } rows[] = {
+      {"", true, {}},
+      {"[Loop]\nQuiet=false\n[Brush]\nColour=#ff8000\nDiameter=16\nErases=true\n",
+       false,
+       {{0x00, 0x80, 0xff}, 16, true}},
+      {"[Loop]\nQuiet=1\n[Brush]\nColour=red-ish\nDiameter=5\nErases=yes\n", true, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Settings);
+    fs::create_directories(fs::path(SettingsFile()).parent_path());
+    WriteBytes(SettingsFile(), Bytes(row.Settings, row.Settings + std::strlen(row.Settings)));
+    form.reset();
+    OpenWindow();
+    EXPECT_EQ(QuietLoop(), row.Quiet);
+    const TBrush& brush = form->Scene->Painting.PaintBrush;
+    EXPECT_EQ(std::tie(brush.Colour.Red, brush.Colour.Green, brush.Colour.Blue, brush.Diameter,
+                       brush.Erases),
+              std::tie(row.Brush.Colour.Red, row.Brush.Colour.Green, row.Brush.Colour.Blue,
+                       row.Brush.Diameter, row.Brush.Erases));
+  }
+  // The brush a painting leaves, and the loop chosen, are what the next start has.
+  form->PaintClick();
+  form->Scene->Painting.StepBrushSize(-1);
+  form->PaintClick();
+  form->QuietClick();
+  form.reset();
+  OpenWindow();
+  EXPECT_EQ(form->Scene->Painting.PaintBrush.Diameter, BrushDiameters[0]);
+  EXPECT_FALSE(QuietLoop());
+  SetQuietLoop(true);
 }
 
 }  // namespace

@@ -234,23 +234,6 @@ int RenameFails(const char*, const char*) {
   return -1;
 }
 
-// Drags `urls` onto the paint box and drops them; returns whether the box took them. The
-// drop is handled once the events are processed.
-bool DragAndDrop(TPaintBox* box, const QList<QUrl>& urls) {
-  QMimeData data;
-  data.setUrls(urls);
-  const QPoint middle(100, 100);
-  QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(box, &enter);
-  if (!enter.isAccepted()) return false;
-  EXPECT_TRUE(box->ShowsDropFrame());
-  QDropEvent drop(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(box, &drop);
-  EXPECT_FALSE(box->ShowsDropFrame());
-  QCoreApplication::processEvents();
-  return drop.isAccepted();
-}
-
 QUrl Local(const std::string& file) {
   return QUrl::fromLocalFile(QString::fromStdString(fs::absolute(file).string()));
 }

@@ -289,10 +289,6 @@
         <translation>The doll file (.kavinel) to open</translation>
     </message>
     <message>
-        <source>[人形ファイル.kavinel]</source>
-        <translation>[doll-file.kavinel]</translation>
-    </message>
-    <message>
         <source>カヴィネル (Kavinel) %1</source>
         <translation>Kavinel %1</translation>
     </message>
@@ -331,6 +327,22 @@
     <message>
         <source>フォルダー &quot;%1&quot; には人形がありません</source>
         <translation>The folder &quot;%1&quot; holds no doll</translation>
+    </message>
+    <message>
+        <source>版を表示して終わります</source>
+        <translation>Show the version, then quit</translation>
+    </message>
+    <message>
+        <source>オプション:</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>引数:</source>
+        <translation>Arguments:</translation>
+    </message>
+    <message>
+        <source>使い方: %1 [オプション] [人形ファイル.kavinel]</source>
+        <translation>Usage: %1 [options] [doll-file.kavinel]</translation>
     </message>
 </context>
 <context>
@@ -612,22 +624,6 @@
 <context>
     <name>Window</name>
     <message>
-        <source>人形を左回りに回します（左回りのときは止めます）</source>
-        <translation>Turns the doll to the left (stops it when it is turning left)</translation>
-    </message>
-    <message>
-        <source>人形を右回りに回します（右回りのときは止めます）</source>
-        <translation>Turns the doll to the right (stops it when it is turning right)</translation>
-    </message>
-    <message>
-        <source>シェイプ.bmp とテクスチャ.bmp を、中の人形のシェイプ2.bmp、テクスチャ2.bmp … と一緒に読み直します</source>
-        <translation>Reads シェイプ.bmp and テクスチャ.bmp again, with the inner dolls&apos; シェイプ2.bmp, テクスチャ2.bmp …</translation>
-    </message>
-    <message>
-        <source>陰影を 6 段階で切り替えます</source>
-        <translation>Steps through the six levels of shading</translation>
-    </message>
-    <message>
         <source>人形を閉じる(&amp;C)</source>
         <translation>&amp;Close the Doll</translation>
     </message>
@@ -736,14 +732,6 @@
         <translation>%1 does not exist yet, so the outer doll&apos;s %2 is used</translation>
     </message>
     <message>
-        <source>表と裏を並べたシートを outNN.bmp に保存します</source>
-        <translation>Saves the front and back side by side as the sheet outNN.bmp</translation>
-    </message>
-    <message>
-        <source>人形を開いて、中の小さな人形を見せます。開くのは、輪郭が上から太くなるだけで、そのあと細くなるだけの人形です。縁をドラッグすると形を変えられます</source>
-        <translation>Opens the doll and shows the smaller doll inside. A doll opens when its outline, from the top, only widens and then only narrows; drag its edge to reshape it</translation>
-    </message>
-    <message>
         <source>絵 (%1);;すべてのファイル (*)</source>
         <translation>Pictures (%1);;All Files (*)</translation>
     </message>
@@ -766,6 +754,70 @@
     <message>
         <source>絵を貼る</source>
         <translation>Paste a Picture</translation>
+    </message>
+    <message>
+        <source>左回りに回します（もう一度で止めます）</source>
+        <translation>Turn the doll left (again to stop)</translation>
+    </message>
+    <message>
+        <source>右回りに回します（もう一度で止めます）</source>
+        <translation>Turn the doll right (again to stop)</translation>
+    </message>
+    <message>
+        <source>人形の絵を読み直します</source>
+        <translation>Read the doll's pictures again</translation>
+    </message>
+    <message>
+        <source>表と裏を outNN.bmp に保存します</source>
+        <translation>Save the front and back as outNN.bmp</translation>
+    </message>
+    <message>
+        <source>陰影を切り替えます</source>
+        <translation>Change the shading</translation>
+    </message>
+    <message>
+        <source>人形を開いて中の人形を見せます</source>
+        <translation>Open the doll to show the one inside</translation>
+    </message>
+    <message>
+        <source>新しい人形(&amp;N)</source>
+        <translation>&amp;New Doll</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>メニューバー</source>
+        <translation>Menu bar</translation>
+    </message>
+    <message>
+        <source>人形(&amp;D)</source>
+        <translation>&amp;Doll</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>描く(&amp;P)</source>
+        <translation>&amp;Paint</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>人形を書き出しました: %1</source>
+        <translation>The doll was exported to %1</translation>
+    </message>
+    <message>
+        <source>フォルダーを表示(&amp;S)</source>
+        <translation>&amp;Show in Folder</translation>
     </message>
 </context>
 </TS>
