@@ -1,10 +1,10 @@
 #include "ApplicationService.h"
 
 #include <QDBusError>
-#include <QGuiApplication>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <vector>
 
 #include "SessionBus.h"
 #include "WindowActivation.h"
