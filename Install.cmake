@@ -3,7 +3,8 @@
 #   lib/kavinel/Kavinel, dat/          the program and the sound library it binds ($ORIGIN/dat)
 #   lib/kavinel/kavinel-launcher       the menu entry's command, and the terminal's by that link
 #   lib/kavinel/kavinel-thumbnailer    draws a doll file's thumbnail for file managers
-#   share/applications, share/icons    the menu entry and its icon
+#   share/applications, share/icons    the menu entry and its icon, named after the application ID
+#   share/dbus-1/services              how the session bus starts it, by the same ID
 #   share/metainfo                     what software centres show of it (AppStream)
 #   share/mime/packages/kavinel.xml    the doll file's type, by its suffix and by its content
 #   share/thumbnailers                 how file managers run the thumbnailer
@@ -39,7 +40,14 @@ install(CODE "
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${kavinel_link}\")
 ")
 
-install(DIRECTORY resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The icon theme's sizes, each under the application ID.
+file(GLOB icon_sizes RELATIVE ${PROJECT_SOURCE_DIR}/resources/icons/hicolor
+     ${PROJECT_SOURCE_DIR}/resources/icons/hicolor/*)
+foreach(size IN LISTS icon_sizes)
+  install(FILES resources/icons/hicolor/${size}/apps/kavinel.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps
+          RENAME ${KAVINEL_APP_ID}.png)
+endforeach()
 # The manual page, kavinel(1), in English and in Japanese.
 install(FILES resources/man/kavinel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES resources/man/kavinel.ja.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1
@@ -52,19 +60,26 @@ install(DIRECTORY samples/ DESTINATION ${KAVINEL_SAMPLE_DIR} FILES_MATCHING PATT
 # trigger; for a prefix of one's own, by update-mime-database on <prefix>/share/mime.
 install(FILES resources/kavinel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME kavinel.xml)
-# Software centres find Kavinel by this file, named after its id; it names no path, so it
-# needs no filling in when installing.
-install(FILES resources/org.example.kavinel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# Software centres find Kavinel by this file, named after its id; it names no path, so it is
+# filled in when configuring.
+configure_file(resources/kavinel.metainfo.xml.in ${KAVINEL_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${KAVINEL_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The menu entry and the thumbnailer's entry name their programs by full path, known only
-# when installing: the prefix may still be changed by `cmake --install --prefix`.
+# The menu entry, the bus's service file and the thumbnailer's entry name their programs by full
+# path, known only when installing: the prefix may still be changed by `cmake --install --prefix`.
 install(CODE "
+  set(KAVINEL_APP_ID ${KAVINEL_APP_ID})
   set(KAVINEL_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${KAVINEL_PROGRAM_DIR}/kavinel-launcher\")
   set(KAVINEL_THUMBNAILER \"\${CMAKE_INSTALL_PREFIX}/${KAVINEL_PROGRAM_DIR}/kavinel-thumbnailer\")
   configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.desktop.in\"
-                 \"${CMAKE_BINARY_DIR}/kavinel.desktop\" @ONLY)
-  file(INSTALL \"${CMAKE_BINARY_DIR}/kavinel.desktop\"
+                 \"${CMAKE_BINARY_DIR}/${KAVINEL_APP_ID}.desktop\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/${KAVINEL_APP_ID}.desktop\"
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.service.in\"
+                 \"${CMAKE_BINARY_DIR}/${KAVINEL_APP_ID}.service\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/${KAVINEL_APP_ID}.service\"
+       DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services\")
   configure_file(\"${PROJECT_SOURCE_DIR}/resources/kavinel.thumbnailer.in\"
                  \"${CMAKE_BINARY_DIR}/kavinel.thumbnailer\" @ONLY)
   file(INSTALL \"${CMAKE_BINARY_DIR}/kavinel.thumbnailer\"

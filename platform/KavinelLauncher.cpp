@@ -6,7 +6,10 @@
 // click in the file manager), it unpacks it into a new folder in ~/Kavinel, unless a doll there
 // holds the very same pictures, and starts there; `--export` writes the doll of the terminal's
 // folder as a doll file without a window. Whatever goes wrong in starting is shown in a message box
-// as well as on the terminal, since the menu entry has no terminal to read.
+// as well as on the terminal, since the menu entry has no terminal to read. Where a Kavinel runs
+// already on the session bus, a start hands its doll file, its folder or just itself over to
+// that program and ends (see Handover.h); the bus activates the launcher as
+// `kavinel --gapplication-service`, which starts the program as the menu entry does.
 #include <signal.h>
 #include <unistd.h>
 
@@ -31,6 +34,7 @@
 #include "platform/DisplayCheck.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
+#include "platform/Handover.h"
 #include "platform/ShelfIndex.h"
 
 namespace fs = std::filesystem;
@@ -74,10 +78,12 @@ void GoTo(const std::string& folder) {
 }
 
 // What the command line asks for: a doll file to open or to export to, both made absolute
-// before anything changes folder.
+// before anything changes folder; or, for the session bus, a program that takes over the
+// application ID.
 struct TCommandLine {
   std::string DollFile;
   std::string Export;
+  bool BusService = false;
 };
 
 // Reads the command line before any application object exists, so that Qt takes none of the
@@ -102,6 +108,10 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
           .ToQString(),
       "FILE.kavinel");
   parser.addOption(exportTo);
+  // Only the session bus's service file uses it.
+  QCommandLineOption busService("gapplication-service");
+  busService.setFlags(QCommandLineOption::HiddenFromHelp);
+  parser.addOption(busService);
   const std::vector<THelpSection> sections{
       {Tr("Launcher", "オプション:").ToQString(),
        {{"-h, --help", help.description()},
@@ -139,7 +149,7 @@ TCommandLine ReadCommandLine(int argc, char* argv[]) {
   const auto absolute = [](const QString& file) {
     return file.isEmpty() ? std::string() : fs::absolute(file.toStdString()).string();
   };
-  return {absolute(files.value(0)), absolute(parser.value(exportTo))};
+  return {absolute(files.value(0)), absolute(parser.value(exportTo)), parser.isSet(busService)};
 }
 
 int Export(const std::string& fileName) {
@@ -204,6 +214,21 @@ std::string Unpack(const std::string& dollFile, const std::string& folder) {
   return unpacked;
 }
 
+// Hands the start over to a Kavinel that runs already: the doll file, once read as the
+// thumbnailer reads it (a refusal raises its error, nothing handed over); the doll of the
+// folder the command is typed in; or otherwise the window to the front. False where none runs.
+bool HandOver(const TCommandLine& line, bool command) {
+  THandover handover;
+  if (!handover.Running()) return false;
+  if (!line.DollFile.empty()) {
+    TDollFile doll(line.DollFile);
+    ReadDollPictures(doll);
+    return handover.Open(line.DollFile);
+  }
+  if (command && HoldsDoll(".")) return handover.ShowFolder(fs::current_path().string());
+  return handover.Activate();
+}
+
 // Everything but the message box, which needs the window system: the command line, the export,
 // the doll folder and the start of the program.
 int Start(int argc, char* argv[]) {
@@ -215,7 +240,8 @@ int Start(int argc, char* argv[]) {
     return 1;
   }
   const fs::path here = InstalledHere();
-  const bool command = StartedAsCommand(argv[0]);
+  const bool command = StartedAsCommand(argv[0]) && !line.BusService;
+  if (!line.BusService && HandOver(line, command)) return 0;
   if (command && line.DollFile.empty() && HoldsDoll(".")) StartProgram(here / "Kavinel");
   const std::string folder = DollFolderPath();
   RemoveAbandonedUnpacks(folder);

@@ -14,7 +14,7 @@ packages=(
   weston qt6-wayland
   qt6-qpa-plugins qt6-image-formats-plugins file desktop-file-utils
   shared-mime-info libglib2.0-bin python3 appstream
-  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 dbus
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0 dbus dbus-daemon dbus-bin
   fonts-ipafont-gothic
   clang-format
   clang libclang-rt-14-dev

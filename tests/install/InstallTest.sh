@@ -32,13 +32,14 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for file in bin/kavinel lib/kavinel/Kavinel lib/kavinel/kavinel-launcher \
   lib/kavinel/kavinel-thumbnailer lib/kavinel/dat/libGuruGuruSMF.so \
-  share/applications/kavinel.desktop \
-  share/icons/hicolor/48x48/apps/kavinel.png share/icons/hicolor/256x256/apps/kavinel.png \
+  share/applications/org.example.kavinel.desktop share/dbus-1/services/org.example.kavinel.service \
+  share/icons/hicolor/48x48/apps/org.example.kavinel.png \
+  share/icons/hicolor/256x256/apps/org.example.kavinel.png \
   share/kavinel/samples/シェイプ.bmp share/kavinel/samples/テクスチャ.bmp; do
   [[ -e "$prefix/$file" ]] || fail "not installed: $file"
 done
 has_sample "$prefix/share/kavinel/samples"
-entry=$prefix/share/applications/kavinel.desktop
+entry=$prefix/share/applications/org.example.kavinel.desktop
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
 grep -qx 'MimeType=application/x-kavinel;' "$entry" || fail "the menu entry opens no doll file"
 for key in Name GenericName Comment Keywords; do
@@ -65,6 +66,15 @@ for page in share/man/man1/kavinel.1 share/man/ja/man1/kavinel.1; do
 done
 desktop_id=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
 [[ -f "$prefix/share/applications/$desktop_id" ]] || fail "the metainfo launches '$desktop_id', not installed"
+# One ID for the metainfo, the menu entry, its icon and the session bus, whose service starts the
+# launcher; the menu entry is activated by the bus and keeps its command for desktops that do not.
+id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")
+service=$prefix/share/dbus-1/services/$id.service
+[[ $desktop_id == "$id.desktop" && $(sed -n 's/^Icon=//p' "$entry") == "$id" &&
+  $(sed -n 's/^Name=//p' "$service") == "$id" ]] || fail "the ID differs: $id, $desktop_id, $(cat "$service")"
+grep -qx 'DBusActivatable=true' "$entry" || fail "the menu entry is not activated by the bus"
+[[ $(sed -n 's/^Exec=//p' "$service") == "\"$prefix/lib/kavinel/kavinel-launcher\" --gapplication-service" ]] ||
+  fail "the bus's service starts $(sed -n 's/^Exec=//p' "$service")"
 
 # The menu entry's command, as a desktop runs it: from the home folder, with no file.
 command=$(sed -n 's/^Exec=//p' "$entry")

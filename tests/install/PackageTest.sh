@@ -63,6 +63,7 @@ grep -q '^Format: .*copyright-format/1.0' "$scratch/copyright" &&
 dpkg-deb -c "$package" >"$scratch/contents"
 for file in usr/share/mime/packages/kavinel.xml usr/share/thumbnailers/kavinel.thumbnailer \
   usr/share/metainfo/org.example.kavinel.metainfo.xml usr/share/man/man1/kavinel.1 \
+  usr/share/dbus-1/services/org.example.kavinel.service \
   usr/share/man/ja/man1/kavinel.1; do
   grep -q " \./$file\$" "$scratch/contents" || fail "the package does not carry /$file"
 done
@@ -78,7 +79,7 @@ thumbnailer=$(sed -n 's/^Exec=\([^ ]*\) .*/\1/p' /usr/share/thumbnailers/kavinel
 [[ -x "$thumbnailer" ]] || fail "the thumbnailer's command '$thumbnailer' is not there"
 
 # The menu entry's command, started from the home folder as a desktop starts it, with no file.
-entry=/usr/share/applications/kavinel.desktop
+entry=/usr/share/applications/org.example.kavinel.desktop
 desktop-file-validate "$entry" || fail "the menu entry is not valid"
 grep -qx 'MimeType=application/x-kavinel;' "$entry" || fail "the menu entry opens no doll file"
 command=$(sed -n 's/^Exec="\(.*\)" %f$/\1/p' "$entry")
