@@ -204,10 +204,12 @@ TFormMain::TFormMain(QWidget* AOwner)
   ConnectClick(BtnShade, &TFormMain::BtnShadeClick);
   ConnectClick(BtnOpen, &TFormMain::BtnOpenClick);
   const auto takesPictures = [this] { return TakesPictures(*Scene); };
+  // A doll file is taken too: it opens as the menu opens it.
+  const QStringList dollFiles{QString::fromStdString(DollFileSuffix)};
   PaintBox1->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, 0); },
-                                takesPictures);
+                                takesPictures, dollFiles);
   PaintBox2->AcceptPictureDrops([this](const std::string& file) { DropOnView(file, BackViewTurn); },
-                                takesPictures);
+                                takesPictures, dollFiles);
   for (TPaintBox* box : {PaintBox1, PaintBox2})
     box->DescribeWith([this] { return QString::fromStdString(Scene->DescribeDollAtRest()); });
   PaintBox1->setAccessibleName(Tr("Window", "人形の表").ToQString());

@@ -2,6 +2,9 @@
 // in ~/Kavinel, every picture as it was; and doll files that are refused, leaving nothing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -61,10 +64,25 @@ TEST_F(DollFile, ADollWrittenAndOpenedAgainIsEveryPictureAsItWasInAFolderOfItsOw
     suggested = name;
     return QString::fromStdString(fs::absolute("セット.kavinel").string());
   });
+  // Done, it says where the file went, and shows that folder when asked.
+  QString note, opened;
+  SetFolderOpener([&](const QString& folder) { return opened = folder, true; });
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    note = box->text();
+    for (QAbstractButton* button : box->buttons())
+      if (box->buttonRole(button) == QMessageBox::ActionRole) button->click();
+  });
+  poll.start(5);
   form->ExportClick();
   SetSaveDialog(nullptr);
+  SetFolderOpener(nullptr);
   EXPECT_EQ(suggested.toStdString(), (origin / (origin.filename().string() + ".kavinel")).string());
   EXPECT_EQ(ReadBytes("セット-01.kavinel"), written);
+  EXPECT_TRUE(note.endsWith(QString::fromStdString(fs::absolute("セット.kavinel").string())));
+  EXPECT_EQ(opened.toStdString(), origin.string());
   // Opened twice, one folder; again once its copy was painted, or differing in a byte, a new one.
   const auto painted = [](const fs::path& skin) {
     Bytes bytes = ReadBytes(skin);

@@ -351,6 +351,7 @@ TEST_F(PaintByHand, WhilePaintingPicturesAreRefusedTheEdgeIsNotGrabbedAndOpening
 }
 
 TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointerShows) {
+  Painting().PaintBrush = {};  // whatever an earlier test left
   form->PaintClick();
   TPaintTools* tools = form->PaintTools;
   const QPointF onDoll(100, 100);
@@ -417,13 +418,14 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   PressKey(form.get(), Qt::Key_E);
   Stroke(form->PaintBox1, {60, 100}, {140, 100});
   EXPECT_EQ(Skin(), start);
-  // The next painting starts afresh.
+  // The next painting, and the next start, take the brush as this one left it.
   form->StopPainting();
+  OpenWindow();
   form->PaintClick();
   const TBrush& brush = Painting().PaintBrush;
-  EXPECT_TRUE(SameColour(brush.Colour, Black));
-  EXPECT_EQ(brush.Diameter, 4);
-  EXPECT_FALSE(brush.Erases);
+  EXPECT_TRUE(SameColour(brush.Colour, chosen));
+  EXPECT_EQ(brush.Diameter, 2);
+  EXPECT_TRUE(brush.Erases);
 }
 
 }  // namespace

@@ -415,7 +415,10 @@ TEST_F(Shelf, EveryWayOfShowingADollNamesItAndIsRememberedForTheNextStart) {
       {"New", [&] { form->Commands.NewDoll->trigger(); }, "人形"},
       {"doll file by menu", [&] { form->Commands.OpenDollFile->trigger(); }, "byMenu"},
       {"doll file dropped",
-       [&] { DragAndDrop(form->PaintBox1, {QUrl::fromLocalFile(dollFile("dropped", 2).c_str())}); },
+       [&] {
+         EXPECT_TRUE(
+             DragAndDrop(form->PaintBox1, {QUrl::fromLocalFile(dollFile("dropped", 2).c_str())}));
+       },
        "dropped"},
       {"a start in the folder",
        [&] {

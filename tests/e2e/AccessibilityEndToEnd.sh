@@ -12,9 +12,9 @@ samples=$(realpath "$2")
 tree=$(dirname "$(realpath "$0")")/AccessibilityTree.py
 
 rows=(
-  # LANG | front view | back view | the refusal
-  "ja_JP.UTF-8|人形の表|人形の裏|このカヴィネルは開く形をしていません。"
-  "en_US.UTF-8|Front of the doll|Back of the doll|This doll is not shaped to open."
+  # LANG | front view | back view | the refusal | the menu bar's menus, then the views' menu
+  "ja_JP.UTF-8|人形の表|人形の裏|このカヴィネルは開く形をしていません。|人形(D)|編集(E)|描く(P)|表示(V)|ヘルプ(H)|views:絵を貼る(P)…,筆で描く(B),人形を閉じる(C),元に戻す(U),やり直す(R),回転アニメーションを保存(A),人形の棚を開く(S),人形ファイルを開く(D)…,人形を書き出す(E)…,フォルダーを開く(F),静かに動かす(Q),カヴィネルについて(H)"
+  "en_US.UTF-8|Front of the doll|Back of the doll|This doll is not shaped to open.|Doll|Edit|Paint|View|Help|views:Paste a Picture…,Paint with a Brush,Close the Doll,Undo,Redo,Save the Turning Animation,Open the Doll Shelf,Open a Doll File…,Export the Doll…,Open the Folder,Animate Quietly,About Kavinel"
 )
 
 stack=$(mktemp -d)
@@ -59,7 +59,7 @@ wait_until a11y_bus_named || fail "the AT-SPI bus did not start"
 
 passed=0
 for row in "${rows[@]}"; do
-  IFS='|' read -r lang front back refusal <<<"$row"
+  IFS='|' read -r lang front back refusal menus <<<"$row"
   enter_sample_folder "$samples"
   # A doll with a neck, which cannot open.
   /usr/bin/python3 - <<'SHAPE'
@@ -76,7 +76,7 @@ SHAPE
   start_program env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="$lang" \
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$program"
   ok=1
-  timeout 60 /usr/bin/python3 "$tree" "$program_pid" "$front" "$back" "$refusal" || ok=0
+  timeout 60 /usr/bin/python3 "$tree" "$program_pid" "$front" "$back" "$refusal" "$menus" || ok=0
   end_program || { echo "FAILED: with its message box open, SIGTERM did not end it well"; ok=0; }
   if ((ok)); then passed=$((passed + 1)); else echo "FAILED: LANG=$lang"; fi
   cd /

@@ -1,5 +1,5 @@
 """The running program as assistive technology sees it over AT-SPI, in the language its row
-names: AccessibilityTree.py PID FRONT BACK REFUSAL, run in the program's folder. Prints each
+names: AccessibilityTree.py PID FRONT BACK REFUSAL MENUS, run in the program's folder. Prints each
 failed check and ends with status 1 if any failed."""
 import os
 import sys
@@ -8,7 +8,11 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-pid, front, back, refusal = int(sys.argv[1]), *sys.argv[2:5]
+pid, front, back, refusal, menus = int(sys.argv[1]), *sys.argv[2:6]
+# The menu bar's menus, and the views' menu, whose every item the bar holds too: "|" between
+# menus, "," between items, the menus' names before ":".
+MENUS = [m.split(":")[0] for m in menus.split("|")]
+VIEW_MENU = menus.split("|")[-1].split(":")[1].split(",")
 BUTTONS = ["←Turn", "<Stop>", "Load", "Save", "Shade 0", "Open"]
 failed = 0
 
@@ -78,6 +82,15 @@ views = [(n.getRoleName(), n.name, bool(n.description))
          for n in descendants(window) if size(n) == (200, 200)]
 want = [("image", front, True), ("image", back, True)]
 check(views == want, f"views (role, name, described) {views}, not {want}")
+
+bars = [n for n in descendants(window) if n.getRole() == pyatspi.ROLE_MENU_BAR]
+if check(len(bars) == 1, f"{len(bars)} menu bars, not one"):
+    named = [m.name for m in bars[0]]
+    check(named == MENUS[:-1], f"menus {named}, not {MENUS[:-1]}")
+    items = [n.name for n in descendants(bars[0])
+             if n.getRole() in (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM)]
+    missing = [item for item in VIEW_MENU if item not in items]
+    check(not missing, f"the menu bar lacks {missing} of the views' menu; it holds {items}")
 
 for button in buttons:
     if button.name == "Save":

@@ -60,6 +60,8 @@ programs_are() { [[ $(programs) -eq $1 ]]; }
 remembers() { grep -qsxF "LastDoll=@ByteArray($1)" "$XDG_CONFIG_HOME/Kavinel/Kavinel.conf"; }
 # The keyboard elsewhere, so that the handover has to bring the window to the front.
 focus_away() { xdotool windowfocus "$(xdotool search --maxdepth 0 --name '')" 2>/dev/null || true; }
+# The window's title names the doll shown, the desktop's way.
+titled() { [[ $(xdotool getwindowname "$window" 2>/dev/null) == "$1 — カヴィネル" ]]; }
 has_focus() { [[ $(xdotool getwindowfocus -f 2>/dev/null) == "$window" ]]; }
 
 cd "$HOME"
@@ -75,8 +77,10 @@ while read -r folder doll start; do
   code=0
   (cd "$folder" && DESKTOP_STARTUP_ID=$startup timeout 10 $start) >"$work/said.txt" 2>&1 || code=$?
   [[ $code -eq 0 ]] || fail "'$start' ended with status $code: $(cat "$work/said.txt")"
-  if [[ $doll != - ]]; then wait_until remembers "$doll" || fail "'$start' did not show $doll"; fi
-  # TITLE: once the title names the doll, check it too: xdotool search --name "^$doll — "
+  if [[ $doll != - ]]; then
+    wait_until remembers "$doll" || fail "'$start' did not show $doll"
+    wait_until titled "$doll" || fail "'$start': the title does not name $doll"
+  fi
   wait_until has_focus || fail "'$start' did not bring the window to the front"
   xprop -id "$window" _NET_STARTUP_ID | grep -qF "\"$startup\"" || fail "'$start': the startup id was not passed on"
   programs_are 1 && kill -0 "$program_pid" || fail "'$start': $(programs) programs"
