@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QStyle>
@@ -19,6 +21,7 @@
 #include "dollfile/DollUnpack.h"
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
+#include "framework/TavoWindows.h"
 #include "framework/Translation.h"
 
 namespace fs = std::filesystem;
@@ -115,15 +118,18 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
     menu.addActions({UndoAction, ExportAction, OpenAction});
     menu.exec(List->viewport()->mapToGlobal(at));
   });
-  auto* buttons = new QHBoxLayout;
+  // The buttons in a column beside the list: in a row they would make the window too wide to
+  // open beside the main window.
+  auto* buttons = new QVBoxLayout;
   for (QAction* action : QWidget::actions()) {
     auto* button = new QToolButton(this);
     button->setDefaultAction(action);
     button->setAccessibleName(action->iconText());
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     buttons->addWidget(button);
   }
   buttons->addStretch();
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QHBoxLayout(this);
   layout->addWidget(List);
   layout->addLayout(buttons);
   const QSettings settings(QString::fromStdString(SettingsFile()), QSettings::IniFormat);
@@ -172,9 +178,7 @@ void TShelfWindow::Refresh() {
   for (const TShelfDoll& doll : dolls) {
     const QSignalBlocker quiet(List);
     const bool mine = doll.Folder == FShelf;
-    const QString name =
-        mine ? Tr("Shelf", "わたしの人形").ToQString()
-             : QString::fromStdString(PrintableName(fs::path(doll.Folder).filename().string()));
+    const QString name = QString::fromStdString(ShelfName(FShelf, doll.Folder));
     auto* item = new QListWidgetItem(name, List);
     item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
     item->setData(NameRole, name);
@@ -240,8 +244,13 @@ void TShelfWindow::PictureMade(const std::string& content, const std::string& fi
                                       : PictureIcon(QPixmap::fromImage(picture));
   const QSignalBlocker quiet(List);
   for (int row = 0; row < List->count(); ++row)
-    if (List->item(row)->data(PictureRole).toByteArray().toStdString() == file)
+    if (List->item(row)->data(PictureRole).toByteArray().toStdString() == file &&
+        !Editing(List->item(row)))
       List->item(row)->setIcon(icon);
+}
+
+bool TShelfWindow::Editing(const QListWidgetItem* item) const {
+  return List->indexWidget(List->indexFromItem(item));
 }
 
 void TShelfWindow::FinishPictures() {
@@ -292,7 +301,9 @@ void TShelfWindow::ShowKeptPicture(const std::string& folder) {
 
 void TShelfWindow::TurnChosen() {
   QListWidgetItem* item = List->currentItem();
-  if (!FTurning || !isVisible() || !item || FolderOf(item) != FTurningFolder) return;
+  // Still while its name is typed: a change to the item puts its name back in the editor.
+  if (!FTurning || !isVisible() || !item || FolderOf(item) != FTurningFolder || Editing(item))
+    return;
   // Clockwise, as the doll on screen starts.
   FTurningPose.Rotation = (FTurningPose.Rotation + TextureColumns - TurnStep) % TextureColumns;
   const QSignalBlocker quiet(List);
@@ -358,7 +369,7 @@ bool TShelfWindow::Try(const std::function<void()>& act) {
     act();
     return true;
   } catch (const std::exception& e) {
-    ShowMsg(e.what());
+    ShowMsg(e.what(), this);
     return false;
   }
 }
@@ -393,15 +404,30 @@ void TShelfWindow::Rename(QListWidgetItem* item) {
   if (name == item->data(NameRole).toString().toStdString()) return;
   std::string renamed;
   const bool shown = Shown(folder);
-  if (Try([&] { renamed = RenameDoll(folder, name); })) {
-    FSteps.push_back({TStep::Renamed, folder, renamed});
-    if (shown) Renamed(renamed);
+  if (!Try([&] { renamed = RenameDoll(folder, name); })) {
+    // The name typed stays in the editor to be put right; the item keeps the folder's.
+    const QSignalBlocker quiet(List);
+    item->setText(item->data(NameRole).toString());
+    return QTimer::singleShot(0, this, [this, folder, typed = QString::fromStdString(name)] {
+      EditAgain(folder, typed);
+    });
   }
+  FSteps.push_back({TStep::Renamed, folder, renamed});
+  if (shown) Renamed(renamed);
   // Told once the editor is gone: the list is made again, under the name the folder has.
-  QTimer::singleShot(0, this, [this, renamed, folder] {
+  QTimer::singleShot(0, this, [this, renamed] {
     Refresh();
-    Choose(renamed.empty() ? folder : renamed);
+    Choose(renamed);
   });
+}
+
+void TShelfWindow::EditAgain(const std::string& folder, const QString& typed) {
+  Choose(folder);
+  QListWidgetItem* item = List->currentItem();
+  if (!item || FolderOf(item) != folder) return;
+  List->editItem(item);
+  if (auto* editor = qobject_cast<QLineEdit*>(List->indexWidget(List->indexFromItem(item))))
+    editor->setText(typed);
 }
 
 void TShelfWindow::Trash() {
@@ -441,7 +467,13 @@ void TShelfWindow::Undo() {
   Choose(step.Folder);
 }
 
+void TShelfWindow::DropTyping() {
+  if (QWidget* editor = List->indexWidget(List->currentIndex()))
+    emit List->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
 TShelfWindow::~TShelfWindow() {
+  DropTyping();
   FPainters.clear();  // the pictures not begun are not waited for
   SaveSize();         // the program may end with the shelf open
 }
@@ -451,7 +483,22 @@ void TShelfWindow::SaveSize() const {
   settings.setValue(SizeKey, size());
 }
 
+void TShelfWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Opened anew, beside the main window, clear of its views.
+  if (!event->spontaneous() && parentWidget()) MoveBeside(*this, *parentWidget());
+}
+
+void TShelfWindow::keyPressEvent(QKeyEvent* event) {
+  // Reaches the window only when no control takes it: a name's editor takes its own Escape.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+    close();
+  else
+    QWidget::keyPressEvent(event);
+}
+
 void TShelfWindow::closeEvent(QCloseEvent* event) {
+  DropTyping();
   SaveSize();
   FTurn.stop();
   QWidget::closeEvent(event);
