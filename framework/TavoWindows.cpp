@@ -35,10 +35,11 @@ void MoveBeside(QWidget& window, const QWidget& main) {
 }
 
 void ShowTitleAlone(QWidget& window) {
-  window.winId();  // the window system's window, which the title is handed to
+  QWindow* handle = window.windowHandle();
+  if (!handle) return;
   // Qt adds no display name to a title that already ends with it.
   const QString displayName = QGuiApplication::applicationDisplayName();
   QGuiApplication::setApplicationDisplayName(window.windowTitle());
-  window.windowHandle()->setTitle(window.windowTitle());
+  handle->setTitle(window.windowTitle());
   QGuiApplication::setApplicationDisplayName(displayName);
 }

@@ -16,6 +16,6 @@ QRect PlaceBeside(const QRect& mainFrame, const QSize& size, const QRect& availa
 // it will have as `main`'s; leaves it to the window system where there is no room.
 void MoveBeside(QWidget& window, const QWidget& main);
 
-// Hands `window`'s title to the window system as it is. Qt adds the application's display name
-// to every title it hands over, which a tool window's short title bar would cut.
+// Hands the shown `window`'s title to the window system as it is. Qt adds the application's
+// display name to every title it hands over, which a tool window's short title bar would cut.
 void ShowTitleAlone(QWidget& window);

@@ -190,8 +190,8 @@ void TPaintTools::ShowState() {
 void TPaintTools::ShowBeside(const QWidget& main) {
   adjustSize();
   MoveBeside(*this, main);
-  ShowTitleAlone(*this);
   show();
+  ShowTitleAlone(*this);
 }
 
 void TPaintTools::closeEvent(QCloseEvent* event) {

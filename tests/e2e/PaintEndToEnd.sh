@@ -23,11 +23,11 @@ wait_for_file out00.bmp
 
 tool_window_shown() { (($(xdotool search --onlyvisible --class kavinel | wc -l) >= 2)); }
 tool_window_gone() { ! tool_window_shown; }
-# The tool window's title as the window manager reads it.
-tool_title() {
+# The titles of the program's windows as the window manager reads them.
+titles() {
   local id
   for id in $(xdotool search --onlyvisible --class kavinel); do
-    [[ $id == "$window" ]] || LC_ALL=C.UTF-8 xprop -notype -id "$id" _NET_WM_NAME
+    LC_ALL=C.UTF-8 xprop -notype -id "$id" _NET_WM_NAME
   done
 }
 
@@ -39,8 +39,8 @@ paint_row() {
   xdotool key b
   wait_until tool_window_shown || fail "the tool window did not appear"
   # Its own short title alone: the program's name after it would be cut in its narrow title bar.
-  [[ $(tool_title) =~ ^_NET_WM_NAME\ =\ \"(筆|Brush)\"$ ]] ||
-    fail "the tool window's title is not its own alone: $(tool_title)"
+  titles | grep -xE '_NET_WM_NAME = "(筆|Brush)"' >/dev/null ||
+    fail "no tool window titled with its own title alone: $(titles)"
   xdotool mousemove --window "$window" $((25 + $2)) $((25 + $1))
   sleep 0.2
   xdotool mousedown 1
