@@ -15,15 +15,18 @@ bool Terminated = false;
 
 }  // namespace
 
-void ShowMsg(const std::string& AText) {
+void ShowMsg(const std::string& AText, QWidget* AOver) {
   QPointer<QWidget> previous = QApplication::activeWindow();
   QPointer<QWidget> focus = QApplication::focusWidget();
-  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle),
-                  QString::fromStdString(AText), QMessageBox::Ok);
+  // Owned by the window it opens over, and gone with it should that window go first.
+  const QPointer<QMessageBox> box = new QMessageBox(
+      QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle), QString::fromStdString(AText),
+      QMessageBox::Ok, AOver ? AOver->window() : previous.data());
   // File names are shown as typed: a name like "<b>doll</b>.bmp" must not become markup.
-  box.setTextFormat(Qt::PlainText);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
+  box->setTextFormat(Qt::PlainText);
+  box->setWindowModality(Qt::ApplicationModal);
+  box->exec();
+  delete box.data();
   if (previous) previous->activateWindow();
   if (focus) focus->setFocus();
 }

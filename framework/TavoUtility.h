@@ -4,13 +4,16 @@
 
 #include <string>
 
+class QWidget;
+
 // The application title, the caption of every message box.
 inline const char* const ApplicationTitle = "カヴィネル";
 
 // A modal message box owned by the application: the text, the application title as caption,
-// one OK button and no icon. Returns when the user closes it; the window that was active
+// one OK button and no icon, over `AOver`'s window, the one whose action it answers (the
+// active window unless told). Returns when the user closes it; the window that was active
 // before gets its focus back.
-void ShowMsg(const std::string& AText);
+void ShowMsg(const std::string& AText, QWidget* AOver = nullptr);
 
 // Shows the busy cursor over the program's windows while it lives: for work such as reading
 // a large picture, during which the views stand still.

@@ -80,6 +80,32 @@ std::string CopyIntoNewFolder(const std::string& shelf, const std::string& from,
   return folder.MoveTo(shelf, name);
 }
 
+bool SameDoll(const std::string& a, const std::string& b) {
+  return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+}
+
+// The names the dolls of `shelf` show, but that of `except`.
+std::set<std::string> ShownNames(const std::string& shelf, const std::string& except) {
+  std::set<std::string> names;
+  for (const TShelfDoll& doll : ListShelf(shelf))
+    if (!SameDoll(doll.Folder, except)) names.insert(ShelfName(shelf, doll.Folder));
+  return names;
+}
+
+// The first of `name`, `name`-2, … that no doll of `shelf` shows and nothing in it has.
+std::string FreeName(const std::string& shelf, const std::string& name) {
+  const std::set<std::string> shown = ShownNames(shelf, {});
+  for (int n = 1;; ++n) {
+    const std::string free = n == 1 ? name : name + "-" + std::to_string(n);
+    struct stat info {};
+    if (!shown.count(free) && ::lstat((shelf + "/" + free).c_str(), &info) != 0) return free;
+  }
+}
+
+std::string Taken(const std::string& name) {
+  return Tr("Shelf", "\"%1\" という名前はもう使われています").Arg(name);
+}
+
 ETavoError RenameError(const std::string& folder, const std::string& reason) {
   return ETavoError(
       Tr("Shelf", "フォルダー \"%1\" の名前を変えられません: %2").Arg(folder).Arg(reason));
@@ -120,15 +146,14 @@ bool OnShelf(const std::string& shelf, const std::string& folder) {
          !ReadDoll((home / name).string()).Folder.empty();
 }
 
+std::string ShelfName(const std::string& shelf, const std::string& folder) {
+  return SameDoll(folder, shelf) ? std::string(Tr("Shelf", "わたしの人形"))
+                                 : PrintableName(fs::path(folder).filename().string());
+}
+
 std::string CacheFolder() {
   return (QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/Kavinel")
       .toStdString();
-}
-
-std::string ShownDollName(const std::string& shelf, const std::string& folder) {
-  const fs::path path = fs::path(folder).lexically_normal();
-  if (path == fs::path(shelf).lexically_normal()) return Tr("Shelf", "わたしの人形");
-  return PrintableName((path.has_filename() ? path : path.parent_path()).filename().string());
 }
 
 std::string RememberedDoll(const std::string& shelf) {
@@ -148,13 +173,13 @@ void RememberDoll(const std::string& shelf, const std::string& folder) {
 std::string NewDoll(const std::string& shelf, const std::string& samples) {
   std::vector<std::string> names;
   for (const auto& [name, identity] : ReadDoll(samples).Pictures) names.push_back(name);
-  return CopyIntoNewFolder(shelf, samples, names, "人形");
+  return CopyIntoNewFolder(shelf, samples, names, FreeName(shelf, Tr("Shelf", "人形")));
 }
 
 std::string DuplicateDoll(const std::string& shelf, const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& [name, identity] : ReadDoll(folder).Pictures) names.push_back(name);
-  return CopyIntoNewFolder(shelf, folder, names, fs::path(folder).filename().string());
+  return CopyIntoNewFolder(shelf, folder, names, FreeName(shelf, ShelfName(shelf, folder)));
 }
 
 std::string RenameDoll(const std::string& folder, const std::string& name) {
@@ -164,10 +189,11 @@ std::string RenameDoll(const std::string& folder, const std::string& name) {
                                  "(制御文字、先頭の点やダッシュ、末尾の .kavinel・.bmp・"
                                  ".new、/ は使えず、200 バイトまでです)")
                                   .Arg(PrintableName(name)));
-  const std::string target = (fs::path(folder).parent_path() / name).string();
+  const std::string shelf = fs::path(folder).parent_path().string();
+  if (ShownNames(shelf, folder).count(name)) throw RenameError(folder, Taken(name));
+  const std::string target = (fs::path(shelf) / name).string();
   if (const int error = RenameNoReplace(folder, target); error != 0) {
-    if (error == EEXIST)
-      throw RenameError(folder, Tr("Shelf", "\"%1\" という名前はもう使われています").Arg(name));
+    if (error == EEXIST) throw RenameError(folder, Taken(name));
     throw RenameError(folder, std::strerror(error));
   }
   FlushFolder(target);

@@ -5,13 +5,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <map>
 #include <utility>
 
 #include "PaintSession.h"
+#include "framework/TavoWindows.h"
 #include "framework/Translation.h"
 
 namespace {
@@ -116,7 +116,8 @@ TPaintTools::TPaintTools(QWidget* owner, TPaintSession& session, TActions action
       Done(new QPushButton(Tr("Paint", "完了").ToQString(), this)),
       FSession(session),
       FActions(std::move(actions)) {
-  setWindowTitle(Tr("Paint", "筆で描く").ToQString());
+  // Short: a tool window's title bar is narrow.
+  setWindowTitle(Tr("Paint", "筆").ToQString());
   setAccessibleName(windowTitle());
   AddControls();
   connect(OtherColour, &QPushButton::clicked, this, [this] { ChooseOtherColour(); });
@@ -187,17 +188,10 @@ void TPaintTools::ShowState() {
 }
 
 void TPaintTools::ShowBeside(const QWidget& main) {
-  constexpr int Gap = 8;
   adjustSize();
-  const QRect frame = main.frameGeometry();
-  const QRect screen = main.screen()->availableGeometry();
-  const int width = frameGeometry().width();
-  const int right = frame.right() + 1 + Gap;
-  const int left = frame.left() - Gap - width;
-  // Where neither side has room, it covers the main window rather than leave the screen.
-  const int x = right + width <= screen.right() + 1 ? right : std::max(left, screen.left());
-  move(x, frame.top());
+  MoveBeside(*this, main);
   show();
+  ShowTitleAlone(*this);
 }
 
 void TPaintTools::closeEvent(QCloseEvent* event) {

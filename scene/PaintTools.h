@@ -46,7 +46,7 @@ class TPaintTools : public QWidget {
 
   // Shows the brush and whether a stroke can be taken back or put back.
   void ShowState();
-  // Shows the window beside `main`'s frame, on the side where it fits on the screen.
+  // Shows the window beside `main`'s frame, where the screen has room for it.
   void ShowBeside(const QWidget& main);
 
  protected:

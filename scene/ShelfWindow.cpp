@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStyle>
 #include <QThread>
@@ -18,6 +20,7 @@
 #include "dollfile/DollUnpack.h"
 #include "framework/TavoErrors.h"
 #include "framework/TavoUtility.h"
+#include "framework/TavoWindows.h"
 #include "framework/Translation.h"
 #include "platform/Settings.h"
 
@@ -115,15 +118,18 @@ TShelfWindow::TShelfWindow(QWidget* owner, std::string shelf, std::string sample
     menu.addActions({UndoAction, ExportAction, OpenAction});
     menu.exec(List->viewport()->mapToGlobal(at));
   });
-  auto* buttons = new QHBoxLayout;
+  // The buttons in a column beside the list: in a row they would make the window too wide to
+  // open beside the main window.
+  auto* buttons = new QVBoxLayout;
   for (QAction* action : QWidget::actions()) {
     auto* button = new QToolButton(this);
     button->setDefaultAction(action);
     button->setAccessibleName(action->iconText());
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     buttons->addWidget(button);
   }
   buttons->addStretch();
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QHBoxLayout(this);
   layout->addWidget(List);
   layout->addLayout(buttons);
   resize(WindowSize(SettingsName, QSize(560, 420)));
@@ -170,7 +176,7 @@ void TShelfWindow::Refresh() {
   for (const TShelfDoll& doll : dolls) {
     const QSignalBlocker quiet(List);
     const bool mine = doll.Folder == FShelf;
-    const QString name = QString::fromStdString(ShownDollName(FShelf, doll.Folder));
+    const QString name = QString::fromStdString(ShelfName(FShelf, doll.Folder));
     auto* item = new QListWidgetItem(name, List);
     item->setData(FolderRole, QByteArray::fromStdString(doll.Folder));
     item->setData(NameRole, name);
@@ -236,8 +242,13 @@ void TShelfWindow::PictureMade(const std::string& content, const std::string& fi
                                       : PictureIcon(QPixmap::fromImage(picture));
   const QSignalBlocker quiet(List);
   for (int row = 0; row < List->count(); ++row)
-    if (List->item(row)->data(PictureRole).toByteArray().toStdString() == file)
+    if (List->item(row)->data(PictureRole).toByteArray().toStdString() == file &&
+        !Editing(List->item(row)))
       List->item(row)->setIcon(icon);
+}
+
+bool TShelfWindow::Editing(const QListWidgetItem* item) const {
+  return List->indexWidget(List->indexFromItem(item));
 }
 
 void TShelfWindow::FinishPictures() {
@@ -288,7 +299,9 @@ void TShelfWindow::ShowKeptPicture(const std::string& folder) {
 
 void TShelfWindow::TurnChosen() {
   QListWidgetItem* item = List->currentItem();
-  if (!FTurning || !isVisible() || !item || FolderOf(item) != FTurningFolder) return;
+  // Still while its name is typed: a change to the item puts its name back in the editor.
+  if (!FTurning || !isVisible() || !item || FolderOf(item) != FTurningFolder || Editing(item))
+    return;
   // Clockwise, as the doll on screen starts.
   FTurningPose.Rotation = (FTurningPose.Rotation + TextureColumns - TurnStep) % TextureColumns;
   const QSignalBlocker quiet(List);
@@ -354,7 +367,7 @@ bool TShelfWindow::Try(const std::function<void()>& act) {
     act();
     return true;
   } catch (const std::exception& e) {
-    ShowMsg(e.what());
+    ShowMsg(e.what(), this);
     return false;
   }
 }
@@ -389,15 +402,30 @@ void TShelfWindow::Rename(QListWidgetItem* item) {
   if (name == item->data(NameRole).toString().toStdString()) return;
   std::string renamed;
   const bool shown = Shown(folder);
-  if (Try([&] { renamed = RenameDoll(folder, name); })) {
-    FSteps.push_back({TStep::Renamed, folder, renamed});
-    if (shown) Renamed(renamed);
+  if (!Try([&] { renamed = RenameDoll(folder, name); })) {
+    // The name typed stays in the editor to be put right; the item keeps the folder's.
+    const QSignalBlocker quiet(List);
+    item->setText(item->data(NameRole).toString());
+    return QTimer::singleShot(0, this, [this, folder, typed = QString::fromStdString(name)] {
+      EditAgain(folder, typed);
+    });
   }
+  FSteps.push_back({TStep::Renamed, folder, renamed});
+  if (shown) Renamed(renamed);
   // Told once the editor is gone: the list is made again, under the name the folder has.
-  QTimer::singleShot(0, this, [this, renamed, folder] {
+  QTimer::singleShot(0, this, [this, renamed] {
     Refresh();
-    Choose(renamed.empty() ? folder : renamed);
+    Choose(renamed);
   });
+}
+
+void TShelfWindow::EditAgain(const std::string& folder, const QString& typed) {
+  Choose(folder);
+  QListWidgetItem* item = List->currentItem();
+  if (!item || FolderOf(item) != folder) return;
+  List->editItem(item);
+  if (auto* editor = qobject_cast<QLineEdit*>(List->indexWidget(List->indexFromItem(item))))
+    editor->setText(typed);
 }
 
 void TShelfWindow::Trash() {
@@ -437,7 +465,13 @@ void TShelfWindow::Undo() {
   Choose(step.Folder);
 }
 
+void TShelfWindow::DropTyping() {
+  if (QWidget* editor = List->indexWidget(List->currentIndex()))
+    emit List->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
 TShelfWindow::~TShelfWindow() {
+  DropTyping();
   FPainters.clear();  // the pictures not begun are not waited for
   SaveSize();         // the program may end with the shelf open
 }
@@ -446,7 +480,22 @@ void TShelfWindow::SaveSize() const {
   KeepWindowSize(SettingsName, size());
 }
 
+void TShelfWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Opened anew, beside the main window, clear of its views.
+  if (!event->spontaneous() && parentWidget()) MoveBeside(*this, *parentWidget());
+}
+
+void TShelfWindow::keyPressEvent(QKeyEvent* event) {
+  // Reaches the window only when no control takes it: a name's editor takes its own Escape.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+    close();
+  else
+    QWidget::keyPressEvent(event);
+}
+
 void TShelfWindow::closeEvent(QCloseEvent* event) {
+  DropTyping();
   SaveSize();
   FTurn.stop();
   QWidget::closeEvent(event);

@@ -63,6 +63,8 @@ class TShelfWindow : public QWidget {
   QAction* const OpenAction;
 
  protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -81,6 +83,12 @@ class TShelfWindow : public QWidget {
   void Duplicate();
   void StartRename();
   void Rename(QListWidgetItem* item);
+  // Opens the editor of the doll of `folder` again, holding `typed`.
+  void EditAgain(const std::string& folder, const QString& typed);
+  // Whether the name of `item` is being typed.
+  bool Editing(const QListWidgetItem* item) const;
+  // Gives up a name being typed, as Escape does: a window that goes renames nothing.
+  void DropTyping();
   void Trash();
   void Undo();
   // Whether `folder` holds the doll shown.

@@ -267,7 +267,7 @@ void TFormMain::ShowState() {
   BtnTurnRight->setText(doll.Direction == DirectionClockwise ? StopCaption : TurnRightCaption);
   BtnTurnLeft->setText(doll.Direction == DirectionCounterClockwise ? StopCaption : TurnLeftCaption);
   BtnShade->setText(QString("Shade %1").arg(doll.ShadeLevel));
-  setWindowTitle(QString::fromStdString(ShownDollName(DollFolderPath(), Scene->Folder())));
+  setWindowTitle(QString::fromStdString(ShelfName(DollFolderPath(), Scene->Folder())));
   ShowCommands();
   if (Shelf) Shelf->ShowState();
   const QString description = ViewDescription(*Scene);

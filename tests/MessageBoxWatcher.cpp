@@ -11,8 +11,9 @@ SeenMessageBox CloseNextMessageBox(const std::function<void()>& open) {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
     poll.stop();
-    seen = {box->windowTitle(), box->text(),       static_cast<int>(box->buttons().size()),
-            box->icon(),        box->textFormat(), true};
+    seen = {box->windowTitle(),  box->text(),       static_cast<int>(box->buttons().size()),
+            box->icon(),         box->textFormat(), true,
+            box->frameGeometry()};
     box->button(QMessageBox::Ok)->click();
   });
   poll.start(5);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -12,6 +13,7 @@ struct SeenMessageBox {
   QMessageBox::Icon Icon = QMessageBox::Warning;
   Qt::TextFormat Format = Qt::AutoText;
   bool Shown = false;
+  QRect Frame;  // where it was shown, its frame included
 };
 
 // Runs `open`; a message box it shows is read and closed with its OK button.

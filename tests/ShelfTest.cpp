@@ -2,11 +2,15 @@
 // their undo, byte for byte; and the doll that follows its files when another program writes.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QScreen>
 #include <QSettings>
+#include <QTranslator>
 #include <QtTest/QTest>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "MessageBoxWatcher.h"
@@ -17,6 +21,7 @@
 #include "dollfile/DollExport.h"
 #include "framework/TavoDesktop.h"
 #include "framework/TavoTimer.h"
+#include "framework/Translation.h"
 #include "platform/DollShelf.h"
 #include "platform/Settings.h"
 #include "platform/ShelfIndex.h"
@@ -57,6 +62,28 @@ class Shelf : public SampleDollWindow {
   }
   bool ShowsSkin(const fs::path& folder) const;
   QImage Shows(const fs::path& folder) const;
+  // The editor of the chosen doll's name, when it is open.
+  QLineEdit* Editor() const {
+    return qobject_cast<QLineEdit*>(
+        form->Shelf->List->indexWidget(form->Shelf->List->currentIndex()));
+  }
+  // Types `name` as the chosen doll's name and presses Return; the message it brought.
+  SeenMessageBox TypeName(const QString& name) {
+    // Typed in the active shelf, as a person types: the shelf is not read again meanwhile.
+    form->Shelf->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form->Shelf));
+    form->Shelf->List->editItem(form->Shelf->List->currentItem());
+    QLineEdit* editor = Editor();
+    editor->setText(name);
+    QTest::qWait(4 * FrameInterval);  // the chosen doll turns meanwhile
+    // The editor hands its name over once back in the event loop.
+    const SeenMessageBox seen = CloseNextMessageBox([&] {
+      QTest::keyClick(editor, Qt::Key_Return);
+      QCoreApplication::processEvents();
+    });
+    QCoreApplication::processEvents();
+    return seen;
+  }
   std::vector<std::string> Listed() {
     std::vector<std::string> names;
     for (int row = 0; row < form->Shelf->List->count(); ++row)
@@ -180,6 +207,99 @@ TEST_F(Shelf, ActionsAndTheirUndoKeepEveryFile) {
   EXPECT_TRUE(ShowsSkin(shelf / "a"));
   EXPECT_FALSE(fs::exists(made));
   EXPECT_EQ(ReadBytes(trash / "files" / made.filename() / TextureFileName), sampleSkin);
+}
+
+// The shelf shows each name once, in the language of the moment: "My Doll" is ~/Kavinel's.
+TEST_F(Shelf, NewDuplicatedAndRenamedDollsNeverTakeANameTheShelfShowsOrAFolderHas) {
+  MakeDoll(shelf, sampleSkin);
+  MakeDoll(shelf / "a", sampleSkin);
+  fs::create_directories(shelf / "人形");  // no doll, but a folder
+  form->ShelfClick();
+  TShelfWindow& window = *form->Shelf;
+  const auto act = [&](const fs::path& chosen, QAction* action) {
+    return [&window, chosen, action] {
+      window.Choose(chosen.string());
+      action->trigger();
+      return SeenMessageBox();
+    };
+  };
+  const auto rename = [&](const char* name) {
+    return [this, &window, name] {
+      window.Choose((shelf / "a").string());
+      const SeenMessageBox seen = TypeName(QString::fromUtf8(name));
+      if (Editor()) QTest::keyClick(Editor(), Qt::Key_Escape);
+      return seen;
+    };
+  };
+  const struct {
+    const char* Language;
+    std::function<SeenMessageBox()> Act;
+    const char* Chosen;  // the folder of the doll chosen after it
+    bool Refused;
+  } rows[] = {
+      {"en-US", act(shelf, window.DuplicateAction), "My Doll-2", false},
+      {"en-US", act(shelf, window.NewAction), "Doll", false},
+      {"en-US", act(shelf, window.NewAction), "Doll-2", false},
+      {"en-US", act(shelf / "Doll", window.DuplicateAction), "Doll-3", false},
+      {"ja-JP", act(shelf, window.DuplicateAction), "わたしの人形-2", false},
+      {"ja-JP", act(shelf, window.NewAction), "人形-2", false},
+      {"en-US", rename("My Doll"), "a", true},
+      {"ja-JP", rename("わたしの人形"), "a", true},
+      {"ja-JP", rename("人形"), "a", true},
+      {"ja-JP", rename("Doll-2"), "a", true},
+      {"ja-JP", rename("c"), "c", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.Language) + " " + row.Chosen);
+    UseDesktopLanguage(row.Language);
+    EXPECT_EQ(row.Act().Shown, row.Refused);
+    EXPECT_EQ(fs::path(window.ChosenFolder()).filename().string(), row.Chosen);
+    const std::vector<std::string> names = Listed();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+  }
+  for (QTranslator* installed : qApp->findChildren<QTranslator*>())
+    QCoreApplication::removeTranslator(installed);
+}
+
+TEST_F(Shelf, ARefusedNameStaysInItsEditorAndEscapeClosesTheEditorThenTheShelf) {
+  MakeDoll(shelf / "a", sampleSkin);
+  MakeDoll(shelf / "b", sampleSkin);
+  form->ShelfClick();
+  TShelfWindow& window = *form->Shelf;
+  window.Choose((shelf / "a").string());
+  EXPECT_TRUE(TypeName("b").Shown);
+  ASSERT_TRUE(Editor());
+  EXPECT_EQ(Editor()->text(), "b");
+  QTest::keyClick(Editor(), Qt::Key_Escape);
+  EXPECT_FALSE(Editor());
+  EXPECT_EQ(window.List->currentItem()->text(), "a");
+  EXPECT_TRUE(window.isVisible());
+  QTest::keyClick(window.List, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(fs::exists(shelf / "a"));
+}
+
+// Run on two screens (TwoScreens.json): the offscreen platform's one screen of 800 × 600 has
+// no room beside the window, and there the window system places them.
+TEST_F(Shelf, TheShelfAndTheToolWindowOpenBesideTheViewsAndTheShelfsMessagesOverIt) {
+  if (QGuiApplication::screens().size() < 2) GTEST_SKIP() << "run by the test windows_beside";
+  MakeDoll(shelf / "a", sampleSkin);
+  MakeDoll(shelf / "b", sampleSkin);
+  form->ShelfClick();
+  form->Shelf->Choose((shelf / "a").string());
+  const SeenMessageBox taken = TypeName("b");
+  EXPECT_TRUE(taken.Shown);
+  EXPECT_TRUE(form->Shelf->frameGeometry().contains(taken.Frame.center()));
+  form->PaintClick();
+  for (const QWidget* window :
+       std::initializer_list<const QWidget*>{form->Shelf, form->PaintTools}) {
+    SCOPED_TRACE(window->windowTitle().toStdString());
+    ASSERT_TRUE(window->isVisible());
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(form->screen()->availableGeometry().contains(frame));
+    for (const QWidget* view : {form->PaintBox1, form->PaintBox2})
+      EXPECT_FALSE(frame.intersects({view->mapToGlobal(QPoint()), view->size()}));
+  }
 }
 
 // The doll shown follows its files: the watcher's events are delivered by the test.

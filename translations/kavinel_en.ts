@@ -428,10 +428,6 @@
         <translation>Done</translation>
     </message>
     <message>
-        <source>筆で描く</source>
-        <translation>Paint with a Brush</translation>
-    </message>
-    <message>
         <source>今の色</source>
         <translation>Current colour</translation>
     </message>
@@ -454,6 +450,10 @@
     <message>
         <source>その他の色</source>
         <translation>More Colours</translation>
+    </message>
+    <message>
+        <source>筆</source>
+        <translation>Brush</translation>
     </message>
 </context>
 <context>
@@ -612,6 +612,10 @@
     <message>
         <source>人形のフォルダーをデスクトップのごみ箱に移します</source>
         <translation>Moves the doll&apos;s folder to the desktop&apos;s trash</translation>
+    </message>
+    <message>
+        <source>人形</source>
+        <translation>Doll</translation>
     </message>
 </context>
 <context>

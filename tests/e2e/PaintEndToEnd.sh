@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Paints the doll by hand in the real program under Xvfb, as a person does: with the doll
-# stopped and a sheet saved, the menu's b turns painting on and opens the tool window, a drag
-# with the starting brush along a row of the front view paints it, and Escape ends the
-# painting: テクスチャ.bmp must hold black texels where the stroke went and nowhere else, with
-# the old skin kept as テクスチャ-01.bmp. A second painting after another sheet, ended by
+# stopped and a sheet saved, the menu's b turns painting on and opens the tool window, titled
+# with its own short title alone, a drag with the starting brush along a row of the front view
+# paints it, and Escape ends the painting: テクスチャ.bmp must hold black texels where the
+# stroke went and nowhere else, with the old skin kept as テクスチャ-01.bmp. A second painting after another sheet, ended by
 # SIGTERM, must be written too, the skin before it kept as テクスチャ-02.bmp, and the program
 # must end with status 0.
 set -euo pipefail
@@ -23,6 +23,13 @@ wait_for_file out00.bmp
 
 tool_window_shown() { (($(xdotool search --onlyvisible --class kavinel | wc -l) >= 2)); }
 tool_window_gone() { ! tool_window_shown; }
+# The titles of the program's windows as the window manager reads them.
+titles() {
+  local id
+  for id in $(xdotool search --onlyvisible --class kavinel); do
+    LC_ALL=C.UTF-8 xprop -notype -id "$id" _NET_WM_NAME
+  done
+}
 
 # A right click on the front view, which lies at 25, 25 in the window, then the menu's b; a
 # drag from column $2 to $3 of view row $1 in steps of 4 pixels.
@@ -31,6 +38,9 @@ paint_row() {
   sleep 0.5
   xdotool key b
   wait_until tool_window_shown || fail "the tool window did not appear"
+  # Its own short title alone: the program's name after it would be cut in its narrow title bar.
+  titles | grep -xE '_NET_WM_NAME = "(筆|Brush)"' >/dev/null ||
+    fail "no tool window titled with its own title alone: $(titles)"
   xdotool mousemove --window "$window" $((25 + $2)) $((25 + $1))
   sleep 0.2
   xdotool mousedown 1
