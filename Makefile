@@ -144,6 +144,7 @@ bench: build
 	@$(BUILD_DIR)/bench/paint_bench
 	@$(BUILD_DIR)/bench/shelf_bench
 	@$(BUILD_DIR)/bench/handover_bench
+	@$(BUILD_DIR)/bench/start_bench
 
 format:
 	@tools/source-files.sh | xargs -r -d '\n' clang-format -i

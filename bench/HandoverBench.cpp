@@ -3,8 +3,7 @@
 // on the session bus, the unpack and the read together. The program runs on the offscreen
 // platform, on a private bus, in a scratch home; each file is a doll of its own, so that each
 // start unpacks, and each comes once the program is at rest again. The program has shown the doll
-// once it remembers it, the last step of showing one (until its title names the doll, which would
-// be the plainer mark).
+// once it remembers it, which it does as it shows it, in the pass that names it in the title.
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -25,6 +24,7 @@
 #include "SampleFolder.h"
 #include "dollfile/DollExport.h"
 #include "platform/DollShelf.h"
+#include "platform/Settings.h"
 #include "platform/SessionBus.h"
 
 extern char** environ;

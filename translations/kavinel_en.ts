@@ -769,7 +769,7 @@
     </message>
     <message>
         <source>人形の絵を読み直します</source>
-        <translation>Read the doll's pictures again</translation>
+        <translation>Read the doll&apos;s pictures again</translation>
     </message>
     <message>
         <source>表と裏を outNN.bmp に保存します</source>

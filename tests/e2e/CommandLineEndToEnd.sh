@@ -41,7 +41,8 @@ while read -r option status says; do
   DISPLAY= "$kavinel" $option >said.txt 2>&1 || code=$?
   [[ $code -eq $status ]] && grep -qF -- "$says" said.txt || fail "'$option': status $code, $(cat said.txt)"
 done <<'ROWS'
--h 0 --export <FILE.kavinel>  この人形フォルダーの人形を人形ファイル FILE.kavinel に書き出して
+-h 0 --export <FILE.kavinel>  この人形フォルダーの人形を人形ファイル FILE.kavinel
+-h 0 人形ファイル             開く人形ファイル (.kavinel)
 --help 0 --export <FILE.kavinel>
 -v 0 カヴィネル (Kavinel)
 --version 0 カヴィネル (Kavinel)

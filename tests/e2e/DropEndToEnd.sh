@@ -42,7 +42,7 @@ sleep 0.5
 # motion), and let go there.
 xdotool mousemove --window "$source_window" 50 50 mousedown 1
 for step in 0 1 2 3 4; do
-  xdotool mousemove --window "$window" $((85 + 10 * step)) $((85 + 10 * step))
+  move_in_panel $((85 + 10 * step)) $((85 + 10 * step))
   sleep 0.2
 done
 xdotool mouseup 1

@@ -23,8 +23,8 @@ start_program "$program"
 click_stop
 click_save
 wait_for_file out00.bmp
-# The back view lies at 275, 25 in the window.
-xdotool mousemove --window "$window" 375 125 click 3
+# The back view lies at 275, 25 in the panel.
+move_in_panel 375 125 click 3
 sleep 0.5
 xdotool key a
 wait_for_file out00.gif
@@ -36,7 +36,7 @@ sleep 0.5
 xdotool key a
 wait_for_file out01.gif
 
-xdotool mousemove --window "$window" 125 125 click 3
+move_in_panel 125 125 click 3
 sleep 0.5
 xdotool key f
 wait_for_file "$bin/opened"

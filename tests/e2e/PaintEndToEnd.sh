@@ -31,21 +31,21 @@ titles() {
   done
 }
 
-# A right click on the front view, which lies at 25, 25 in the window, then the menu's b; a
+# A right click on the front view, which lies at 25, 25 in the panel, then the menu's b; a
 # drag from column $2 to $3 of view row $1 in steps of 4 pixels.
 paint_row() {
-  xdotool mousemove --window "$window" 125 125 click 3
+  move_in_panel 125 125 click 3
   sleep 0.5
   xdotool key b
   wait_until tool_window_shown || fail "the tool window did not appear"
   # Its own short title alone: the program's name after it would be cut in its narrow title bar.
   titles | grep -xE '_NET_WM_NAME = "(筆|Brush)"' >/dev/null ||
     fail "no tool window titled with its own title alone: $(titles)"
-  xdotool mousemove --window "$window" $((25 + $2)) $((25 + $1))
+  move_in_panel $((25 + $2)) $((25 + $1))
   sleep 0.2
   xdotool mousedown 1
   for ((x = $2 + 4; x <= $3; x += 4)); do
-    xdotool mousemove --window "$window" $((25 + x)) $((25 + $1))
+    move_in_panel $((25 + x)) $((25 + $1))
     sleep 0.05
   done
   xdotool mouseup 1

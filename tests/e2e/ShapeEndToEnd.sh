@@ -16,14 +16,14 @@ click_stop
 sleep 0.3
 
 # The sample doll is widest (radius 92) from row 108 on: its right edge pixel is view column
-# 99 + 92, and the front view lies at 25, 25 in the window.
+# 99 + 92, and the front view lies at 25, 25 in the panel.
 row=$((25 + 108))
 edge=$((25 + 99 + 92))
-xdotool mousemove --window "$window" "$edge" "$row"
+move_in_panel "$edge" "$row"
 sleep 0.2
 xdotool mousedown 1
 for step in 1 2 3 4 5; do
-  xdotool mousemove --window "$window" $((edge + 3 * step)) "$row"
+  move_in_panel $((edge + 3 * step)) "$row"
   sleep 0.1
 done
 xdotool mouseup 1

@@ -22,7 +22,7 @@ remembers() { grep -qxF "LastDoll=@ByteArray($1)" "$XDG_CONFIG_HOME/Kavinel/Kavi
 
 start_program "$launcher"
 starts_in "$HOME/Kavinel" || fail "the first start is not in ~/Kavinel"
-xdotool mousemove --window "$window" 125 125 click 3
+move_in_panel 125 125 click 3
 sleep 0.5
 xdotool key s
 shelf=

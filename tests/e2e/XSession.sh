@@ -61,6 +61,8 @@ start_program() {
   window=$(timeout 20 xdotool search --sync --onlyvisible --class kavinel | head -n 1)
   [[ -n "$window" ]] || fail "the window of '$*' did not appear"
   sleep 0.5
+  # The menu bar's height: the panel, 500 × 300, lies beneath it.
+  bar=$(($(xwininfo -id "$window" | sed -n 's/^ *Height: *//p') - 300))
 }
 
 stop_program() {
@@ -68,7 +70,14 @@ stop_program() {
   wait "$program_pid" 2>/dev/null || true
 }
 
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# Moves the pointer to X, Y of the panel under the menu bar, then does the rest of xdotool's
+# commands given.
+move_in_panel() {
+  local x=$1 y=$2
+  shift 2
+  xdotool mousemove --window "$window" "$x" $((y + bar)) "$@"
+}
+click() { move_in_panel "$1" "$2" click 1; }
 click_stop() { click 115 277; } # BtnTurnRight, reading <Stop> while the doll turns right
 click_save() { click 265 277; } # BtnSave
 
