@@ -24,8 +24,8 @@
 #include "SampleFolder.h"
 #include "dollfile/DollExport.h"
 #include "platform/DollShelf.h"
-#include "platform/Settings.h"
 #include "platform/SessionBus.h"
+#include "platform/Settings.h"
 
 extern char** environ;
 
