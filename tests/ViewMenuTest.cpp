@@ -210,6 +210,12 @@ TEST_F(ViewMenu, TheBrushItemTurnsPaintingOnBesideTheWindowAndOffAndShowsWhichIt
     EXPECT_EQ(Answer([&] { OpenMenu(TFrom::BackView); }, {read}), 1u);
     EXPECT_EQ(checked, on);
   }
+  // Ended another way (as Escape ends it), the item is no longer checked.
+  form->Commands.Paint->trigger();
+  QCoreApplication::processEvents();
+  form->StopPainting();
+  EXPECT_FALSE(form->Scene->Painting.PaintingOn());
+  EXPECT_FALSE(form->Commands.Paint->isChecked());
 }
 
 TEST_F(ViewMenu, APictureChosenInTheDialogLandsOnTheViewsHalfAsADropThere) {
