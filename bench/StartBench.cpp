@@ -67,7 +67,10 @@ int main(int argc, char* argv[]) {
   const std::string folder = MakeSampleFolder("kavinel-start-bench");
   UseScratchHome(fs::path(folder) / "home");
   unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);  // holds no bus
+  const fs::path runtime = fs::path(folder) / "runtime";  // holds no bus
+  fs::create_directories(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   setenv("DISPLAY", Display, 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   QProcess server;
