@@ -688,6 +688,7 @@ void TFormMain::ShelfClick() {
          [this](const std::string& folder) {
            Scene->FolderRenamed(folder);
            DollWatcher->Rest();
+           ShowState();  // the title names it anew
          }});
   } else {
     Shelf->Refresh();

@@ -540,13 +540,20 @@ TEST_F(Shelf, EveryWayOfShowingADollNamesItAndIsRememberedForTheNextStart) {
              DragAndDrop(form->PaintBox1, {QUrl::fromLocalFile(dollFile("dropped", 2).c_str())}));
        },
        "dropped"},
+      {"renamed on the shelf",
+       [&] {
+         form->ShelfClick();
+         form->Shelf->Choose(Shown());
+         form->Shelf->List->currentItem()->setText("renamed");
+       },
+       "renamed"},
       {"a start in the folder",
        [&] {
          form.reset();
-         fs::current_path(a);
+         fs::current_path(shelf / "renamed");
          OpenWindow();
        },
-       "a"},
+       "renamed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Way);
