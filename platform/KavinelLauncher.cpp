@@ -215,16 +215,18 @@ std::string Unpack(const std::string& dollFile, const std::string& folder) {
 }
 
 // Hands the start over to a Kavinel that runs already: the doll file, once read as the
-// thumbnailer reads it (a refusal raises its error, nothing handed over); the doll of the
-// folder the command is typed in; or otherwise the window to the front. False where none runs.
+// thumbnailer reads it (a refusal raises its error, nothing handed over, whether one runs or not);
+// the doll of the folder the command is typed in; or otherwise the window to the front. False where
+// none runs.
 bool HandOver(const TCommandLine& line, bool command) {
-  THandover handover;
-  if (!handover.Running()) return false;
+  // Read before the bus is asked for anything: a refused file ends the start here.
   if (!line.DollFile.empty()) {
     TDollFile doll(line.DollFile);
     ReadDollPictures(doll);
-    return handover.Open(line.DollFile);
   }
+  THandover handover;
+  if (!handover.Running()) return false;
+  if (!line.DollFile.empty()) return handover.Open(line.DollFile);
   if (command && HoldsDoll(".")) return handover.ShowFolder(fs::current_path().string());
   return handover.Activate();
 }
