@@ -74,13 +74,13 @@ int Turned(int from, int to) {
   return d >= TextureColumns / 2 ? d - TextureColumns : d;
 }
 
-// Paints, under the brush, each pixel's columns as the rotation runs from `rotation` by
-// `turned` columns: the union of what it shows at every rotation on the way.
-void PaintUnder(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
-                int turned, int diameter, const TPaint& paint) {
+// Paints, under the brush at `at`, each pixel's columns as the rotation runs from `rotation`
+// by `turned` columns: the union of what it shows at every rotation on the way.
+void PaintUnderAt(const TDoll& doll, TTavoBitmap& skin, QPointF at, int rotation, int turned,
+                  int diameter, const TPaint& paint) {
   std::vector<int> rows;
   int rowsOf = -1;
-  EachPixelUnder(doll.View, point.At, diameter, [&](int x, int y) {
+  EachPixelUnder(doll.View, at, diameter, [&](int x, int y) {
     if (y != rowsOf) rows = SkinRows(doll, rowsOf = y);
     const TShown shown = ShownColumns(doll.View.ColumnMap[y][x]);
     const int start = rotation + std::min(turned, 0);
@@ -89,7 +89,21 @@ void PaintUnder(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, i
   });
 }
 
+// PaintUnderAt at the point, and at its mirror image too where the paint asks for it.
+void PaintUnder(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
+                int turned, int diameter, const TPaint& paint) {
+  PaintUnderAt(doll, skin, point.At, rotation, turned, diameter, paint);
+  if (paint.Mirror)
+    PaintUnderAt(doll, skin, Mirrored(point).At, rotation, turned, diameter, paint);
+}
+
 }  // namespace
+
+TViewPoint Mirrored(const TViewPoint& point) {
+  TViewPoint mirrored = point;
+  mirrored.At.setX(ViewSize - point.At.x());
+  return mirrored;
+}
 
 void PaintDab(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int diameter,
               const TPaint& paint) {

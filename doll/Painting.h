@@ -20,10 +20,12 @@ struct TBrush {
 };
 
 // What a brush lays on the skin: a colour, or, for the eraser, each texel as `Eraser` holds it
-// (the skin as it was when the painting began).
+// (the skin as it was when the painting began); with `Mirror`, every dab is laid again about
+// the doll's axis (see Mirrored).
 struct TPaint {
   Pixel24 Colour{};
   const TTavoBitmap* Eraser = nullptr;
+  bool Mirror = false;
 };
 
 // A point of a view as the brush touches it: pixel (x, y) covers [x, x + 1) × [y, y + 1); the
@@ -34,6 +36,10 @@ struct TViewPoint {
   bool Back = false;
   int Rotation = 0;
 };
+
+// The point mirrored about the doll's axis, in the same view at the same rotation: a pointer
+// over pixel column x stands over column 199 − x of the same row.
+TViewPoint Mirrored(const TViewPoint& point);
 
 // Lays one dab of `diameter` on `skin`, the full-size skin (250 × 200) of `doll` at rest, its
 // DollLevel, shown with the geometry as it stands (Left, Right, ColumnMap) about SplitRow:
