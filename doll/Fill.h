@@ -7,10 +7,6 @@
 
 #include "Painting.h"
 
-// The tolerance a fill starts with: the largest per-channel difference from the texel clicked
-// that a texel of the region may have.
-inline constexpr int DefaultFillTolerance = 32;
-
 // The texel of the full-size skin (x the texture column, y the row) that the view pixel under
 // `point` shows: the column at the middle of the pixel's stretch, turned by the rotation, as
 // SkinColourAt reads it; on a nested doll, the middle one of the full-size rows its view row is

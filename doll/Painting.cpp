@@ -93,8 +93,7 @@ void PaintUnderAt(const TDoll& doll, TTavoBitmap& skin, QPointF at, int rotation
 void PaintUnder(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
                 int turned, int diameter, const TPaint& paint) {
   PaintUnderAt(doll, skin, point.At, rotation, turned, diameter, paint);
-  if (paint.Mirror)
-    PaintUnderAt(doll, skin, Mirrored(point).At, rotation, turned, diameter, paint);
+  if (paint.Mirror) PaintUnderAt(doll, skin, Mirrored(point).At, rotation, turned, diameter, paint);
 }
 
 }  // namespace

@@ -11,12 +11,22 @@
 // The brush's diameters in view pixels, smallest first; a painting starts with the second.
 inline constexpr int BrushDiameters[] = {2, 4, 8, 16};
 
-// What a stroke lays: a colour, or, erasing, the skin as the painting found it; and how wide,
-// one of BrushDiameters.
+// What a press on the doll does: lays the colour, lays the skin as the painting found it, or
+// fills the field of one colour under it.
+enum class TBrushTool { Brush, Eraser, Fill };
+
+// The tolerance a fill starts with: the largest per-channel difference from the texel clicked
+// that a texel of the field may have.
+inline constexpr int DefaultFillTolerance = 32;
+
+// The brush of a painting: its colour, its width (one of BrushDiameters), its tool, whether
+// it paints mirrored about the doll's axis too, and how far a fill reaches.
 struct TBrush {
   Pixel24 Colour{0, 0, 0};
   int Diameter = BrushDiameters[1];
-  bool Erases = false;
+  TBrushTool Tool = TBrushTool::Brush;
+  bool Mirror = false;
+  int Tolerance = DefaultFillTolerance;
 };
 
 // What a brush lays on the skin: a colour, or, for the eraser, each texel as `Eraser` holds it

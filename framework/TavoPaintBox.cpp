@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
+#include <QWheelEvent>
 #include <cmath>
 #include <cstring>
 
@@ -86,6 +87,13 @@ void TPaintBox::paintEvent(QPaintEvent* /*event*/) {
     return;
   }
   painter.drawImage(0, 0, FPicture);
+  if (FOutline) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 2.5));
+    painter.drawEllipse(*FOutline);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawEllipse(*FOutline);
+  }
   if (FDropFrame) {
     painter.setPen(QPen(QColor(255, 255, 210), 3));
     painter.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
@@ -204,7 +212,26 @@ void TPaintBox::ShowCursorAt(QPointF at) {
   }
 }
 
+void TPaintBox::ShowOutline(std::optional<QRectF> outline) {
+  if (outline == FOutline) return;
+  FOutline = outline;
+  update();
+}
+
+void TPaintBox::leaveEvent(QEvent* event) {
+  if (FStrokes.Hover) FStrokes.Hover(std::nullopt);
+  QWidget::leaveEvent(event);
+}
+
+void TPaintBox::wheelEvent(QWheelEvent* event) {
+  FWheelEighths += event->angleDelta().y();
+  const int notches = FWheelEighths / 120;  // a notch is 15 degrees
+  FWheelEighths -= notches * 120;
+  if (!FStrokes.Wheel || !FStrokes.Wheel(notches)) event->ignore();
+}
+
 void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  if (FStrokes.Hover) FStrokes.Hover(event->position());
   if (!FDragging) {
     ShowCursorAt(event->position());
   } else if (FStroking) {

@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -54,12 +55,16 @@ class TPaintBox : public QWidget {
   // shows it, strokes are taken in place of edge drags, and a left press calls `Press` with
   // the keys held, which answers whether a stroke starts; the stroke reports each `Move`, and
   // ends with `Release(true)` when the button is let go, or `Release(false)` when Escape is
-  // pressed first.
+  // pressed first. `Hover` hears where the pointer is at every move, held or not, and nothing
+  // once it leaves the box; `Wheel` hears the wheel turned by whole notches (up positive) and
+  // answers whether it took them.
   struct TStrokes {
     std::function<std::optional<QCursor>(QPointF at)> CursorAt;
     std::function<bool(QPointF at, Qt::KeyboardModifiers keys)> Press;
     std::function<void(QPointF at)> Move;
     std::function<void(bool keep)> Release;
+    std::function<void(std::optional<QPointF> at)> Hover;
+    std::function<bool(int notches)> Wheel;
   };
   void AcceptStrokes(TStrokes handlers);
 
@@ -67,6 +72,10 @@ class TPaintBox : public QWidget {
   bool Dragging() const { return FDragging; }
   // Shows the pointer as a move to where it is would, for a change that did not move it.
   void RefreshCursor();
+
+  // Draws the outline of the ellipse `outline` (in the box's pixels) over the picture, as the
+  // brush's pointer is drawn; nothing hides it.
+  void ShowOutline(std::optional<QRectF> outline);
 
   // Where the pointer rests on the box, it shows what `describe` says at that moment.
   void DescribeWith(std::function<QString()> describe);
@@ -82,6 +91,8 @@ class TPaintBox : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   // The first local regular file among the dragged ones that a picture reader recognises, or
@@ -106,4 +117,6 @@ class TPaintBox : public QWidget {
   TStrokes FStrokes;
   bool FDragging = false;
   bool FStroking = false;  // the drag under way is a stroke
+  std::optional<QRectF> FOutline;
+  int FWheelEighths = 0;  // of a degree turned and not yet a whole notch
 };

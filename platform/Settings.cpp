@@ -14,7 +14,12 @@ const QString LastDollKey = QStringLiteral("Shelf/LastDoll");
 const QString QuietLoopKey = QStringLiteral("Loop/Quiet");
 const QString BrushColourKey = QStringLiteral("Brush/Colour");
 const QString BrushDiameterKey = QStringLiteral("Brush/Diameter");
-const QString BrushErasesKey = QStringLiteral("Brush/Erases");
+const QString BrushErasesKey = QStringLiteral("Brush/Erases");  // before the fill: the eraser
+const QString BrushToolKey = QStringLiteral("Brush/Tool");
+const QString BrushMirrorKey = QStringLiteral("Brush/Mirror");
+const QString BrushToleranceKey = QStringLiteral("Brush/Tolerance");
+const QString ToolNames[] = {QStringLiteral("brush"), QStringLiteral("eraser"),
+                             QStringLiteral("fill")};
 
 // Larger than any screen: a size beyond it is not one the window was left at.
 constexpr int LargestWindow = 4096;
@@ -81,7 +86,14 @@ TBrush RememberedBrush() {
   if (number && std::find(std::begin(BrushDiameters), std::end(BrushDiameters), diameter) !=
                     std::end(BrushDiameters))
     brush.Diameter = diameter;
-  brush.Erases = ReadBool(BrushErasesKey).value_or(false);
+  if (ReadBool(BrushErasesKey).value_or(false)) brush.Tool = TBrushTool::Eraser;
+  if (const auto* tool =
+          std::find(std::begin(ToolNames), std::end(ToolNames), Read(BrushToolKey).toString());
+      tool != std::end(ToolNames))
+    brush.Tool = static_cast<TBrushTool>(tool - std::begin(ToolNames));
+  brush.Mirror = ReadBool(BrushMirrorKey).value_or(false);
+  const int tolerance = Read(BrushToleranceKey).toInt(&number);
+  if (number && tolerance >= 0 && tolerance <= 255) brush.Tolerance = tolerance;
   return brush;
 }
 
@@ -89,7 +101,9 @@ void KeepBrush(const TBrush& brush) {
   const QColor colour(brush.Colour.Red, brush.Colour.Green, brush.Colour.Blue);
   Write({{BrushColourKey, colour.name()},
          {BrushDiameterKey, brush.Diameter},
-         {BrushErasesKey, brush.Erases}});
+         {BrushToolKey, ToolNames[static_cast<int>(brush.Tool)]},
+         {BrushMirrorKey, brush.Mirror},
+         {BrushToleranceKey, brush.Tolerance}});
 }
 
 QSize WindowSize(const QString& window, QSize fallback) {

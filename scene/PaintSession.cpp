@@ -8,13 +8,15 @@
 
 #include "Scene.h"
 #include "StrokeHistory.h"
+#include "doll/Fill.h"
 #include "doll/Nest.h"
 #include "doll/Opening.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoClock.h"
 
 TPaint TPaintSession::Paint() const {
-  return PaintBrush.Erases ? TPaint{{}, FSession.Start.get()} : TPaint{PaintBrush.Colour, nullptr};
+  const bool erases = PaintBrush.Tool == TBrushTool::Eraser;
+  return {PaintBrush.Colour, erases ? FSession.Start.get() : nullptr, PaintBrush.Mirror};
 }
 
 // The level shows `skin` as its own; its outline, and so the geometry, stay.
@@ -23,9 +25,17 @@ void TPaintSession::ShowSkin(const TTavoBitmap& skin) {
   ShowLevelSkin(FScene.Doll);
 }
 
+// The painted skin, with the sticker that floats laid on a copy of it.
+void TPaintSession::ShowPainted() {
+  if (!FSession.Sticker) return ShowSkin(*FSession.Skin);
+  const std::unique_ptr<TTavoBitmap> shown = CopyOfSkin(*FSession.Skin);
+  LaySticker(*shown);
+  ShowSkin(*shown);
+}
+
 // Every change is shown at once and written in time.
 void TPaintSession::Changed() {
-  ShowSkin(*FSession.Skin);
+  ShowPainted();
   FSession.Unwritten = true;
   if (!FSession.DueFrom) FSession.DueFrom = TimeGetTime();
 }
@@ -46,6 +56,13 @@ namespace {
 
 bool SameSkin(const TTavoBitmap& a, const TTavoBitmap& b) {
   return static_cast<const QImage&>(a) == static_cast<const QImage&>(b);
+}
+
+// The size `by` steps from `now` through `sizes`, stopping at either end.
+template <std::size_t N>
+int StepThrough(const int (&sizes)[N], int now, int by) {
+  const std::ptrdiff_t at = std::find(sizes, sizes + N, now) - sizes;
+  return sizes[std::clamp<std::ptrdiff_t>(at + by, 0, static_cast<std::ptrdiff_t>(N) - 1)];
 }
 
 }  // namespace
@@ -82,6 +99,7 @@ void TPaintSession::BeginPainting() {
 void TPaintSession::EndPainting() {
   if (!FSession.On) return;
   EndStroke(true);
+  DropSticker();
   try {
     SavePainting();
   } catch (...) {
@@ -115,20 +133,29 @@ TViewPoint TPaintSession::ViewPoint(QPointF at, bool back) const {
   return {at, back, FScene.DrawnRotation + (back ? BackViewTurn : 0)};
 }
 
-bool TPaintSession::BeginStroke(const TViewPoint& at) {
+// A line from the held brush to `at`, which it then holds; the view's last dab.
+void TPaintSession::LayDab(const TViewPoint& at) {
+  PaintLine(FScene.Doll, *FSession.Skin, FSession.Held, at.At, PaintBrush.Diameter, Paint());
+  FSession.Held = at;
+  FSession.LastDab[at.Back] = at.At;
+  Changed();
+}
+
+bool TPaintSession::BeginStroke(const TViewPoint& at, bool line) {
   if (!FSession.On || FSession.StrokeStart) return false;
   FSession.StrokeStart = CopyOfSkin(*FSession.Skin);
-  FSession.Held = at;
-  PaintDab(FScene.Doll, *FSession.Skin, at, PaintBrush.Diameter, Paint());
-  Changed();
+  FSession.Held = at;  // a line of no length: one dab
+  if (const std::optional<QPointF> last = FSession.LastDab[at.Back]; line && last)
+    FSession.Held.At = *last;
+  LayDab(at);
   return true;
 }
 
 void TPaintSession::StrokeTo(QPointF at) {
   if (!FSession.StrokeStart) return;
-  PaintLine(FScene.Doll, *FSession.Skin, FSession.Held, at, PaintBrush.Diameter, Paint());
-  FSession.Held.At = at;
-  Changed();
+  TViewPoint to = FSession.Held;
+  to.At = at;
+  LayDab(to);
 }
 
 void TPaintSession::TurnHeldBrush(int rotation) {
@@ -175,17 +202,84 @@ std::size_t TPaintSession::StrokesToRedo() const {
 }
 
 void TPaintSession::StepBrushSize(int by) {
-  const auto* sizes = std::begin(BrushDiameters);
-  const auto last = static_cast<std::ptrdiff_t>(std::size(BrushDiameters)) - 1;
-  const std::ptrdiff_t now =
-      std::find(sizes, std::end(BrushDiameters), PaintBrush.Diameter) - sizes;
-  PaintBrush.Diameter = sizes[std::clamp<std::ptrdiff_t>(now + by, 0, last)];
+  PaintBrush.Diameter = StepThrough(BrushDiameters, PaintBrush.Diameter, by);
 }
 
 bool TPaintSession::PickColourAt(const TViewPoint& at) {
   const std::optional<Pixel24> colour = SkinColourAt(FScene.Doll, at);
   if (!colour) return false;
   PaintBrush.Colour = *colour;
-  PaintBrush.Erases = false;
+  if (PaintBrush.Tool == TBrushTool::Eraser) PaintBrush.Tool = TBrushTool::Brush;
   return true;
+}
+
+bool TPaintSession::FillAt(const TViewPoint& at) {
+  const std::optional<QPoint> seed = SkinTexelAt(FScene.Doll, at);
+  if (!FSession.On || FSession.StrokeStart || !seed) return false;
+  const std::unique_ptr<TTavoBitmap> before = CopyOfSkin(*FSession.Skin);
+  FillSkin(*FSession.Skin, *seed, PaintBrush.Tolerance, {PaintBrush.Colour});
+  FSession.Strokes.Record(*before, *FSession.Skin);
+  Changed();
+  return true;
+}
+
+void TPaintSession::FloatSticker(QImage picture, const TViewPoint& at) {
+  if (!FSession.On) return;
+  FSession.Sticker = std::make_unique<TStickerPicture>(std::move(picture));
+  FSession.StickerAt = at;
+  FSession.StickerWidth = StickerStartWidth;
+  ShowPainted();
+}
+
+bool TPaintSession::StickerFloats() const {
+  return FSession.Sticker != nullptr;
+}
+
+void TPaintSession::MoveSticker(const TViewPoint& at) {
+  if (!FSession.Sticker) return;
+  FSession.StickerAt = at;
+  ShowPainted();
+}
+
+void TPaintSession::TurnSticker(int rotation) {
+  const int turned = rotation + (FSession.StickerAt.Back ? BackViewTurn : 0);
+  if (!FSession.Sticker || turned == FSession.StickerAt.Rotation) return;
+  FSession.StickerAt.Rotation = turned;
+  ShowPainted();
+}
+
+void TPaintSession::StepStickerSize(int by) {
+  if (!FSession.Sticker) return;
+  FSession.StickerWidth = StepThrough(StickerWidths, FSession.StickerWidth, by);
+  ShowPainted();
+}
+
+QRectF TPaintSession::StickerRect() const {
+  if (!FSession.Sticker) return {};
+  const QSizeF size = FSession.Sticker->SizeAt(FSession.StickerWidth);
+  return {FSession.StickerAt.At - QPointF(size.width(), size.height()) / 2, size};
+}
+
+// The floating sticker on `skin`, and its mirror image where the mirror is on.
+void TPaintSession::LaySticker(TTavoBitmap& skin) {
+  const QSize size = FSession.Sticker->SizeAt(FSession.StickerWidth);
+  const QImage& picture = FSession.Sticker->ShrunkTo(size);
+  ::PlaceSticker(FScene.Doll, skin, FSession.StickerAt, size, picture, false);
+  if (PaintBrush.Mirror)
+    ::PlaceSticker(FScene.Doll, skin, Mirrored(FSession.StickerAt), size, picture, true);
+}
+
+void TPaintSession::PlaceSticker() {
+  if (!FSession.Sticker || FSession.StrokeStart) return;
+  const std::unique_ptr<TTavoBitmap> before = CopyOfSkin(*FSession.Skin);
+  LaySticker(*FSession.Skin);
+  FSession.Sticker.reset();
+  FSession.Strokes.Record(*before, *FSession.Skin);
+  Changed();
+}
+
+void TPaintSession::DropSticker() {
+  if (!FSession.Sticker) return;
+  FSession.Sticker.reset();
+  ShowPainted();
 }

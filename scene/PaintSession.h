@@ -4,6 +4,7 @@
 // views report the pointer in their own pixels.
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <cstddef>
 #include <cstdint>
@@ -13,9 +14,14 @@
 #include "StrokeHistory.h"
 #include "doll/Nest.h"
 #include "doll/Painting.h"
+#include "doll/Sticker.h"
 #include "framework/FileOutput.h"
 
 class TScene;
+
+// The widths, in view pixels, a sticker can be laid at; it starts at StickerStartWidth.
+inline constexpr int StickerWidths[] = {8, 12, 16, 24, 32, 48, 64, 96, 128, 160, 200};
+inline constexpr int StickerStartWidth = 48;
 
 // Changes wait at most this long (ms) to be written while the painting goes on, so that a
 // crash loses at most this much work.
@@ -57,8 +63,9 @@ class TPaintSession {
   // The point `at` of the front or the back view, with the rotation that view was last drawn with.
   TViewPoint ViewPoint(QPointF at, bool back) const;
 
-  // Starts a stroke with a dab at `at`; false when no painting is on or a stroke is held.
-  bool BeginStroke(const TViewPoint& at);
+  // Starts a stroke with a dab at `at`, or, as a `line`, with a line from the painting's last
+  // dab in that view (a dab where it has none); false when no painting is on or a stroke is held.
+  bool BeginStroke(const TViewPoint& at, bool line = false);
   // The held brush moved to `at` in its view: a line of dabs.
   void StrokeTo(QPointF at);
   // The doll turned to `rotation` (the front view's) under the held brush: the band it leaves.
@@ -79,10 +86,35 @@ class TPaintSession {
   // Makes the colour of the skin under `at` the brush's colour; false off the doll.
   bool PickColourAt(const TViewPoint& at);
 
+  // Fills the field of the skin under `at` (see FillSkin) with the brush's colour, as one
+  // stroke; false off the doll or while a stroke is held.
+  bool FillAt(const TViewPoint& at);
+
+  // A sticker floats over the doll, shown as it would be painted, until it is placed or dropped:
+  // `picture` (Format_ARGB32) centred on `at`, replacing any that floats.
+  void FloatSticker(QImage picture, const TViewPoint& at);
+  bool StickerFloats() const;
+  // The floating sticker moves to `at`, or the doll turned under it to `rotation` (the front
+  // view's).
+  void MoveSticker(const TViewPoint& at);
+  void TurnSticker(int rotation);
+  // Steps the floating sticker's width through StickerWidths by `by`, stopping at either end.
+  void StepStickerSize(int by);
+  // The floating sticker's rectangle, in its view's pixels.
+  QRectF StickerRect() const;
+  // Lays the floating sticker on the skin (and its mirror image with the mirror on) as one
+  // stroke.
+  void PlaceSticker();
+  // Takes the floating sticker away, painting nothing.
+  void DropSticker();
+
  private:
   TPaint Paint() const;
   void ShowSkin(const TTavoBitmap& skin);
+  void ShowPainted();
   void Changed();
+  void LayDab(const TViewPoint& at);
+  void LaySticker(TTavoBitmap& skin);
   void ShowFiles();
   void WriteSkin();
 
@@ -95,6 +127,10 @@ class TPaintSession {
     TStrokeHistory Strokes;
     std::unique_ptr<TTavoBitmap> StrokeStart;  // while a stroke is held: the skin at its press
     TViewPoint Held;                           // where the held brush last touched
+    std::optional<QPointF> LastDab[2];         // the last dab laid in the front, the back view
+    std::unique_ptr<TStickerPicture> Sticker;  // the sticker floating, if one does
+    TViewPoint StickerAt;                      // its centre
+    int StickerWidth = 0;                      // one of StickerWidths
     std::unique_ptr<TTavoBitmap> Written;      // the skin as last written, if it was
     TFileIdentity WrittenFile;                 // the file that write made
     bool Unwritten = false;                    // changes since

@@ -111,6 +111,11 @@ TPaintTools::TPaintTools(QWidget* owner, TPaintSession& session, TActions action
           Toggle(this, Tr("Paint", "筆 (B)").ToQString(), Tr("Paint", "色で描きます").ToQString())),
       Eraser(Toggle(this, Tr("Paint", "消しゴム (E)").ToQString(),
                     Tr("Paint", "描き始める前の肌に戻します").ToQString())),
+      Fill(Toggle(this, Tr("Paint", "塗りつぶし (G)").ToQString(),
+                  Tr("Paint", "クリックした所と同じ色の部分を塗ります").ToQString())),
+      Mirror(Toggle(this, Tr("Paint", "鏡 (M)").ToQString(),
+                    Tr("Paint", "人形の軸の反対側にも同じように描きます").ToQString())),
+      Tolerance(new QSlider(Qt::Horizontal, this)),
       Undo(new QPushButton(Tr("Paint", "元に戻す").ToQString(), this)),
       Redo(new QPushButton(Tr("Paint", "やり直す").ToQString(), this)),
       Done(new QPushButton(Tr("Paint", "完了").ToQString(), this)),
@@ -121,8 +126,18 @@ TPaintTools::TPaintTools(QWidget* owner, TPaintSession& session, TActions action
   setAccessibleName(windowTitle());
   AddControls();
   connect(OtherColour, &QPushButton::clicked, this, [this] { ChooseOtherColour(); });
-  connect(Brush, &QToolButton::clicked, this, [this] { ChooseEraser(false); });
-  connect(Eraser, &QToolButton::clicked, this, [this] { ChooseEraser(true); });
+  connect(Brush, &QToolButton::clicked, this, [this] { ChooseTool(TBrushTool::Brush); });
+  connect(Eraser, &QToolButton::clicked, this, [this] { ChooseTool(TBrushTool::Eraser); });
+  connect(Fill, &QToolButton::clicked, this, [this] { ChooseTool(TBrushTool::Fill); });
+  connect(Mirror, &QToolButton::clicked, this, [this](bool on) {
+    FSession.PaintBrush.Mirror = on;
+    FActions.Changed();
+  });
+  connect(Tolerance, &QSlider::valueChanged, this, [this](int tolerance) {
+    if (tolerance == FSession.PaintBrush.Tolerance) return;  // shown, not chosen
+    FSession.PaintBrush.Tolerance = tolerance;
+    FActions.Changed();
+  });
   connect(Undo, &QPushButton::clicked, this, [this] { FActions.Undo(); });
   connect(Redo, &QPushButton::clicked, this, [this] { FActions.Redo(); });
   connect(Done, &QPushButton::clicked, this, [this] { FActions.Done(); });
@@ -158,8 +173,7 @@ void TPaintTools::AddControls() {
   QGridLayout* swatches = AddSwatches();
   AddSizes();
   CurrentColour->setAccessibleName(Tr("Paint", "今の色").ToQString());
-  Brush->setText(Brush->accessibleName());
-  Eraser->setText(Eraser->accessibleName());
+  for (QToolButton* tool : {Brush, Eraser, Fill, Mirror}) tool->setText(tool->accessibleName());
   Undo->setToolTip("Ctrl+Z");
   Redo->setToolTip("Ctrl+Shift+Z / Ctrl+Y");
   auto* layout = new QVBoxLayout(this);
@@ -168,9 +182,28 @@ void TPaintTools::AddControls() {
   layout->addLayout(Row({CurrentColour, OtherColour}));
   layout->addWidget(Heading(this, QT_TRANSLATE_NOOP("Paint", "太さ")));
   layout->addLayout(Row({Sizes.begin(), Sizes.end()}));
-  layout->addLayout(Row({Brush, Eraser}));
+  layout->addLayout(Row({Brush, Eraser, Fill}));
+  layout->addLayout(Row({Mirror}));
+  layout->addLayout(ToleranceRow());
   layout->addLayout(Row({Undo, Redo}));
   layout->addWidget(Done);
+}
+
+// The fill's tolerance: a slider with its value beside it.
+QHBoxLayout* TPaintTools::ToleranceRow() {
+  const QString name = Tr("Paint", "許容差").ToQString();
+  Tolerance->setRange(0, 255);
+  Tolerance->setAccessibleName(name);
+  Tolerance->setToolTip(Tr("Paint", "塗りつぶしが色の違いをどこまで同じと見るか").ToQString());
+  auto* value = new QLabel(this);
+  value->setMinimumWidth(value->fontMetrics().horizontalAdvance("000"));
+  connect(Tolerance, &QSlider::valueChanged, value,
+          [value](int tolerance) { value->setNum(tolerance); });
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(name, this));
+  row->addWidget(Tolerance, 1);
+  row->addWidget(value);
+  return row;
 }
 
 void TPaintTools::ShowState() {
@@ -181,8 +214,12 @@ void TPaintTools::ShowState() {
   CurrentColour->setAccessibleDescription(CurrentColour->toolTip());
   for (std::size_t i = 0; i < Sizes.size(); ++i)
     Sizes[i]->setChecked(BrushDiameters[i] == FSession.PaintBrush.Diameter);
-  Brush->setChecked(!FSession.PaintBrush.Erases);
-  Eraser->setChecked(FSession.PaintBrush.Erases);
+  const TBrushTool tool = FSession.PaintBrush.Tool;
+  Brush->setChecked(tool == TBrushTool::Brush);
+  Eraser->setChecked(tool == TBrushTool::Eraser);
+  Fill->setChecked(tool == TBrushTool::Fill);
+  Mirror->setChecked(FSession.PaintBrush.Mirror);
+  Tolerance->setValue(FSession.PaintBrush.Tolerance);
   Undo->setEnabled(FSession.StrokesToUndo() > 0);
   Redo->setEnabled(FSession.StrokesToRedo() > 0);
 }
@@ -201,7 +238,7 @@ void TPaintTools::closeEvent(QCloseEvent* event) {
 
 void TPaintTools::ChooseColour(Pixel24 colour) {
   FSession.PaintBrush.Colour = colour;
-  FSession.PaintBrush.Erases = false;
+  if (FSession.PaintBrush.Tool == TBrushTool::Eraser) FSession.PaintBrush.Tool = TBrushTool::Brush;
   FActions.Changed();
 }
 
@@ -216,7 +253,7 @@ void TPaintTools::ChooseDiameter(int diameter) {
   FActions.Changed();
 }
 
-void TPaintTools::ChooseEraser(bool erases) {
-  FSession.PaintBrush.Erases = erases;
+void TPaintTools::ChooseTool(TBrushTool tool) {
+  FSession.PaintBrush.Tool = tool;
   FActions.Changed();
 }

@@ -5,8 +5,10 @@
 
 #include <QCursor>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 #include <QToolButton>
 #include <QWidget>
 #include <functional>
@@ -40,6 +42,9 @@ class TPaintTools : public QWidget {
   std::vector<QToolButton*> Sizes;  // one for each of BrushDiameters
   QToolButton* const Brush;
   QToolButton* const Eraser;
+  QToolButton* const Fill;
+  QToolButton* const Mirror;
+  QSlider* const Tolerance;  // how far a fill reaches
   QPushButton* const Undo;
   QPushButton* const Redo;
   QPushButton* const Done;
@@ -59,7 +64,8 @@ class TPaintTools : public QWidget {
   void ChooseColour(Pixel24 colour);
   void ChooseOtherColour();
   void ChooseDiameter(int diameter);
-  void ChooseEraser(bool erases);
+  void ChooseTool(TBrushTool tool);
+  QHBoxLayout* ToleranceRow();
 
   TPaintSession& FSession;
   TActions FActions;

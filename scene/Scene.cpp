@@ -217,6 +217,7 @@ void TScene::FrameTick() {
     AdvanceClosing(Doll);
   }
   Painting.TurnHeldBrush(Doll.RotationOffset);
+  Painting.TurnSticker(Doll.RotationOffset);
   RenderViews(Doll);
   DrawnRotation = Doll.RotationOffset;
   std::int32_t& rotation = Doll.RotationOffset;

@@ -1,12 +1,16 @@
 #include "UnitForm.h"
 
+#include <QBuffer>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QShortcut>
 #include <QTimer>
 #include <filesystem>
@@ -27,6 +31,7 @@
 #include "framework/TavoTimer.h"
 #include "framework/TavoUtility.h"
 #include "framework/Translation.h"
+#include "pictures/PictureReader.h"
 #include "platform/DollFolder.h"
 #include "platform/DollShelf.h"
 #include "platform/Settings.h"
@@ -117,19 +122,28 @@ bool IsDollFile(const std::string& fileName) {
 
 // The brush of a painting, in a sentence.
 QString PaintingDescription(const TBrush& brush) {
-  if (brush.Erases)
-    return Tr("Window", "筆で描いています: 太さ %1 ピクセルの消しゴム。")
-        .Arg(brush.Diameter)
-        .ToQString();
-  return Tr("Window", "筆で描いています: 太さ %1 ピクセル、色は %2。")
-      .Arg(brush.Diameter)
-      .Arg(ColourName(brush.Colour))
-      .ToQString();
+  QString text;
+  if (brush.Tool == TBrushTool::Eraser) {
+    text = Tr("Window", "筆で描いています: 太さ %1 ピクセルの消しゴム。")
+               .Arg(brush.Diameter)
+               .ToQString();
+  } else if (brush.Tool == TBrushTool::Fill) {
+    text = Tr("Window", "塗りつぶしています: 色は %1、許容差 %2。")
+               .Arg(ColourName(brush.Colour))
+               .Arg(brush.Tolerance)
+               .ToQString();
+  } else {
+    text = Tr("Window", "筆で描いています: 太さ %1 ピクセル、色は %2。")
+               .Arg(brush.Diameter)
+               .Arg(ColourName(brush.Colour))
+               .ToQString();
+  }
+  return brush.Mirror ? text + " " + Tr("Window", "鏡で左右に描きます。").ToQString() : text;
 }
 
-// Pictures are taken only by the doll at rest, and not while it is painted.
+// Pictures are taken only by the doll at rest; while it is painted, as stickers.
 bool TakesPictures(const TScene& scene) {
-  return DollAtRest(scene.Doll) && !scene.Painting.PaintingOn();
+  return DollAtRest(scene.Doll);
 }
 
 // What the views show: the turn, the shade and which doll of the nest, and the brush while
@@ -287,6 +301,7 @@ void TFormMain::ShowPainting() {
   }
   PaintTools->ShowState();
   for (TPaintBox* box : {PaintBox1, PaintBox2}) box->RefreshCursor();
+  ShowMirrorOutline();
 }
 
 void TFormMain::BtnTurnRightClick() {
@@ -325,11 +340,42 @@ void TFormMain::DropOnView(const std::string& fileName, int turn) {
     return;
   }
   if (IsDollFile(fileName)) return OpenDollFileNamed(fileName);
+  if (Scene->Painting.PaintingOn())
+    return FloatSticker([&] { return ReadPictureWithAlpha(fileName); }, turn);
   ReportErrors([&] {
     const TBusyCursor busy;
     Scene->DropPicture(fileName, Scene->Doll.RotationOffset + turn);
   });
   ShowState();
+}
+
+void TFormMain::FloatSticker(const std::function<QImage()>& read, int turn) {
+  ReportErrors([&] {
+    const TBusyCursor busy;
+    Scene->Painting.FloatSticker(read(), PointerOrMiddle(turn));
+  });
+  ShowState();
+}
+
+TViewPoint TFormMain::PointerOrMiddle(int turn) const {
+  if (FPointer) return *FPointer;
+  const QPointF middle(ViewSize / 2.0, ViewSize / 2.0);
+  return Scene->Painting.ViewPoint(middle, turn == BackViewTurn);
+}
+
+void TFormMain::PasteClipboardClick() {
+  if (!Scene->Painting.PaintingOn()) return;
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  QByteArray png = data ? data->data(QStringLiteral("image/png")) : QByteArray();
+  if (png.isEmpty() && data && data->hasImage()) {
+    // Another kind of picture, as PNG: what is read is read by the program's own reader.
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    qvariant_cast<QImage>(data->imageData()).save(&buffer, "PNG");
+  }
+  if (png.isEmpty()) return ShowMsg(Tr("Window", "クリップボードに絵がありません。"), this);
+  const std::string name(Tr("Window", "クリップボードの絵"));
+  FloatSticker([&] { return ReadPngWithAlpha(png, name); }, 0);
 }
 
 void TFormMain::BtnOpenClick() {
@@ -415,8 +461,11 @@ void TFormMain::AcceptStrokes(TPaintBox* box, bool back) {
   TPaintSession& painting = Scene->Painting;
   box->AcceptStrokes({[this, &painting, box, back](QPointF at) -> std::optional<QCursor> {
                         if (!painting.PaintingOn()) return std::nullopt;  // the edge answers
+                        if (painting.StickerFloats()) return QCursor(Qt::CrossCursor);
                         if (!SkinColourAt(Scene->Doll, painting.ViewPoint(at, back)))
                           return QCursor(Qt::ArrowCursor);
+                        if (painting.PaintBrush.Tool == TBrushTool::Fill)
+                          return QCursor(Qt::PointingHandCursor);
                         return BrushCursor(painting.PaintBrush.Diameter, box->devicePixelRatioF());
                       },
                       [this, &painting, back](QPointF at, Qt::KeyboardModifiers keys) {
@@ -426,15 +475,52 @@ void TFormMain::AcceptStrokes(TPaintBox* box, bool back) {
                       [this, &painting](bool keep) {
                         painting.EndStroke(keep);
                         ShowState();
+                      },
+                      [this, back](std::optional<QPointF> at) { HoverBrush(at, back); },
+                      [this, &painting](int notches) {
+                        if (!painting.StickerFloats()) return false;
+                        painting.StepStickerSize(notches);
+                        return true;
                       }});
 }
 
+void TFormMain::HoverBrush(std::optional<QPointF> at, bool back) {
+  TPaintSession& painting = Scene->Painting;
+  FPointer.reset();
+  if (at && painting.PaintingOn()) FPointer = painting.ViewPoint(*at, back);
+  if (FPointer) painting.MoveSticker(*FPointer);
+  ShowMirrorOutline();
+}
+
+void TFormMain::ShowMirrorOutline() {
+  const TPaintSession& painting = Scene->Painting;
+  const TBrush& brush = painting.PaintBrush;
+  std::optional<QRectF> outline;
+  if (FPointer && painting.PaintingOn() && brush.Mirror && brush.Tool != TBrushTool::Fill &&
+      !painting.StickerFloats() && SkinColourAt(Scene->Doll, *FPointer)) {
+    const double radius = brush.Diameter / 2.0;
+    outline = QRectF(Mirrored(*FPointer).At - QPointF(radius, radius),
+                     QSizeF(brush.Diameter, brush.Diameter));
+  }
+  PaintBox1->ShowOutline(FPointer && !FPointer->Back ? outline : std::nullopt);
+  PaintBox2->ShowOutline(FPointer && FPointer->Back ? outline : std::nullopt);
+}
+
 bool TFormMain::PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys) {
+  TPaintSession& painting = Scene->Painting;
   bool started = false;
-  if (keys.testFlag(Qt::ControlModifier)) {
-    Scene->Painting.PickColourAt(at);  // a pick, and no stroke
+  if (painting.StickerFloats()) {
+    painting.MoveSticker(at);
+    painting.PlaceSticker();
+  } else if (keys.testFlag(Qt::ControlModifier)) {
+    painting.PickColourAt(at);  // a pick, and no stroke
+  } else if (painting.PaintBrush.Tool == TBrushTool::Fill) {
+    ReportErrors([&] {
+      const TBusyCursor busy;
+      painting.FillAt(at);
+    });
   } else {
-    started = Scene->Painting.BeginStroke(at);
+    started = painting.BeginStroke(at, keys.testFlag(Qt::ShiftModifier));
   }
   ShowState();
   return started;
@@ -445,11 +531,18 @@ void TFormMain::AddPaintingKeys(QWidget* window) {
     Qt::Key Key;
     void (*Act)(TPaintSession& painting);
   };
+  // The size keys size a floating sticker, else the brush.
+  static constexpr auto step = [](TPaintSession& painting, int by) {
+    if (painting.StickerFloats()) return painting.StepStickerSize(by);
+    painting.StepBrushSize(by);
+  };
   static constexpr TKey keys[] = {
-      {Qt::Key_B, [](TPaintSession& painting) { painting.PaintBrush.Erases = false; }},
-      {Qt::Key_E, [](TPaintSession& painting) { painting.PaintBrush.Erases = true; }},
-      {Qt::Key_BracketLeft, [](TPaintSession& painting) { painting.StepBrushSize(-1); }},
-      {Qt::Key_BracketRight, [](TPaintSession& painting) { painting.StepBrushSize(1); }},
+      {Qt::Key_B, [](TPaintSession& painting) { painting.PaintBrush.Tool = TBrushTool::Brush; }},
+      {Qt::Key_E, [](TPaintSession& painting) { painting.PaintBrush.Tool = TBrushTool::Eraser; }},
+      {Qt::Key_G, [](TPaintSession& painting) { painting.PaintBrush.Tool = TBrushTool::Fill; }},
+      {Qt::Key_M, [](TPaintSession& painting) { painting.PaintBrush.Mirror ^= true; }},
+      {Qt::Key_BracketLeft, [](TPaintSession& painting) { step(painting, -1); }},
+      {Qt::Key_BracketRight, [](TPaintSession& painting) { step(painting, 1); }},
   };
   for (const TKey& key : keys) {
     FPaintingKeys.push_back(new QShortcut(key.Key, window));
@@ -458,9 +551,16 @@ void TFormMain::AddPaintingKeys(QWidget* window) {
       ShowState();
     });
   }
-  // Escape ends the painting; during a stroke the view has it, and it takes the stroke back.
+  // Escape drops a floating sticker, or else ends the painting; during a stroke the view has
+  // it, and it takes the stroke back.
   FPaintingKeys.push_back(new QShortcut(Qt::Key_Escape, window));
-  connect(FPaintingKeys.back(), &QShortcut::activated, this, &TFormMain::StopPainting);
+  connect(FPaintingKeys.back(), &QShortcut::activated, this, [this] {
+    if (!Scene->Painting.StickerFloats()) return StopPainting();
+    Scene->Painting.DropSticker();
+    ShowState();
+  });
+  FPaintingKeys.push_back(new QShortcut(QKeySequence::Paste, window));
+  connect(FPaintingKeys.back(), &QShortcut::activated, Commands.PasteClipboard, &QAction::trigger);
 }
 
 void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
@@ -496,6 +596,9 @@ TFormMain::TCommands TFormMain::MakeCommands() {
   TCommands commands{
       make(QT_TRANSLATE_NOOP("Window", "絵を貼る(&P)…"),
            [this] { PastePictureOnView(std::exchange(FMenuTurn, 0)); }),
+      make(
+          QT_TRANSLATE_NOOP("Window", "クリップボードの絵を貼る(&V)"),
+          [this] { PasteClipboardClick(); }, QKeySequence::Paste),
       make(QT_TRANSLATE_NOOP("Window", "筆で描く(&B)"), [this] { PaintClick(); }),
       make(QT_TRANSLATE_NOOP("Window", "人形を閉じる(&C)"),
            [this] {
@@ -543,7 +646,8 @@ QMenuBar* TFormMain::MakeMenuBar() {
       {QT_TRANSLATE_NOOP("Window", "人形(&D)"),
        {c.Shelf, c.NewDoll, nullptr, c.OpenDollFile, c.Export, c.SaveAnimation, c.OpenFolder,
         nullptr, c.Quit}},
-      {QT_TRANSLATE_NOOP("Window", "編集(&E)"), {c.Undo, c.Redo, nullptr, c.PastePicture}},
+      {QT_TRANSLATE_NOOP("Window", "編集(&E)"),
+       {c.Undo, c.Redo, nullptr, c.PastePicture, c.PasteClipboard}},
       {QT_TRANSLATE_NOOP("Window", "描く(&P)"), {c.Paint}},
       {QT_TRANSLATE_NOOP("Window", "表示(&V)"), {c.CloseNested, nullptr, c.Quiet}},
       {QT_TRANSLATE_NOOP("Window", "ヘルプ(&H)"), {c.About}},
@@ -569,6 +673,7 @@ void TFormMain::ShowCommands() {
   const bool atRest = DollAtRest(Scene->Doll);
   const bool painting = session.PaintingOn();
   Commands.PastePicture->setEnabled(TakesPictures(*Scene));
+  Commands.PasteClipboard->setEnabled(painting);
   Commands.Paint->setEnabled(atRest);
   Commands.Paint->setChecked(painting);
   Commands.CloseNested->setEnabled(CanCloseDoll(Scene->Doll));
@@ -585,7 +690,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   const TCommands& c = Commands;
   QMenu menu(this);
   // Separators group the doll, the history, the files and the About box.
-  menu.addActions({c.PastePicture, c.Paint, c.CloseNested});
+  menu.addActions({c.PastePicture, c.PasteClipboard, c.Paint, c.CloseNested});
   menu.addSeparator();
   menu.addActions({c.Undo, c.Redo});
   menu.addSeparator();

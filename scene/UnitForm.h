@@ -25,6 +25,7 @@ class TFormMain : public TTavoForm {
   // Every command of the menus, each one action that the menu bar and the views' menu share.
   struct TCommands {
     QAction* PastePicture;
+    QAction* PasteClipboard;
     QAction* Paint;
     QAction* CloseNested;
     QAction* Undo;
@@ -85,6 +86,8 @@ class TFormMain : public TTavoForm {
   void ShowFrontViewMenu();
   // Lets the person choose a picture and paints it as if it had been dropped on the view.
   void PastePictureOnView(int turn);
+  // While painting, floats the picture on the clipboard as a sticker.
+  void PasteClipboardClick();
   void SaveAnimationClick();
   // Lets the person choose a doll file and opens it in a folder of its own.
   void OpenDollFileClick();
@@ -121,8 +124,14 @@ class TFormMain : public TTavoForm {
   // Tells where an export went, with a way to show it in the file manager.
   void ShowExported(const QString& file);
   // Paints a picture dropped on a view on the half of the skin that view shows, `turn`
-  // texture columns on from the doll's RotationOffset; opens a doll file dropped there.
+  // texture columns on from the doll's RotationOffset, or, while painting, floats it there as a
+  // sticker; opens a doll file dropped there.
   void DropOnView(const std::string& fileName, int turn);
+  // Floats the picture `read` gives as a sticker under the pointer, or in the middle of the view
+  // `turn` names where the pointer is over neither view; a picture refused is told.
+  void FloatSticker(const std::function<QImage()>& read, int turn);
+  // The view under the pointer, with the point, or else the middle of the view `turn` names.
+  TViewPoint PointerOrMiddle(int turn) const;
   // Lets `box` shape the doll by dragging its edge.
   void AcceptReshaping(TPaintBox* box);
   // Ends the drag in a view: writes the new outline, or with `keep` false puts it back.
@@ -132,8 +141,14 @@ class TFormMain : public TTavoForm {
   void StepHistory(bool (TPaintSession::*stroke)(), bool (TScene::*change)());
   // Lets `box`, the back view or the front, take brush strokes while painting.
   void AcceptStrokes(TPaintBox* box, bool back);
-  // A left press with the brush: Ctrl picks the colour there, otherwise a stroke starts.
+  // A left press on the doll: a floating sticker is placed; otherwise Ctrl picks the colour
+  // there, the fill fills, and the brush and the eraser start a stroke (with Shift, a line).
   bool PressBrush(const TViewPoint& at, Qt::KeyboardModifiers keys);
+  // The pointer moved to `at` over the view `back` names, or left it: a floating sticker
+  // follows it, and the mirror's outline is shown.
+  void HoverBrush(std::optional<QPointF> at, bool back);
+  // The outline of the brush's mirror image, in the view the pointer is over, on the doll.
+  void ShowMirrorOutline();
   // The keys that change the brush or end the painting, in `window`.
   void AddPaintingKeys(QWidget* window);
   // Shows the tool window and the keys as the painting stands.
@@ -142,7 +157,8 @@ class TFormMain : public TTavoForm {
   void KeepPose() const;
 
   std::vector<QShortcut*> FPaintingKeys;
-  int FMenuTurn = 0;  // the half of the skin the picture command acts on
+  int FMenuTurn = 0;                   // the half of the skin the picture command acts on
+  std::optional<TViewPoint> FPointer;  // where the pointer is over a view while painting
 };
 
 // The refusal shown when Open is pressed on a doll that cannot open.

@@ -374,22 +374,30 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
     std::function<void()> Act;
     Pixel24 Colour;
     int Diameter;
-    bool Erases;
+    TBrushTool Tool;
     QString Says;
   } rows[] = {
-      {[] {}, Black, 4, false, "太さ 4 ピクセル、色は 黒。"},
-      {[&] { PressKey(form.get(), Qt::Key_BracketRight); }, Black, 8, false, "8 ピクセル"},
+      {[] {}, Black, 4, TBrushTool::Brush, "太さ 4 ピクセル、色は 黒。"},
+      {[&] { PressKey(form.get(), Qt::Key_BracketRight); }, Black, 8, TBrushTool::Brush,
+       "8 ピクセル"},
       {[&] { PressKey(tools, Qt::Key_BracketRight), PressKey(tools, Qt::Key_BracketRight); }, Black,
-       16, false, "16 ピクセル"},
+       16, TBrushTool::Brush, "16 ピクセル"},
       {[&] { tools->Sizes[1]->click(), PressKey(form.get(), Qt::Key_BracketLeft); }, Black, 2,
-       false, "2 ピクセル"},
-      {[&] { tools->Swatches[5]->click(); }, skinTone, 2, false, "色は 肌色。"},
-      {[&] { PressKey(form.get(), Qt::Key_E); }, skinTone, 2, true, "2 ピクセルの消しゴム。"},
-      {[&] { tools->Brush->click(), tools->Eraser->click(); }, skinTone, 2, true, "消しゴム"},
-      {[&] { Mouse(form->PaintBox1, Press, onDoll, Qt::ControlModifier); }, under, 2, false,
-       "色は " + ColourName(under)},
-      {inDialog(chosen, true), chosen, 2, false, "色は #0a141e。"},
-      {inDialog(skinTone, false), chosen, 2, false, "色は #0a141e。"},
+       TBrushTool::Brush, "2 ピクセル"},
+      {[&] { tools->Swatches[5]->click(); }, skinTone, 2, TBrushTool::Brush, "色は 肌色。"},
+      {[&] { PressKey(form.get(), Qt::Key_E); }, skinTone, 2, TBrushTool::Eraser,
+       "2 ピクセルの消しゴム。"},
+      {[&] { tools->Brush->click(), tools->Eraser->click(); }, skinTone, 2, TBrushTool::Eraser,
+       "消しゴム"},
+      {[&] { Mouse(form->PaintBox1, Press, onDoll, Qt::ControlModifier); }, under, 2,
+       TBrushTool::Brush, "色は " + ColourName(under)},
+      {inDialog(chosen, true), chosen, 2, TBrushTool::Brush, "色は #0a141e。"},
+      {inDialog(skinTone, false), chosen, 2, TBrushTool::Brush, "色は #0a141e。"},
+      {[&] { PressKey(tools, Qt::Key_M); }, chosen, 2, TBrushTool::Brush, "鏡で左右に描きます。"},
+      {[&] { PressKey(form.get(), Qt::Key_G); }, chosen, 2, TBrushTool::Fill,
+       "塗りつぶしています: 色は #0a141e、許容差 32。 鏡"},
+      {[&] { tools->Tolerance->setValue(40), tools->Mirror->click(); }, chosen, 2, TBrushTool::Fill,
+       "許容差 40。"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Says.toStdString());
@@ -397,15 +405,20 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
     const TBrush& brush = Painting().PaintBrush;
     EXPECT_TRUE(SameColour(brush.Colour, row.Colour));
     EXPECT_EQ(brush.Diameter, row.Diameter);
-    EXPECT_EQ(brush.Erases, row.Erases);
-    EXPECT_EQ(tools->Eraser->isChecked(), row.Erases);
+    EXPECT_EQ(brush.Tool, row.Tool);
+    EXPECT_EQ(tools->Eraser->isChecked(), row.Tool == TBrushTool::Eraser);
+    EXPECT_EQ(tools->Fill->isChecked(), row.Tool == TBrushTool::Fill);
     EXPECT_TRUE(
         tools->Sizes[std::ranges::find(BrushDiameters, row.Diameter) - std::begin(BrushDiameters)]
             ->isChecked());
     EXPECT_TRUE(form->PaintBox1->accessibleDescription().contains(row.Says))
         << form->PaintBox1->accessibleDescription().toStdString();
     Mouse(form->PaintBox1, Hover, onDoll);
-    EXPECT_EQ(form->PaintBox1->cursor().pixmap().width(), row.Diameter + 4);
+    EXPECT_EQ(tools->Mirror->isChecked(), row.Says.contains("鏡"));
+    if (row.Tool == TBrushTool::Fill)
+      EXPECT_EQ(form->PaintBox1->cursor().shape(), Qt::PointingHandCursor);
+    else
+      EXPECT_EQ(form->PaintBox1->cursor().pixmap().width(), row.Diameter + 4);
   }
   EXPECT_FALSE(form->PaintBox1->Dragging()) << "Ctrl+click paints no stroke";
   Mouse(form->PaintBox1, Hover, {2, 2});
@@ -425,7 +438,8 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
   const TBrush& brush = Painting().PaintBrush;
   EXPECT_TRUE(SameColour(brush.Colour, chosen));
   EXPECT_EQ(brush.Diameter, 2);
-  EXPECT_TRUE(brush.Erases);
+  EXPECT_EQ(brush.Tool, TBrushTool::Eraser);
+  EXPECT_EQ(brush.Tolerance, 40);
 }
 
 }  // namespace

@@ -577,7 +577,11 @@ TEST_F(Shelf, SettingsThatCannotBeReadAreTheDefaultsAndChoicesAreKept) {
       {"", true, {}},
       {"[Loop]\nQuiet=false\n[Brush]\nColour=#ff8000\nDiameter=16\nErases=true\n",
        false,
-       {{0x00, 0x80, 0xff}, 16, true}},
+       {{0x00, 0x80, 0xff}, 16, TBrushTool::Eraser}},
+      {"[Brush]\nErases=true\nTool=fill\nMirror=true\nTolerance=200\n",
+       true,
+       {{}, 4, TBrushTool::Fill, true, 200}},
+      {"[Brush]\nTool=spray\nMirror=1\nTolerance=256\n", true, {}},
       {"[Loop]\nQuiet=1\n[Brush]\nColour=red-ish\nDiameter=5\nErases=yes\n", true, {}},
   };
   for (const auto& row : rows) {
@@ -589,9 +593,9 @@ TEST_F(Shelf, SettingsThatCannotBeReadAreTheDefaultsAndChoicesAreKept) {
     EXPECT_EQ(QuietLoop(), row.Quiet);
     const TBrush& brush = form->Scene->Painting.PaintBrush;
     EXPECT_EQ(std::tie(brush.Colour.Red, brush.Colour.Green, brush.Colour.Blue, brush.Diameter,
-                       brush.Erases),
+                       brush.Tool, brush.Mirror, brush.Tolerance),
               std::tie(row.Brush.Colour.Red, row.Brush.Colour.Green, row.Brush.Colour.Blue,
-                       row.Brush.Diameter, row.Brush.Erases));
+                       row.Brush.Diameter, row.Brush.Tool, row.Brush.Mirror, row.Brush.Tolerance));
   }
   // The brush a painting leaves, and the loop chosen, are what the next start has.
   form->PaintClick();
