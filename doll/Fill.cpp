@@ -25,43 +25,47 @@ int PreviousColumn(int column) {
 }
 
 // A scanline fill: each run of a row is found whole, painted, and the rows above and below
-// are searched along it for runs still to come. A texel is marked as soon as its run is found,
-// so that a paint within tolerance of the seed, or a run round the whole row, ends.
+// are searched along it for runs still to come. Which texels may join is settled before any is
+// painted, and a texel leaves that set as its run is found, so that a paint within tolerance of
+// the seed, or a run round the whole row, ends.
 class TSkinFill {
  public:
   TSkinFill(TTavoBitmap& skin, Pixel24 seedColour, int tolerance, const TPaint& paint)
-      : FSkin(skin), FSeedColour(seedColour), FTolerance(tolerance), FPaint(paint) {}
+      : FSkin(skin), FPaint(paint) {
+    for (int y = 0; y < DollRows; ++y) {
+      const Pixel24* texels = skin.Rows[y].Data();
+      for (int x = 0; x < TextureColumns; ++x)
+        FOpen[Index(x, y)] = Difference(texels[x], seedColour) <= tolerance;
+    }
+  }
 
   void From(QPoint seed) {
     FPending.push_back(seed);
     while (!FPending.empty()) {
       const QPoint at = FPending.back();
       FPending.pop_back();
-      if (Open(at.x(), at.y())) FillRun(at.x(), at.y());
+      if (FOpen[Index(at.x(), at.y())]) FillRun(at.x(), at.y());
     }
   }
 
  private:
-  std::uint8_t& Visited(int x, int y) {
-    return FVisited[static_cast<std::size_t>(y * TextureColumns + x)];
+  static std::size_t Index(int x, int y) {
+    return static_cast<std::size_t>(y * TextureColumns + x);
   }
 
-  bool Open(int x, int y) {
-    return !Visited(x, y) && Difference(FSkin.Rows[y].Data()[x], FSeedColour) <= FTolerance;
-  }
-
-  // The run through (x, y), which is open: marked, painted, and its neighbours' runs queued.
+  // The run through (x, y), which is open: taken, painted, and its neighbours' runs queued.
   void FillRun(int x, int y) {
-    Visited(x, y) = 1;
+    std::uint8_t* open = &FOpen[Index(0, y)];
+    open[x] = 0;
     int first = x;
     int length = 1;
-    for (int c = PreviousColumn(first); Open(c, y); c = PreviousColumn(c)) {
-      Visited(c, y) = 1;
+    for (int c = PreviousColumn(first); open[c]; c = PreviousColumn(c)) {
+      open[c] = 0;
       first = c;
       ++length;
     }
-    for (int c = NextColumn(x); Open(c, y); c = NextColumn(c)) {
-      Visited(c, y) = 1;
+    for (int c = NextColumn(x); open[c]; c = NextColumn(c)) {
+      open[c] = 0;
       ++length;
     }
     PaintRun(y, first, length);
@@ -78,19 +82,14 @@ class TSkinFill {
 
   // Queues the first texel of each open run of row y along columns first.. (length of them).
   void QueueRuns(int y, int first, int length) {
-    bool inRun = false;
-    for (int i = 0, c = first; i < length; ++i, c = NextColumn(c)) {
-      const bool open = Open(c, y);
-      if (open && !inRun) FPending.push_back(QPoint(c, y));
-      inRun = open;
-    }
+    const std::uint8_t* open = &FOpen[Index(0, y)];
+    for (int i = 0, c = first; i < length; ++i, c = NextColumn(c))
+      if (open[c] && (i == 0 || !open[PreviousColumn(c)])) FPending.push_back(QPoint(c, y));
   }
 
   TTavoBitmap& FSkin;
-  const Pixel24 FSeedColour;
-  const int FTolerance;
   const TPaint& FPaint;
-  std::vector<std::uint8_t> FVisited = std::vector<std::uint8_t>(TextureColumns * DollRows, 0);
+  std::vector<std::uint8_t> FOpen = std::vector<std::uint8_t>(TextureColumns * DollRows);
   std::vector<QPoint> FPending;
 };
 
