@@ -1,7 +1,8 @@
 // How fast painting by hand answers on the sample doll: one dab of the largest brush on the
-// widest row, a second of dragging (60 pointer moves, each a line of dabs) with it, the
-// painting's work in a frame tick while the brush is held on a turning doll (the band, the
-// level shown again, the check for a write that is due), and the painted skin written.
+// widest row, and the same dab mirrored; a second of dragging (60 pointer moves, each a line of
+// dabs) with it; the painting's work in a frame tick while the brush is held on a turning doll
+// (the band, the level shown again, the check for a write that is due); the painted skin
+// written; and a bucket fill of a whole one-colour skin.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "MedianReporter.h"
 #include "SampleFolder.h"
+#include "doll/Fill.h"
 #include "doll/Nest.h"
 #include "doll/Painting.h"
 #include "framework/FileOutput.h"
@@ -34,6 +36,25 @@ void Dab(benchmark::State& state) {
   const auto skin = CopyOfSkin(*Scene->Doll.Nest.at(1).Skin);
   const TViewPoint point{QPointF(100, WidestRow()), false, 17};
   for (auto _ : state) PaintDab(Scene->Doll, *skin, point, Largest, {Pixel24{0, 0, 0}});
+}
+
+// The same dab laid again at its mirror image.
+void MirroredDab(benchmark::State& state) {
+  const auto skin = CopyOfSkin(*Scene->Doll.Nest.at(1).Skin);
+  const TViewPoint point{QPointF(100, WidestRow()), false, 17};
+  for (auto _ : state)
+    PaintDab(Scene->Doll, *skin, point, Largest, {Pixel24{0, 0, 0}, nullptr, true});
+}
+
+// A skin of one colour filled whole, in black and white by turns so that every fill paints.
+void FillWholeSkin(benchmark::State& state) {
+  TTavoBitmap skin;
+  skin.SetSizeFilled(TextureColumns, DollRows, FrameColour);
+  bool white = true;
+  for (auto _ : state) {
+    FillSkin(skin, QPoint(0, 0), DefaultFillTolerance, {white ? KeyColour : FrameColour});
+    white = !white;
+  }
 }
 
 // Sixty moves of five pixels across the doll and back, as a quick hand drags in a second.
@@ -88,6 +109,8 @@ int main(int argc, char** argv) {
   Scene = std::make_unique<TScene>(folder);
   using TRun = void (*)(benchmark::State&);
   for (const auto& [name, run] : {std::pair<const char*, TRun>{"Dab", Dab},
+                                  {"MirroredDab", MirroredDab},
+                                  {"FillWholeSkin", FillWholeSkin},
                                   {"SecondOfDragging", SecondOfDragging},
                                   {"HeldBrushTick", HeldBrushTick},
                                   {"WriteSkin", WriteSkin}})
@@ -98,6 +121,10 @@ int main(int argc, char** argv) {
   auto m = RunBenchmarksForMedians(argc, argv);
   std::cout << "\nMedians, painting the sample doll by hand with the largest brush:\n"
             << "  one dab on the widest row: " << m["Dab"] << " ms (target: at most 0.1)\n"
+            << "  the same dab mirrored: " << m["MirroredDab"]
+            << " ms (target: at most twice the plain dab)\n"
+            << "  a one-colour skin filled whole: " << m["FillWholeSkin"]
+            << " ms (target: at most 2)\n"
             << "  a second of dragging, 60 moves: " << m["SecondOfDragging"]
             << " ms (target: at most 5)\n"
             << "  a frame tick's painting, brush held on a turning doll: " << m["HeldBrushTick"]

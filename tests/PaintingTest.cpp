@@ -18,6 +18,15 @@ namespace {
 
 constexpr Pixel24 Paint{10, 200, 60};
 
+// A row of the dab tables: where, on which view at which rotation, how wide, on which level.
+struct TDab {
+  QPointF at;
+  bool back;
+  int rotation;
+  int diameter;
+  int level;
+};
+
 class Painting : public ::testing::Test {
  protected:
   // A bulging doll of `level` with a random full-size skin, shown at rest.
@@ -109,13 +118,7 @@ class Painting : public ::testing::Test {
 };
 
 TEST_F(Painting, TheDollPixelsUnderADabShowItsColourAndNothingElseChanges) {
-  const struct {
-    QPointF at;
-    bool back;
-    int rotation;
-    int diameter;
-    int level;
-  } rows[] = {
+  const TDab rows[] = {
       {{100, 100}, false, 0, 4, 1},  {{37.3, 120.6}, false, 0, 16, 1},
       {{160, 60}, true, 125, 8, 1},  {{20.5, 100.5}, false, 240, 2, 1},  // across the seam
       {{100, 10}, true, 374, 16, 1}, {{130.2, 90.7}, false, 77, 8, 2},
@@ -129,6 +132,23 @@ TEST_F(Painting, TheDollPixelsUnderADabShowItsColourAndNothingElseChanges) {
     const TViewPoint point{row.at, row.back, row.rotation};
     PaintDab(*doll, skin, point, row.diameter, {Paint});
     Check({point}, row.diameter, row.diameter);
+  }
+}
+
+TEST_F(Painting, AMirroredDabPaintsItsMirrorImageToo) {
+  const TDab rows[] = {
+      {{37.3, 120.6}, false, 240, 2, 1}, {{150.5, 80.2}, true, 5 + 125, 4, 1},
+      {{60.7, 100.1}, false, 5, 8, 2},   {{130.2, 140.7}, true, 240 + 125, 16, 2},
+      {{96.4, 60.5}, false, 240, 16, 1},  // over the axis, meeting its image
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.at.x() << ", " << row.at.y() << " level " << row.level
+                                    << " rotation " << row.rotation);
+    Show(row.level);
+    const TViewPoint point{row.at, row.back, row.rotation};
+    PaintDab(*doll, skin, point, row.diameter, {Paint, nullptr, true});
+    const TViewPoint image{{ViewSize - row.at.x(), row.at.y()}, row.back, row.rotation};
+    Check({point, image}, row.diameter, row.diameter);
   }
 }
 
