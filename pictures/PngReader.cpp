@@ -160,8 +160,8 @@ QImage PngDecoder::Decode() {
   if (png_get_bit_depth(FPng, FInfo) != 8 || png_get_rowbytes(FPng, FInfo) != 4 * width)
     throw EInvalidGraphic(FName, Tr("Pictures", "画素の形式がわかりません"));
 
-  // Every byte is written: each pixel belongs to one pass, and alpha and filler bytes
-  // both end as 0xFF.
+  // Every byte is written: each pixel belongs to one pass, filler bytes are 0xFF, and alpha
+  // bytes end as 0xFF too unless they are kept.
   QImage picture(FWidth, FHeight,
                  FTransparency == TAlpha::Kept ? QImage::Format_ARGB32 : QImage::Format_RGB32);
   if (picture.isNull()) throw EInvalidGraphic(FName, Tr("Pictures", "絵を作るメモリが足りません"));
