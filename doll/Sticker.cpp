@@ -8,7 +8,8 @@
 namespace {
 
 // The source cells a target cell of an area-averaging resize overlaps, from First on, each
-// with the share of the target cell it covers (the shares sum to 1).
+// with the share of the target cell it covers (the shares sum to 1); every cell but the two
+// ends is covered whole, and so has the same share.
 struct TCell {
   int First = 0;
   std::vector<float> Shares;
@@ -43,6 +44,33 @@ void AddShare(TPremultiplied& sum, const TPremultiplied& value, float share) {
   for (std::size_t ch = 0; ch < 4; ++ch) sum[ch] += share * value[ch];
 }
 
+// The sum of the pixels from..to (not including to), premultiplied in integers: each pixel
+// costs a few integer steps rather than its own weighting.
+TPremultiplied Summed(const QRgb* from, const QRgb* to) {
+  std::uint64_t red = 0, green = 0, blue = 0, alpha = 0;
+  for (const QRgb* p = from; p < to; ++p) {
+    const unsigned a = static_cast<unsigned>(qAlpha(*p));
+    red += a * static_cast<unsigned>(qRed(*p));
+    green += a * static_cast<unsigned>(qGreen(*p));
+    blue += a * static_cast<unsigned>(qBlue(*p));
+    alpha += a;
+  }
+  return {static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue),
+          static_cast<float>(alpha)};
+}
+
+// One target cell of a source row: the two ends weighted each by its share, the cells
+// between summed and weighted once.
+TPremultiplied CellOfRow(const QRgb* row, const TCell& cell) {
+  const QRgb* first = row + cell.First;
+  const std::size_t count = cell.Shares.size();
+  TPremultiplied sum{};
+  AddShare(sum, Premultiplied(first[0]), cell.Shares.front());
+  if (count > 1) AddShare(sum, Premultiplied(first[count - 1]), cell.Shares.back());
+  if (count > 2) AddShare(sum, Summed(first + 1, first + count - 1), cell.Shares[1]);
+  return sum;
+}
+
 QRgb Unpremultiplied(const TPremultiplied& sum) {
   if (sum[3] <= 0) return 0;
   const auto colour = [&](std::size_t ch) {
@@ -61,12 +89,7 @@ QImage AreaAveraged(const QImage& picture, QSize size) {
   for (int y = 0; y < picture.height(); ++y) {
     const auto* from = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
     TPremultiplied* to = &across[width * static_cast<std::size_t>(y)];
-    for (const TCell& cell : columns) {
-      TPremultiplied sum{};
-      for (std::size_t k = 0; k < cell.Shares.size(); ++k)
-        AddShare(sum, Premultiplied(from[cell.First + static_cast<int>(k)]), cell.Shares[k]);
-      *to++ = sum;
-    }
+    for (const TCell& cell : columns) *to++ = CellOfRow(from, cell);
   }
   QImage shrunk(size, QImage::Format_ARGB32);
   std::vector<TPremultiplied> sums(width);

@@ -123,6 +123,7 @@ TEST(StickerPicture, ShrinksByAlphaKeepingItsAspect) {
   ASSERT_EQ(shrunk.size(), QSize(2, 1));
   EXPECT_EQ(shrunk.pixel(0, 0), 0x80FF0000u);
   EXPECT_EQ(shrunk.pixel(1, 0), 0x80FF0000u);
+  EXPECT_EQ(sticker.ShrunkTo({1, 1}).pixel(0, 0), 0x80FF0000u);  // whole cells between the ends
   EXPECT_EQ(sticker.ShrunkTo({4, 2}).pixel(1, 0), 0x0000FF00u);
 }
 
