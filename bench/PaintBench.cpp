@@ -1,8 +1,9 @@
 // How fast painting by hand answers on the sample doll: one dab of the largest brush on the
 // widest row, and the same dab mirrored; a second of dragging (60 pointer moves, each a line of
 // dabs) with it; the painting's work in a frame tick while the brush is held on a turning doll
-// (the band, the level shown again, the check for a write that is due); the painted skin
-// written; and a bucket fill of a whole one-colour skin.
+// (the band, the level shown again, the check for a write that is due), and while a sticker
+// floats over it; the painted skin written; a bucket fill of a whole one-colour skin; and a large
+// picture laid as a sticker.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "doll/Fill.h"
 #include "doll/Nest.h"
 #include "doll/Painting.h"
+#include "doll/Sticker.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoClock.h"
 #include "scene/PaintSession.h"
@@ -85,6 +87,23 @@ void HeldBrushTick(benchmark::State& state) {
   painting.ForgetPainting();
 }
 
+// What a frame tick adds while a 1000 × 1000 sticker 64 pixels wide floats over a doll turning
+// by a column a frame: the sticker laid on a copy of the skin at the new rotation, shown.
+void FloatingStickerTick(benchmark::State& state) {
+  TPaintSession& painting = Scene->Painting;
+  painting.BeginPainting();
+  QImage picture(1000, 1000, QImage::Format_ARGB32);
+  picture.fill(qRgba(200, 30, 60, 255));
+  painting.FloatSticker(picture, painting.ViewPoint(QPointF(100, WidestRow()), false));
+  painting.StepStickerSize(1);
+  int rotation = 0;
+  for (auto _ : state) {
+    painting.TurnSticker(++rotation % TextureColumns);
+    painting.SavePaintingWhenDue(TimeGetTime());
+  }
+  painting.ForgetPainting();
+}
+
 // The painted skin written, the old one kept the first time; backups are removed untimed.
 void WriteSkin(benchmark::State& state) {
   TPaintSession& painting = Scene->Painting;
@@ -102,6 +121,24 @@ void WriteSkin(benchmark::State& state) {
   }
 }
 
+// A 1000 × 1000 picture, already read, shrunk and laid 120 pixels wide on the widest row:
+// each iteration starts from a fresh TStickerPicture, so that the shrink is counted.
+void PlaceSticker1000(benchmark::State& state) {
+  const auto skin = CopyOfSkin(*Scene->Doll.Nest.at(1).Skin);
+  QImage picture(1000, 1000, QImage::Format_ARGB32);
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      picture.setPixel(x, y, qRgba(x % 256, y % 256, (x + y) % 256, (x * y) % 256));
+  const TViewPoint centre{QPointF(100, WidestRow()), false, 17};
+  for (auto _ : state) {
+    state.PauseTiming();
+    TStickerPicture sticker(picture);
+    state.ResumeTiming();
+    const QSize size = sticker.SizeAt(120);
+    PlaceSticker(Scene->Doll, *skin, centre, size, sticker.ShrunkTo(size), false);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,7 +150,9 @@ int main(int argc, char** argv) {
                                   {"FillWholeSkin", FillWholeSkin},
                                   {"SecondOfDragging", SecondOfDragging},
                                   {"HeldBrushTick", HeldBrushTick},
-                                  {"WriteSkin", WriteSkin}})
+                                  {"FloatingStickerTick", FloatingStickerTick},
+                                  {"WriteSkin", WriteSkin},
+                                  {"PlaceSticker1000", PlaceSticker1000}})
     benchmark::RegisterBenchmark(name, run)
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(7)
@@ -129,7 +168,11 @@ int main(int argc, char** argv) {
             << " ms (target: at most 5)\n"
             << "  a frame tick's painting, brush held on a turning doll: " << m["HeldBrushTick"]
             << " ms (target: at most 0.5)\n"
-            << "  the painted skin written: " << m["WriteSkin"] << " ms (target: at most 30)\n";
+            << "  a frame tick's painting, a sticker floating over a turning doll: "
+            << m["FloatingStickerTick"] << " ms (target: at most 0.5)\n"
+            << "  the painted skin written: " << m["WriteSkin"] << " ms (target: at most 30)\n"
+            << "  a 1000 × 1000 sticker shrunk and laid 120 wide: " << m["PlaceSticker1000"]
+            << " ms (target: at most 10)\n";
   Scene.reset();
   std::filesystem::remove_all(folder);
 }

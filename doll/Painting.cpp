@@ -6,10 +6,6 @@
 
 #include "Nesting.h"
 
-namespace {
-
-// The full-size skin rows that view row `row` of the doll at rest is made from: the row
-// itself on the outer doll, and through each nesting's row shrink on a nested one.
 std::vector<int> SkinRows(const TDoll& doll, int row) {
   std::vector<int> rows{row};
   for (int nested = 1; nested < doll.DollLevel; ++nested) {
@@ -25,12 +21,6 @@ std::vector<int> SkinRows(const TDoll& doll, int row) {
   return rows;
 }
 
-// The texture columns First..Last of a span that the pixel shows: a column the trims take
-// wholly off adds nothing to the pixel, and is left alone.
-struct TShown {
-  int First;
-  int Last;
-};
 TShown ShownColumns(const ColumnSpan& span) {
   TShown shown{span.First, span.Last};
   const float firstWeight = 1.0f - span.FirstTrim - (span.First == span.Last ? span.LastTrim : 0);
@@ -38,6 +28,8 @@ TShown ShownColumns(const ColumnSpan& span) {
   if (span.LastTrim >= 1.0f && shown.Last > shown.First) --shown.Last;
   return shown;
 }
+
+namespace {
 
 // Paints columns first..last (before rotation, last ≥ first, perhaps past 249) of `rows`.
 void PaintColumns(TTavoBitmap& skin, const std::vector<int>& rows, int first, int last,

@@ -5,6 +5,7 @@
 
 #include <QPointF>
 #include <optional>
+#include <vector>
 
 #include "Doll.h"
 
@@ -46,6 +47,18 @@ struct TViewPoint {
   bool Back = false;
   int Rotation = 0;
 };
+
+// The full-size skin rows that view row `row` of the doll at rest is made from: the row
+// itself on the outer doll, and through each nesting's row shrink on a nested one.
+std::vector<int> SkinRows(const TDoll& doll, int row);
+
+// The texture columns First..Last of a span that the pixel shows: a column the trims take
+// wholly off adds nothing to the pixel, and is left alone.
+struct TShown {
+  int First;
+  int Last;
+};
+TShown ShownColumns(const ColumnSpan& span);
 
 // The point mirrored about the doll's axis, in the same view at the same rotation: a pointer
 // over pixel column x stands over column 199 − x of the same row.

@@ -17,7 +17,8 @@ class TStickerPicture {
   // kept, at least 1 × 1.
   QSize SizeAt(int width) const;
 
-  // The picture area-averaged (weighted by alpha, as a drop is shrunk) to `size`, or the picture
+  // The picture area-averaged to `size` (at least 1 × 1) as a dropped picture is, but weighted
+  // by alpha so that no transparent pixel's colour bleeds into what shows; or the picture
   // itself where it is no larger than `size` in either direction.
   const QImage& ShrunkTo(QSize size);
 

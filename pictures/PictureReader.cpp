@@ -33,7 +33,7 @@ void Transform(QImage& picture, QImageIOHandler::Transformations transformation)
 
 // Qt's readers read the file itself through its descriptor, so that no copy of the file is
 // held beside the picture.
-QImage DecodeWithQt(const ImageFile& file) {
+QImage DecodeWithQt(const ImageFile& file, TAlpha alpha) {
   QFile device;
   if (!device.open(file.Descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
     throw EFOpenError(file.Name(), device.errorString().toStdString());
@@ -53,7 +53,7 @@ QImage DecodeWithQt(const ImageFile& file) {
   if (!reader.read(&picture))
     throw EInvalidGraphic(file.Name(), reader.errorString().toStdString());
   CheckImageDimensions(picture.width(), picture.height(), file.Name());
-  FlattenOnWhite(picture, file.Name());
+  FinishAlpha(picture, file.Name(), alpha);
   Transform(picture, reader.transformation());  // phone photos are stored sideways
   return picture;
 }
@@ -81,15 +81,34 @@ QImage DecodeJpegUpright(const ImageFile& file, const std::function<bool(QSize)>
   return picture;
 }
 
+// Each format to its reader, the picture's transparent parts as `alpha` says.
+QImage Read(const std::string& fileName, const std::function<bool(QSize)>& largeEnough,
+            TAlpha alpha) {
+  const ImageFile file(fileName);
+  const std::vector<std::uint8_t> head = file.Head(8);
+  if (StartsWith(head, "\x89PNG\r\n\x1A\n", 8)) return DecodePng(file, alpha);
+  QImage picture;
+  if (StartsWith(head, "\xFF\xD8\xFF", 3)) {
+    picture = DecodeJpegUpright(file, largeEnough);
+  } else if (StartsWith(head, "BM", 2)) {
+    picture = DecodeBmpForDrop(file.ReadAll(), fileName);
+  } else {
+    return DecodeWithQt(file, alpha);
+  }
+  FinishAlpha(picture, fileName, alpha);
+  return picture;
+}
+
 }  // namespace
 
 QImage ReadPicture(const std::string& fileName, const std::function<bool(QSize)>& largeEnough) {
-  const ImageFile file(fileName);
-  const std::vector<std::uint8_t> head = file.Head(8);
-  if (StartsWith(head, "\x89PNG\r\n\x1A\n", 8)) return DecodePng(file);
-  if (StartsWith(head, "\xFF\xD8\xFF", 3)) return DecodeJpegUpright(file, largeEnough);
-  if (!StartsWith(head, "BM", 2)) return DecodeWithQt(file);
-  QImage picture = DecodeBmpForDrop(file.ReadAll(), fileName);
-  FlattenOnWhite(picture, fileName);
-  return picture;
+  return Read(fileName, largeEnough, TAlpha::LaidOnWhite);
+}
+
+QImage ReadPictureWithAlpha(const std::string& fileName) {
+  return Read(fileName, {}, TAlpha::Kept);
+}
+
+QImage ReadPngWithAlpha(const QByteArray& bytes, const std::string& name) {
+  return DecodePng(bytes, name, TAlpha::Kept);
 }

@@ -1,6 +1,7 @@
 // Reading a picture of any common format, for pictures a person hands the program.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <functional>
 #include <string>
@@ -16,3 +17,12 @@
 // from the blocks) whose upright size `largeEnough` accepts, or at full size when it accepts
 // none or is empty; one whose data ends before the picture does is refused as cut short.
 QImage ReadPicture(const std::string& fileName, const std::function<bool(QSize)>& largeEnough = {});
+
+// The same, for a sticker: transparent parts are kept, giving a Format_ARGB32 picture
+// (unpremultiplied) in which every byte was written; a JPEG is read at full size.
+QImage ReadPictureWithAlpha(const std::string& fileName);
+
+// A PNG held in memory (a picture pasted as image/png), read by the same PNG reader within the
+// same limits, its alpha kept as ReadPictureWithAlpha keeps it. Raises the invalid-bitmap
+// error naming `name`.
+QImage ReadPngWithAlpha(const QByteArray& bytes, const std::string& name);

@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "ImageFile.h"
 #include "ImageInput.h"
@@ -20,6 +21,8 @@ namespace {
 // the callbacks, past any destructor.
 struct PngState {
   int Fd = -1;
+  const char* Bytes = nullptr;  // a PNG held in memory: what is left of it
+  std::size_t BytesLeft = 0;
   bool EndOfFile = false;
   char Message[256] = {};
 };
@@ -36,6 +39,17 @@ void ReadFromFile(png_structp png, png_bytep data, std::size_t length) {
   }
 }
 
+void ReadFromMemory(png_structp png, png_bytep data, std::size_t length) {
+  auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+  if (length > state->BytesLeft) {
+    state->EndOfFile = true;
+    png_error(png, "end of file");
+  }
+  std::memcpy(data, state->Bytes, length);
+  state->Bytes += length;
+  state->BytesLeft -= length;
+}
+
 void OnError(png_structp png, png_const_charp message) {
   auto* state = static_cast<PngState*>(png_get_error_ptr(png));
   std::snprintf(state->Message, sizeof state->Message, "%s", message);
@@ -46,7 +60,8 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 class PngDecoder {
  public:
-  explicit PngDecoder(const ImageFile& file);
+  PngDecoder(const ImageFile& file, TAlpha alpha);
+  PngDecoder(const QByteArray& bytes, std::string name, TAlpha alpha);
   ~PngDecoder() { png_destroy_read_struct(&FPng, &FInfo, nullptr); }
   PngDecoder(const PngDecoder&) = delete;
   PngDecoder& operator=(const PngDecoder&) = delete;
@@ -54,12 +69,14 @@ class PngDecoder {
   QImage Decode();
 
  private:
+  void Create(png_rw_ptr read);
   // These two call the library under its error jump; they return false when it fails.
   bool ReadHeader();
   bool ReadRows(std::uint8_t* bits, std::int64_t stride);
   [[noreturn]] void Refuse() const;
 
-  const ImageFile& FFile;
+  const std::string FName;
+  const TAlpha FTransparency;
   PngState FState;
   png_structp FPng = nullptr;
   png_infop FInfo = nullptr;
@@ -72,15 +89,27 @@ class PngDecoder {
   int FRow = 0;
 };
 
-PngDecoder::PngDecoder(const ImageFile& file) : FFile(file) {
+PngDecoder::PngDecoder(const ImageFile& file, TAlpha alpha)
+    : FName(file.Name()), FTransparency(alpha) {
   FState.Fd = file.Descriptor();
+  Create(ReadFromFile);
+}
+
+PngDecoder::PngDecoder(const QByteArray& bytes, std::string name, TAlpha alpha)
+    : FName(std::move(name)), FTransparency(alpha) {
+  FState.Bytes = bytes.constData();
+  FState.BytesLeft = static_cast<std::size_t>(bytes.size());
+  Create(ReadFromMemory);
+}
+
+void PngDecoder::Create(png_rw_ptr read) {
   FPng = png_create_read_struct(PNG_LIBPNG_VER_STRING, &FState, OnError, IgnoreWarning);
   if (FPng) FInfo = png_create_info_struct(FPng);
   if (!FInfo) {
     png_destroy_read_struct(&FPng, nullptr, nullptr);
-    throw EInvalidGraphic(file.Name(), Tr("Pictures", "絵を作るメモリが足りません"));
+    throw EInvalidGraphic(FName, Tr("Pictures", "絵を作るメモリが足りません"));
   }
-  png_set_read_fn(FPng, &FState, ReadFromFile);
+  png_set_read_fn(FPng, &FState, read);
   // Text and colour-profile chunks are never needed whole past this.
   png_set_chunk_malloc_max(FPng, 8 << 20);
 }
@@ -105,7 +134,8 @@ bool PngDecoder::ReadRows(std::uint8_t* bits, std::int64_t stride) {
       // Passes of an interlaced picture fill in the pixels of rows read before.
       std::uint8_t* row = bits + FRow * stride;
       png_read_row(FPng, row, nullptr);
-      if (FAlpha && FPass == FPasses - 1) LayRowOnWhite(row, FWidth);
+      if (FAlpha && FTransparency == TAlpha::LaidOnWhite && FPass == FPasses - 1)
+        LayRowOnWhite(row, FWidth);
     }
   }
   return true;
@@ -114,28 +144,27 @@ bool PngDecoder::ReadRows(std::uint8_t* bits, std::int64_t stride) {
 void PngDecoder::Refuse() const {
   const bool cutShort =
       FState.EndOfFile || std::strcmp(FState.Message, "Not enough image data") == 0;
-  if (!cutShort) throw EInvalidGraphic(FFile.Name(), FState.Message);
-  if (!FReadingRows)
-    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "ヘッダーが途中で切れています"));
-  RefuseRowsCutShort(FPass == FPasses - 1 ? FRow : 0, FHeight, FFile.Name());
+  if (!cutShort) throw EInvalidGraphic(FName, FState.Message);
+  if (!FReadingRows) throw EInvalidGraphic(FName, Tr("Pictures", "ヘッダーが途中で切れています"));
+  RefuseRowsCutShort(FPass == FPasses - 1 ? FRow : 0, FHeight, FName);
 }
 
 QImage PngDecoder::Decode() {
   if (!ReadHeader()) Refuse();
   const png_uint_32 width = png_get_image_width(FPng, FInfo);
   const png_uint_32 height = png_get_image_height(FPng, FInfo);
-  CheckImageDimensions(width, height, FFile.Name());
+  CheckImageDimensions(width, height, FName);
   FWidth = static_cast<int>(width);
   FHeight = static_cast<int>(height);
   FAlpha = (png_get_color_type(FPng, FInfo) & PNG_COLOR_MASK_ALPHA) != 0;
   if (png_get_bit_depth(FPng, FInfo) != 8 || png_get_rowbytes(FPng, FInfo) != 4 * width)
-    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "画素の形式がわかりません"));
+    throw EInvalidGraphic(FName, Tr("Pictures", "画素の形式がわかりません"));
 
-  // Every byte is written: each pixel belongs to one pass, and alpha and filler bytes
-  // both end as 0xFF.
-  QImage picture(FWidth, FHeight, QImage::Format_RGB32);
-  if (picture.isNull())
-    throw EInvalidGraphic(FFile.Name(), Tr("Pictures", "絵を作るメモリが足りません"));
+  // Every byte is written: each pixel belongs to one pass, filler bytes are 0xFF, and alpha
+  // bytes end as 0xFF too unless they are kept.
+  QImage picture(FWidth, FHeight,
+                 FTransparency == TAlpha::Kept ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  if (picture.isNull()) throw EInvalidGraphic(FName, Tr("Pictures", "絵を作るメモリが足りません"));
   FReadingRows = true;
   if (!ReadRows(picture.bits(), picture.bytesPerLine())) Refuse();
   return picture;
@@ -143,6 +172,10 @@ QImage PngDecoder::Decode() {
 
 }  // namespace
 
-QImage DecodePng(const ImageFile& file) {
-  return PngDecoder(file).Decode();
+QImage DecodePng(const ImageFile& file, TAlpha alpha) {
+  return PngDecoder(file, alpha).Decode();
+}
+
+QImage DecodePng(const QByteArray& bytes, const std::string& name, TAlpha alpha) {
+  return PngDecoder(bytes, name, alpha).Decode();
 }

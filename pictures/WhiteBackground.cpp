@@ -23,8 +23,10 @@ void LayRowOnWhite(std::uint8_t* pixels, int width) {
   }
 }
 
-void FlattenOnWhite(QImage& picture, const std::string& fileName) {
-  if (picture.hasAlphaChannel()) {
+void FinishAlpha(QImage& picture, const std::string& fileName, TAlpha alpha) {
+  if (alpha == TAlpha::Kept) {
+    picture.convertTo(QImage::Format_ARGB32);
+  } else if (picture.hasAlphaChannel()) {
     picture.convertTo(QImage::Format_ARGB32);
     for (int y = 0; y < picture.height(); ++y) LayRowOnWhite(picture.scanLine(y), picture.width());
     picture.reinterpretAsFormat(QImage::Format_RGB32);

@@ -10,6 +10,11 @@
 // byte becomes 0xFF, so that the row is one of Format_RGB32.
 void LayRowOnWhite(std::uint8_t* pixels, int width);
 
-// Turns `picture` into Format_RGB32, its transparent parts laid on white, converting in place
-// where Qt can. Raises the invalid-bitmap error naming `fileName` when memory runs out.
-void FlattenOnWhite(QImage& picture, const std::string& fileName);
+// What a reader does with a picture's transparent parts: lays them on white, as for a skin,
+// or keeps them, as for a sticker.
+enum class TAlpha { LaidOnWhite, Kept };
+
+// Turns `picture` into the format a reader returns, converting in place where Qt can:
+// Format_RGB32 with its transparent parts laid on white, or Format_ARGB32 (unpremultiplied)
+// with its alpha kept. Raises the invalid-bitmap error naming `fileName` when memory runs out.
+void FinishAlpha(QImage& picture, const std::string& fileName, TAlpha alpha);
