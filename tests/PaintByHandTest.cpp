@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -25,6 +27,7 @@
 #include "doll/Opening.h"
 #include "framework/FileOutput.h"
 #include "framework/TavoClock.h"
+#include "framework/TavoDesktop.h"
 #include "framework/TavoUtility.h"
 #include "scene/PaintSession.h"
 #include "scene/Reshape.h"
@@ -138,6 +141,35 @@ TEST_F(PaintByHand, AStrokeLaysTheBrushWhereItIsAtTheRotationLastDrawnAndABandWh
     form->StopPainting();
     WriteBytes(TextureFileName, sample);
     form->BtnLoad->click();
+  }
+}
+
+// Shift+click lays the line a drag from the view's last dab would, mirrored too with the
+// mirror on; in a view with no dab yet it is a dab.
+TEST_F(PaintByHand, AShiftClickPaintsTheLineADragWouldFromTheLastDabInThatView) {
+  form->PaintClick();
+  const QImage start = Skin();
+  const auto click = [](TPaintBox* box, QPointF at, Qt::KeyboardModifiers keys) {
+    Mouse(box, Press, at, keys);
+    Mouse(box, Release, at);
+  };
+  for (const bool mirror : {false, true}) {
+    SCOPED_TRACE(mirror ? "mirrored" : "plain");
+    Painting().PaintBrush.Mirror = mirror;
+    click(form->PaintBox1, {60, 100}, {});
+    click(form->PaintBox1, {90, 120}, Qt::ShiftModifier);
+    click(form->PaintBox2, {80, 90}, Qt::ShiftModifier);
+    const QImage lines = Skin();
+    while (Painting().UndoStroke()) {
+    }
+    ASSERT_EQ(Skin(), start);
+    Mouse(form->PaintBox1, Press, {60, 100});
+    Mouse(form->PaintBox1, Move, {90, 120});
+    Mouse(form->PaintBox1, Release, {90, 120});
+    click(form->PaintBox2, {80, 90}, {});
+    EXPECT_EQ(Skin(), lines);
+    while (Painting().UndoStroke()) {
+    }
   }
 }
 
@@ -316,33 +348,92 @@ TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSet
   }
 }
 
-TEST_F(PaintByHand, WhilePaintingPicturesAreRefusedTheEdgeIsNotGrabbedAndOpeningStopsIt) {
-  WriteBytes("red.bmp", Bmp24(std::vector(4, std::vector(4, Pixel24{0, 0, 255}))));
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute("red.bmp").string()))});
-  const auto held = [&](TPaintBox* box, QEvent::Type type) {
-    QDragMoveEvent over(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier,
-                        type);
-    QCoreApplication::sendEvent(box, &over);
-    return over.isAccepted();
+// A picture brought while painting floats as a sticker, shown and never written, until a click
+// places it as one stroke or Escape takes it away; a picture that cannot be read is told.
+TEST_F(PaintByHand, WhilePaintingAPictureFloatsAsAStickerAndTheEdgeIsNotGrabbed) {
+  PngParts png{4, 4, 8, 6};  // red, opaque but for a transparent column
+  for (int i = 0; i < 16; ++i) png.Samples.insert(png.Samples.end(), {255, 0, 0, i % 4 ? 255 : 0});
+  const Bytes red = EncodePng(png);
+  WriteBytes("red.png", red);
+  WriteBytes("cut.png", Bytes(red.begin(), red.begin() + 40));
+  const auto drop = [](TPaintBox* box, const char* file) {
+    return [box, file] {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute(file).string()))});
+      QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(box, &event);
+      QCoreApplication::processEvents();
+    };
   };
-  // A picture held over a view when the painting starts, and one brought over it then.
-  EXPECT_TRUE(held(form->PaintBox1, QEvent::DragEnter));
+  SetFileDialog([](QWidget*, const QString&, const QString&, const QString&) {
+    return QString::fromStdString(fs::absolute("red.png").string());
+  });
   form->PaintClick();
-  const TFolder before = FolderFiles();
-  EXPECT_FALSE(held(form->PaintBox2, QEvent::DragEnter));
-  EXPECT_FALSE(held(form->PaintBox1, QEvent::DragMove));
-  EXPECT_FALSE(form->PaintBox1->ShowsDropFrame());
-  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(form->PaintBox1, &drop);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(Beeps, 1);
+  const QImage before = Skin();
+  const TFolder files = FolderFiles();
+  const struct {
+    const char* Way;
+    std::function<void()> Bring;
+    TPaintBox* Box;
+    bool Escape;
+  } rows[] = {
+      {"dropped on the front", drop(form->PaintBox1, "red.png"), form->PaintBox1, false},
+      {"dropped on the back", drop(form->PaintBox2, "red.png"), form->PaintBox2, true},
+      {"chosen in the dialog",
+       [&] {
+         form->Commands.PastePicture->trigger();
+         QCoreApplication::processEvents();
+       },
+       form->PaintBox1, false},
+      {"pasted",
+       [&] {
+         auto* data = new QMimeData;
+         data->setData("image/png", QByteArray(reinterpret_cast<const char*>(red.data()),
+                                               static_cast<qsizetype>(red.size())));
+         QGuiApplication::clipboard()->setMimeData(data);
+         PressKey(form.get(), QKeySequence::Paste);
+         QCoreApplication::processEvents();
+       },
+       form->PaintBox1, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Way);
+    row.Bring();
+    ASSERT_TRUE(Painting().StickerFloats());
+    EXPECT_NE(Skin(), before) << "it is shown on the doll";
+    Mouse(row.Box, Hover, {100, 100});
+    PressKey(form.get(), Qt::Key_BracketRight);
+    EXPECT_EQ(Painting().StickerRect(), QRectF(68, 68, 64, 64));
+    QWheelEvent wheel({100, 100}, row.Box->mapToGlobal(QPointF(100, 100)), {}, {0, -120},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(row.Box, &wheel);
+    EXPECT_EQ(Painting().StickerRect(), QRectF(76, 76, 48, 48));
+    EXPECT_EQ(Painting().PaintBrush.Diameter, BrushDiameters[1]) << "the brush kept its size";
+    if (row.Escape) {
+      PressKey(form.get(), Qt::Key_Escape);
+      EXPECT_TRUE(PaintingOn()) << "Escape took only the sticker";
+      EXPECT_EQ(Skin(), before);
+    } else {
+      Mouse(row.Box, Press, {100, 100});
+      Mouse(row.Box, Release, {100, 100});
+      EXPECT_FALSE(row.Box->Dragging());
+      EXPECT_EQ(Painting().StrokesToUndo(), 1U);
+      form->UndoKeyPress();
+      EXPECT_EQ(Skin(), before) << "one step of Ctrl+Z";
+    }
+    EXPECT_FALSE(Painting().StickerFloats());
+  }
+  const SeenMessageBox refused = CloseNextMessageBox(drop(form->PaintBox1, "cut.png"));
+  EXPECT_TRUE(refused.Text.contains("cut.png")) << refused.Text.toStdString();
+  EXPECT_FALSE(Painting().StickerFloats());
+  EXPECT_EQ(Skin(), before);
+  SetFileDialog(nullptr);
   const QPointF edge(99 + Doll().View.DisplayedProfile[160] + 0.5, 160.5);
   ASSERT_TRUE(form->Scene->Reshape.CanReshapeAt(160, static_cast<int>(edge.x())));
   Mouse(form->PaintBox1, Press, edge);
   EXPECT_FALSE(form->Scene->Reshape.ReshapeUnderWay());
   Mouse(form->PaintBox1, Release, edge);
-  EXPECT_EQ(FolderFiles(), before);
+  EXPECT_EQ(FolderFiles(), files);
   form->StopPainting();
   form->BtnOpen->click();
   FrameTick();
