@@ -690,7 +690,7 @@ void TFormMain::ShowViewMenu(int turn, QPoint at) {
   const TCommands& c = Commands;
   QMenu menu(this);
   // Separators group the doll, the history, the files and the About box.
-  menu.addActions({c.PastePicture, c.PasteClipboard, c.Paint, c.CloseNested});
+  menu.addActions({c.PastePicture, c.Paint, c.CloseNested});
   menu.addSeparator();
   menu.addActions({c.Undo, c.Redo});
   menu.addSeparator();

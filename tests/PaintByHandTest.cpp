@@ -351,8 +351,11 @@ TEST_F(PaintByHand, ADollInsideIsPaintedOnItsOwnSkinOrAFileOfItsOwnWhichCtrlZSet
 // A picture brought while painting floats as a sticker, shown and never written, until a click
 // places it as one stroke or Escape takes it away; a picture that cannot be read is told.
 TEST_F(PaintByHand, WhilePaintingAPictureFloatsAsAStickerAndTheEdgeIsNotGrabbed) {
-  PngParts png{4, 4, 8, 6};  // red, opaque but for a transparent column
-  for (int i = 0; i < 16; ++i) png.Samples.insert(png.Samples.end(), {255, 0, 0, i % 4 ? 255 : 0});
+  PngParts png;  // 4 × 4 red, opaque but for a transparent column
+  png.Width = png.Height = 4;
+  png.ColourType = 6;  // PNG_COLOR_TYPE_RGB_ALPHA
+  for (int i = 0; i < 16; ++i)
+    png.Samples.insert(png.Samples.end(), {255, 0, 0, std::uint8_t(i % 4 ? 255 : 0)});
   const Bytes red = EncodePng(png);
   WriteBytes("red.png", red);
   WriteBytes("cut.png", Bytes(red.begin(), red.begin() + 40));
@@ -360,6 +363,8 @@ TEST_F(PaintByHand, WhilePaintingAPictureFloatsAsAStickerAndTheEdgeIsNotGrabbed)
     return [box, file] {
       QMimeData data;
       data.setUrls({QUrl::fromLocalFile(QString::fromStdString(fs::absolute(file).string()))});
+      QDragEnterEvent enter({100, 100}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(box, &enter);
       QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
       QCoreApplication::sendEvent(box, &event);
       QCoreApplication::processEvents();

@@ -455,6 +455,30 @@
         <source>筆</source>
         <translation>Brush</translation>
     </message>
+    <message>
+        <source>塗りつぶし (G)</source>
+        <translation>Fill (G)</translation>
+    </message>
+    <message>
+        <source>クリックした所と同じ色の部分を塗ります</source>
+        <translation>Paints the field of one colour you click</translation>
+    </message>
+    <message>
+        <source>鏡 (M)</source>
+        <translation>Mirror (M)</translation>
+    </message>
+    <message>
+        <source>人形の軸の反対側にも同じように描きます</source>
+        <translation>Paints the same again across the doll's axis</translation>
+    </message>
+    <message>
+        <source>許容差</source>
+        <translation>Tolerance</translation>
+    </message>
+    <message>
+        <source>塗りつぶしが色の違いをどこまで同じと見るか</source>
+        <translation>How different a colour the fill still takes as the same</translation>
+    </message>
 </context>
 <context>
     <name>Pictures</name>
@@ -822,6 +846,26 @@
     <message>
         <source>フォルダーを表示(&amp;S)</source>
         <translation>&amp;Show in Folder</translation>
+    </message>
+    <message>
+        <source>塗りつぶしています: 色は %1、許容差 %2。</source>
+        <translation>Filling: colour %1, tolerance %2.</translation>
+    </message>
+    <message>
+        <source>鏡で左右に描きます。</source>
+        <translation>Mirrored across the axis.</translation>
+    </message>
+    <message>
+        <source>クリップボードに絵がありません。</source>
+        <translation>The clipboard holds no picture.</translation>
+    </message>
+    <message>
+        <source>クリップボードの絵</source>
+        <translation>the picture on the clipboard</translation>
+    </message>
+    <message>
+        <source>クリップボードの絵を貼る(&amp;V)</source>
+        <translation>Paste from C&amp;lipboard</translation>
     </message>
 </context>
 </TS>

@@ -45,10 +45,13 @@ stop_window_manager() {
 
 work=
 # Makes a scratch folder holding the sample doll from the folder $1 and works in it; sets work.
+# The program keeps its settings there too: a brush left by another run, or by the person
+# running the tests, must not paint this one's strokes.
 enter_sample_folder() {
   work=$(mktemp -d)
   cp "$1"/*.bmp "$work"/
   cd "$work"
+  export XDG_CONFIG_HOME=$work/.config
 }
 
 program_pid=
