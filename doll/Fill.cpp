@@ -1,7 +1,6 @@
 #include "Fill.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
@@ -96,20 +95,15 @@ class TSkinFill {
 }  // namespace
 
 std::optional<QPoint> SkinTexelAt(const TDoll& doll, const TViewPoint& point) {
-  const int x = static_cast<int>(std::floor(point.At.x()));
-  int row = static_cast<int>(std::floor(point.At.y()));
-  const TDollView& view = doll.View;
-  if (row < 0 || row >= DollRows || x < view.Left[row] || x > view.Right[row]) return std::nullopt;
-  const ColumnSpan& span = view.ColumnMap[row][x];
-  const float start = static_cast<float>(span.First) + span.FirstTrim;
-  const float end = static_cast<float>(span.Last + 1) - span.LastTrim;
-  const int middle = std::min(static_cast<int>(std::floor((start + end) / 2)), span.Last);
+  const std::optional<QPoint> shown = ShownTexelAt(doll, point);
+  if (!shown) return std::nullopt;
+  int row = shown->y();
   for (int nested = 1; nested < doll.DollLevel; ++nested) {
     const TRowRange sources = NestedRowSources(row, doll.SplitRow);
     if (sources.First > sources.Last) return std::nullopt;  // a row no full-size row made
     row = (sources.First + sources.Last) / 2;
   }
-  return QPoint((point.Rotation + middle) % TextureColumns, row);
+  return QPoint(shown->x(), row);
 }
 
 void FillSkin(TTavoBitmap& skin, QPoint seed, int tolerance, const TPaint& paint) {

@@ -8,10 +8,9 @@
 #include "Painting.h"
 
 // The texel of the full-size skin (x the texture column, y the row) that the view pixel under
-// `point` shows: the column at the middle of the pixel's stretch, turned by the rotation, as
-// SkinColourAt reads it; on a nested doll, the middle one of the full-size rows its view row is
-// made from, nesting by nesting. Nothing off the doll, nor on a nested row that no full-size
-// row is made into.
+// `point` shows: ShownTexelAt's column; on a nested doll, the middle one of the full-size rows its
+// view row is made from, nesting by nesting. Nothing off the doll, nor on a nested row that no
+// full-size row is made into.
 std::optional<QPoint> SkinTexelAt(const TDoll& doll, const TViewPoint& point);
 
 // Paints the region of `skin` (250 × 200) around `seed`: the texels reached from it through

@@ -119,7 +119,7 @@ void PaintTurn(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, in
   PaintUnder(doll, skin, point, start, Turned(start, rotation % TextureColumns), diameter, paint);
 }
 
-std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point) {
+std::optional<QPoint> ShownTexelAt(const TDoll& doll, const TViewPoint& point) {
   const int x = static_cast<int>(std::floor(point.At.x()));
   const int y = static_cast<int>(std::floor(point.At.y()));
   const TDollView& view = doll.View;
@@ -128,5 +128,11 @@ std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point) 
   const float start = static_cast<float>(span.First) + span.FirstTrim;
   const float end = static_cast<float>(span.Last + 1) - span.LastTrim;
   const int middle = std::min(static_cast<int>(std::floor((start + end) / 2)), span.Last);
-  return doll.Texture.Rows[y][(point.Rotation + middle) % TextureColumns];
+  return QPoint((point.Rotation + middle) % TextureColumns, y);
+}
+
+std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point) {
+  const std::optional<QPoint> texel = ShownTexelAt(doll, point);
+  if (!texel) return std::nullopt;
+  return doll.Texture.Rows[texel->y()][texel->x()];
 }

@@ -3,6 +3,7 @@
 // and, on a nested doll, through every nesting's row shrink down to the full-size skin.
 #pragma once
 
+#include <QPoint>
 #include <QPointF>
 #include <optional>
 #include <vector>
@@ -83,6 +84,10 @@ void PaintLine(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& from, QPo
 void PaintTurn(const TDoll& doll, TTavoBitmap& skin, const TViewPoint& point, int rotation,
                int diameter, const TPaint& paint);
 
+// The texel of the texture `doll` shows (x the column, y the view row) that the view pixel
+// under `point` shows at the middle of its stretch, turned by the rotation; nothing off the doll.
+std::optional<QPoint> ShownTexelAt(const TDoll& doll, const TViewPoint& point);
+
 // The colour of the skin under a view point as `doll` shows it (Texture, unshaded):
-// the texel at the middle of that pixel's stretch; nothing off the doll.
+// the texel ShownTexelAt names.
 std::optional<Pixel24> SkinColourAt(const TDoll& doll, const TViewPoint& point);
