@@ -76,6 +76,7 @@ class TPaintBox : public QWidget {
   // Draws the outline of the ellipse `outline` (in the box's pixels) over the picture, as the
   // brush's pointer is drawn; nothing hides it.
   void ShowOutline(std::optional<QRectF> outline);
+  std::optional<QRectF> Outline() const { return FOutline; }
 
   // Where the pointer rests on the box, it shows what `describe` says at that moment.
   void DescribeWith(std::function<QString()> describe);

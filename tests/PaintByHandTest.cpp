@@ -515,6 +515,13 @@ TEST_F(PaintByHand, TheToolsAndKeysSetTheBrushWhichTheViewsDescribeAndThePointer
       EXPECT_EQ(form->PaintBox1->cursor().shape(), Qt::PointingHandCursor);
     else
       EXPECT_EQ(form->PaintBox1->cursor().pixmap().width(), row.Diameter + 4);
+    // The brush's mirror image is outlined across the axis, in the view the pointer is over.
+    Mouse(form->PaintBox1, Hover, {70, 100});
+    const double r = row.Diameter / 2.0;
+    const bool outlined = tools->Mirror->isChecked() && row.Tool != TBrushTool::Fill;
+    EXPECT_EQ(form->PaintBox1->Outline(),
+              outlined ? std::optional(QRectF(130 - r, 100 - r, 2 * r, 2 * r)) : std::nullopt);
+    EXPECT_FALSE(form->PaintBox2->Outline());
   }
   EXPECT_FALSE(form->PaintBox1->Dragging()) << "Ctrl+click paints no stroke";
   Mouse(form->PaintBox1, Hover, {2, 2});
