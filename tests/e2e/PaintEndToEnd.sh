@@ -21,8 +21,6 @@ sleep 0.3
 click_save
 wait_for_file out00.bmp
 
-tool_window_shown() { (($(xdotool search --onlyvisible --class kavinel | wc -l) >= 2)); }
-tool_window_gone() { ! tool_window_shown; }
 # The titles of the program's windows as the window manager reads them.
 titles() {
   local id

@@ -84,6 +84,10 @@ click() { move_in_panel "$1" "$2" click 1; }
 click_stop() { click 115 277; } # BtnTurnRight, reading <Stop> while the doll turns right
 click_save() { click 265 277; } # BtnSave
 
+# Whether the painting's tool window shows beside the main window.
+tool_window_shown() { (($(xdotool search --onlyvisible --class kavinel | wc -l) >= 2)); }
+tool_window_gone() { ! tool_window_shown; }
+
 wait_for_file() { wait_until test -s "$1" || fail "$1 was not written"; }
 
 # A saved sheet: a 400 × 200, 24-bit BMP with the doll on it (not every pixel black).
